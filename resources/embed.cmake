@@ -1,0 +1,18 @@
+# Turns every PNG under resources/bitmaps into a byte array compiled into the
+# program, looked up by its file name without extension ("open", "aaaa", ...).
+file(GLOB _pngs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/bitmaps/*.png)
+set(_out ${CMAKE_BINARY_DIR}/embedded_resources.cpp)
+set(_body "// Generated from resources/bitmaps; do not edit.\n#include \"ui/embedded_resources.h\"\n#include <cstring>\nnamespace {\n")
+set(_table "")
+foreach(_png ${_pngs})
+  get_filename_component(_name ${_png} NAME_WE)
+  file(READ ${_png} _hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," _bytes "${_hex}")
+  string(APPEND _body "const unsigned char res_${_name}[] = {${_bytes}};\n")
+  string(APPEND _table "  {\"${_name}\", res_${_name}, sizeof res_${_name}},\n")
+endforeach()
+string(APPEND _body "const EmbeddedResource table[] = {\n${_table}};\n}  // namespace\n")
+string(APPEND _body "const EmbeddedResource* FindEmbeddedResource(const char* name) {\n  for (const auto& r : table) if (std::strcmp(r.name, name) == 0) return &r;\n  return nullptr;\n}\n")
+file(WRITE ${_out}.tmp "${_body}")
+configure_file(${_out}.tmp ${_out} COPYONLY)
+set(PLOTSNAP_EMBEDDED_RESOURCES ${_out})

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the Debian packages plotsnap needs to build, run and test; does nothing
+# when they are all present. Runs apt-get as root (or through sudo).
+set -euo pipefail
+pkgs=(cmake g++ make pkg-config ccache libwxgtk3.2-dev libopencv-core-dev libopencv-imgproc-dev
+      libtesseract-dev tesseract-ocr-eng libgtest-dev libbenchmark-dev xvfb xauth xdotool)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
