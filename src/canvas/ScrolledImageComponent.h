@@ -1,0 +1,188 @@
+#pragma once
+// The image canvas: shows the picture (or the result painted over it) at one of
+// seven zoom factors and holds everything the user edits on top of it.
+#include <wx/wx.h>
+
+#include <opencv2/core.hpp>
+#include <vector>
+
+#include "app/common.h"
+#include "canvas/edit_state.h"
+#include "detect/thinning.h"
+#include "detect/types.h"
+#include "text/label.h"
+
+wxDECLARE_EVENT(EVT_THINNED_READY, wxCommandEvent);
+wxDECLARE_EVENT(EVT_HOVERS_READY, wxCommandEvent);
+
+class ScrolledImageComponent : public wxScrolled<wxPanel> {
+public:
+    ScrolledImageComponent(wxWindow* parent, wxWindowID id);
+    ~ScrolledImageComponent() override;
+
+    // Image and view.
+    void LoadImage(const wxImage& image);
+    void SetDisplayImage(const cv::Mat& image);
+    void SetProcessedImage(const cv::Mat& image) { SetDisplayImage(image); }
+    void ResetState();
+    void SetZoom(double zoom);
+    double GetZoom() const { return zoom; }
+    int ZoomIndex() const;
+    void ZoomAt(int px, int py, double factor);
+    void SetLogScaleX(bool on) { calib.xLog = on; }
+    void SetLogScaleY(bool on) { calib.yLog = on; }
+    void SetShowValueMarkers(bool on) { showValueMarkers = on; }
+    bool ShowValueMarkers() const { return showValueMarkers; }
+    void SetGridSettings(bool removeGrid, int gridWidth);
+    void RequestFullRedraw();
+    bool HasImage() const { return displayBitmap.IsOk(); }
+    int ImageWidth() const { return imageWidth; }
+    int ImageHeight() const { return imageHeight; }
+    const wxImage& DisplayImage() const { return displayImage; }
+
+    // Results and selection.
+    void InstallResults(const PatchList& newPatches, int l, int t, int r, int b, bool removeGrid, int gridWidth);
+    void ComposeResultImage();
+    void CommitSelection(const EditState& before = EditState());
+    void SelectGraph(int slot);
+    void GetSelectedGraphs(std::vector<PatchList>& graphs) const;
+    const PatchList& AllPatches() const { return patches; }
+    const PatchList& WorkingSelection() const { return working; }
+    const std::vector<PatchList>& GraphSlots() const { return slots; }
+    int CurrentSlot() const { return currentSlot; }
+    int AddGraphSlot();
+    IRect GetPlotRect() const { return plotRect; }
+    void SetPlotRect(const IRect& rect);
+    void FinishPlotRectDrag();
+    bool HitTestLabels(IPoint p, bool select);
+
+    // Calibration.
+    void StartAxisCalibration(bool isX, bool cancel);
+    void CancelAxisCalibration();
+    void ResetAxis(bool isX);
+    void GetAxisCalibration(double& xValue1, int& xPixel1, double& xValue2, int& xPixel2, double& yValue1,
+                            int& yPixel1, double& yValue2, int& yPixel2) const;
+    const AxisCalibration& Calibration() const { return calib; }
+    int AxisMode() const { return axisMode; }
+
+    // Edit history.
+    EditState BuildEditState() const;
+    void RestoreEditState(const EditState& state);
+    void ClearHistory();
+    void UndoRedo(bool undo);
+    bool CanUndo() const { return history.CanUndo(); }
+    bool CanRedo() const { return history.CanRedo(); }
+
+    // Text labels.
+    void SetTextLabels(const std::vector<TextLabel>& labels);
+    void GetTextLabels(std::vector<TextLabel>& labels) const { labels = textLabels; }
+    void DeleteSelectedLabel();
+    void EditSelectedLabel();
+    void SetTextMode(bool on);
+    void ExitTextMode();
+    bool IsTextMode() const { return textMode; }
+
+    // Readout.
+    void UpdateStatusReadout(IPoint p);
+    int HitTestPlotRect(IPoint p);
+    int DragState() const { return dragState; }
+    int EdgeMask() const { return edgeMask; }
+    IRect RubberBand() const { return rubberBand; }
+    IPoint CrossHair() const { return crossHair; }
+
+    // Image position of a window (client) position, as a mouse event would give it.
+    IPoint WindowToImage(wxPoint client) const;
+    wxPoint ImageToWindow(IPoint p) const;
+    void RefreshImageBox(const IRect& box);
+
+    // Generations of the worker results (started, received) for tests.
+    int ThinnedStarted() const { return thinnedStarted; }
+    int ThinnedReceived() const { return thinnedReceived; }
+    int HoversStarted() const { return hoversStarted; }
+    int HoversReceived() const { return hoversReceived; }
+
+private:
+    void OnPaint(wxPaintEvent& event);
+    void OnWheel(wxMouseEvent& event);
+    void OnScroll(wxScrollWinEvent& event);
+    void OnThumbRelease(wxScrollWinEvent& event);
+    void OnLeftDown(wxMouseEvent& event);
+    void OnLeftUp(wxMouseEvent& event);
+    void OnLeftDClick(wxMouseEvent& event);
+    void OnRightDown(wxMouseEvent& event);
+    void OnRightUp(wxMouseEvent& event);
+    void OnMotion(wxMouseEvent& event);
+    void OnLeave(wxMouseEvent& event);
+    void OnKeyDown(wxKeyEvent& event);
+    void OnSetCursor(wxSetCursorEvent& event);
+    void OnThinnedReady(wxCommandEvent& event);
+    void OnHoversReady(wxCommandEvent& event);
+
+    void StartThinnedWorker();
+    void StartHoverWorker();
+    void PrepareDC(wxDC& dc) const;
+    IPoint GetImagePosition(const wxMouseEvent& event) const;
+    void DrawOverlays(wxDC& dc);
+    void DrawOverlaysNow();
+    void DrawCrossLines(wxDC& dc, IPoint p);
+    void LeftRelease();
+    void RightRelease();
+    void ClickSelect(IPoint p);
+    void ClickDeselect(IPoint p);
+    void AxisClick(IPoint p);
+    void RefreshAxisMarks(bool isX);
+    void UpdateValueTextBoxes();
+    void RefreshCrossStrips();
+    void TextAreaRelease();
+    void SetLabelCalibration(const TextLabel& label, int kinds);
+    void PushHistory(const EditState& before);
+
+    // Image and view.
+    cv::Mat baseImage;
+    cv::Mat composed;
+    wxImage displayImage;
+    wxBitmap displayBitmap;
+    int imageWidth = 0, imageHeight = 0;
+    double zoom = 1.0;
+    int scrollbarWidth = 0, scrollbarHeight = 0;
+    wxColour background;
+
+    // Interaction state.
+    int axisMode = 0;
+    int dragState = 0;
+    int edgeMask = 0;
+    bool textMode = false;
+    bool labelClicked = false;
+    IRect plotRect, plotRectDrawn;
+    IRect rubberBand, rubberBandDrawn;
+    IPoint crossHair, crossHairDrawn;
+    int hitTolerance = 2;
+    bool removeGrid = false;
+    int gridWidth = 2;
+    bool showValueMarkers = true;
+    AxisCalibration calib;
+    IRect valueTextBoxes[4];
+
+    // Redraw flags.
+    bool redrawSelection = true, redrawAxisMarks = true, redrawPlotRect = true, fullRepaintDone = false;
+    bool redrawHover = false, redrawValueMarkers = false, redrawLabels = true;
+
+    int thinnedStarted = 0, thinnedReceived = 0, hoversStarted = 0, hoversReceived = 0;
+    IRect dirtyBox;
+
+    // Lists.
+    PatchList patches;
+    PatchList working;
+    PatchList hovered;
+    std::vector<PatchList> slots;
+    int currentSlot = 0;
+    std::vector<ColumnMap> thinned;
+    std::vector<ValueMarker> valueMarkers;
+    std::vector<TextLabel> textLabels;
+    EditHistory history;
+
+    // Drawing resources.
+    wxPen plotPen, selectionPen, crossPen, textAreaPen;
+    wxFont axisFont;
+    wxFont markerFonts[4];
+};

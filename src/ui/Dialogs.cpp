@@ -1,0 +1,7 @@
+#include "ui/Dialogs.h"
+
+#include <wx/wx.h>
+
+void RunOptionsCommand(wxWindow*) {}
+void RunUpdateCheck(wxWindow*) {}
+void ShowAbout(wxWindow*, const wxString&, bool) {}

@@ -1,0 +1,333 @@
+#include "ui/GUIFrame.h"
+
+#include <wx/clipbrd.h>
+#include <wx/dnd.h>
+#include <wx/utils.h>
+
+#include "app/CurvetapApp.h"
+#include "app/common.h"
+#include "canvas/ScrolledImageComponent.h"
+#include "ui/Dialogs.h"
+#include "ui/FlickerFree.h"
+#include "ui/Resources.h"
+#include "ui/UiSeam.h"
+
+namespace {
+const char* kGuideUrl = "https://plotsnap.example.org/guide";
+const char* kExamplesUrl = "https://plotsnap.example.org/examples";
+
+// Dropping an image file onto the window opens it exactly as Open does.
+class ImageDropTarget : public wxFileDropTarget {
+public:
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+        if (files.empty()) return false;
+        wxGetApp().LoadImageFile(wxFileName(files[0]));
+        return true;
+    }
+};
+}  // namespace
+
+GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
+    : wxFrame(parent, id, title) {
+    bmpOpen = LoadResourceBitmap("open");
+    bmpProcess = LoadResourceBitmap("process");
+    bmpCopy = LoadResourceBitmap("copy");
+    bmpXAxis = LoadResourceBitmap("xaxis");
+    bmpYAxis = LoadResourceBitmap("yaxis");
+    bmpOcr = LoadResourceBitmap("ocr");
+    bmpRevert = LoadResourceBitmap("revert");
+    bmpUndo = LoadResourceBitmap("undo");
+    bmpRedo = LoadResourceBitmap("redo");
+    bmpLine = LoadResourceBitmap("line");
+
+    menuBar = new wxMenuBar();
+    fileMenu = new wxMenu();
+    fileMenu->Append(wxID_OPEN, "", "");
+    fileMenu->Append(ID_EXPORT, "E&xport\tCtrl+S", "Export the graph to file");
+    fileMenu->Append(wxID_EXIT, "", "");
+    fileMenu->AppendSeparator();
+    fileMenu->Append(wxID_CLEAR, "Clear history", "");
+    fileMenu->Enable(wxID_CLEAR, false);
+    menuBar->Append(fileMenu, "&File");
+
+    wxMenu* editMenu = new wxMenu();
+    editMenu->Append(wxID_UNDO, "", "");
+    editMenu->Append(wxID_REDO, "", "");
+    editMenu->AppendSeparator();
+    editMenu->Append(wxID_COPY, "", "");
+    editMenu->Append(wxID_PASTE, "", "");
+    deleteItem = editMenu->Append(wxID_DELETE, "", "");
+    editMenu->AppendSeparator();
+    editMenu->Append(ID_PROCESS, "Proce&ss\tF2", "Process the image (create colorful patches)");
+    editMenu->Append(wxID_REVERT, "&Revert\tF9", "Revert to the original image");
+    editMenu->Append(ID_X_AXIS, "&X Axis\tX", "Set the X-Axis");
+    editMenu->Append(ID_Y_AXIS, "&Y Axis\tY", "Set the Y-Axis");
+    removeGridItem = editMenu->AppendCheckItem(ID_REMOVE_GRID, "Remove &Grid", "Remove vertical and horizontal grid lines");
+    ocrItem = editMenu->AppendCheckItem(ID_OCR, "&OCR Text Area\tT", "OCR a Text Area; convert image to text");
+    editMenu->AppendSeparator();
+    editMenu->Append(ID_OPTIONS, "&Options", "Set application options");
+    menuBar->Append(editMenu, "&Edit");
+
+    wxMenu* viewMenu = new wxMenu();
+    viewMenu->Append(ID_FIT, "&Fit\tCtrl-=", "Resize the window to fit the image");
+    menuBar->Append(viewMenu, "&View");
+
+    wxMenu* helpMenu = new wxMenu();
+    helpMenu->Append(ID_TIP, "&Tip of the day", "Show tip-of-the-day");
+    helpMenu->Append(ID_UPDATE, "&Check for updates", "Check for updates online");
+    helpMenu->Append(ID_GUIDE, "Online &User's Guide", "Open the online User's Guide");
+    helpMenu->Append(ID_WEB_PAGE, "&Example charts online", "Open a page of example charts");
+    helpMenu->Append(wxID_ABOUT, "", "");
+    menuBar->Append(helpMenu, "&Help");
+    SetMenuBar(menuBar);
+
+    wxAcceleratorEntry entries[10];
+    entries[0].Set(wxACCEL_CTRL, 'O', wxID_OPEN);
+    entries[1].Set(wxACCEL_CTRL, 'S', ID_EXPORT);
+    entries[2].Set(wxACCEL_NORMAL, WXK_F2, ID_PROCESS);
+    entries[3].Set(wxACCEL_NORMAL, WXK_F9, wxID_REVERT);
+    entries[4].Set(wxACCEL_CTRL, 'V', wxID_PASTE);
+    entries[5].Set(wxACCEL_NORMAL, WXK_DELETE, wxID_DELETE);
+    entries[6].Set(wxACCEL_CTRL, '=', ID_FIT);
+    entries[7].Set(wxACCEL_CTRL, 'Q', wxID_EXIT);
+    entries[8].Set(wxACCEL_CTRL, 'Z', wxID_UNDO);
+    entries[9].Set(wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', wxID_REDO);
+    SetAcceleratorTable(wxAcceleratorTable(10, entries));
+
+    statusBar = CreateStatusBar(2);
+    SetStatusText("Welcome", 0);
+    SetStatusText(kVersionBanner, 1);
+    SetIcon(LoadResourceIcon("aaaa"));
+
+    Bind(wxEVT_MENU, &GUIFrame::OnCommand, this);
+    Bind(wxEVT_TOOL, &GUIFrame::OnCommand, this);
+    Bind(wxEVT_MENU, &GUIFrame::OnRemoveGridMenu, this, ID_REMOVE_GRID);
+    Bind(wxEVT_MENU, &GUIFrame::OnOcr, this, ID_OCR);
+    Bind(wxEVT_TOOL, &GUIFrame::OnOcr, this, ID_OCR);
+    Bind(wxEVT_TOOL, &GUIFrame::OnGraphTool, this, ID_GRAPH_TOOL);
+    Bind(wxEVT_MENU, &GUIFrame::OnRecentFile, this, wxID_FILE1, wxID_FILE9);
+    Bind(wxEVT_CHECKBOX, &GUIFrame::OnRemoveGridBox, this, ID_REMOVE_GRID_BOX);
+    Bind(wxEVT_TEXT, &GUIFrame::OnGridWidth, this, ID_GRID_WIDTH);
+    Bind(wxEVT_SPINCTRL, &GUIFrame::OnGridWidth, this, ID_GRID_WIDTH);
+    Bind(wxEVT_COMBOBOX, &GUIFrame::OnZoom, this, ID_ZOOM);
+    SetDropTarget(new ImageDropTarget());
+}
+
+void GUIFrame::CreateToolbar() {
+    toolbar = wxFrame::CreateToolBar(wxTB_FLAT | wxTB_TEXT | wxTB_HORIZONTAL, ID_TOOLBAR);
+    toolbar->AddTool(ID_OPEN_TOOL, "Open", bmpOpen, "Open file (Ctrl+O)")->SetLongHelp("Load an image");
+    toolbar->AddTool(ID_PROCESS_TOOL, "Process", bmpProcess, "Process (F2)")
+        ->SetLongHelp("Process the image (create colorful patches)");
+    toolbar->AddTool(wxID_REVERT, "Revert", bmpRevert, "Revert (F9)")->SetLongHelp("Revert to the original image");
+    toolbar->AddSeparator();
+    removeGridBox = new FlickerFreeCheckbox(toolbar, ID_REMOVE_GRID_BOX, "Remove\nGrid", wxDefaultPosition,
+                                            wxDefaultSize, 0, wxDefaultValidator, "checkBox");
+    toolbar->AddControl(removeGridBox);
+    toolbar->AddSeparator();
+    toolbar->AddControl(new FlickerFreeStaticText(toolbar, wxID_ANY, "Grid\nWidth", wxDefaultPosition,
+                                                  wxDefaultSize, 0, "staticText"));
+    gridWidthCtrl = new FlickerFreeSpinCtrl(toolbar, ID_GRID_WIDTH, "1", wxDefaultPosition, wxSize(45, -1),
+                                            wxSP_ARROW_KEYS, 0, 99, 1, "Grid Width");
+    toolbar->AddControl(gridWidthCtrl);
+    toolbar->AddSeparator();
+    toolbar->AddTool(ID_GRAPH_TOOL, "Graph-0", bmpLine);
+    toolbar->AddTool(ID_X_AXIS, "X-Axis", bmpXAxis, "Set X-Axis scale (shortcut: X)")
+        ->SetLongHelp("Set the scale for the X-Axis");
+    toolbar->AddTool(ID_Y_AXIS, "Y-Axis", bmpYAxis, "Set Y-Axis scale (shortcut: Y)")
+        ->SetLongHelp("Set the scale for the Y-Axis");
+    toolbar->AddCheckTool(ID_OCR, "OCR", bmpOcr, wxNullBitmap, "OCR Text Area (shortcut: T)",
+                          "OCR a Text Area; convert image to text");
+    toolbar->AddSeparator();
+    toolbar->AddTool(wxID_COPY, "Copy", bmpCopy, "Copy (Ctrl-C)")->SetLongHelp("Copy selected data points to clipboard");
+    toolbar->AddSeparator();
+    toolbar->AddControl(new FlickerFreeStaticText(toolbar, wxID_ANY, "Zoom"));
+    wxArrayString zooms;
+    for (const char* z : kZoomLabels) zooms.Add(z);
+    zoomBox = new wxComboBox(toolbar, ID_ZOOM, "1:1", wxDefaultPosition, wxSize(90, -1), zooms, wxCB_READONLY);
+    toolbar->AddControl(zoomBox);
+    toolbar->AddSeparator();
+    toolbar->AddTool(wxID_UNDO, "Undo", bmpUndo, "Undo (Ctrl+Z)")->SetLongHelp("Undo the last operation (or press Ctrl+Z)");
+    toolbar->AddTool(wxID_REDO, "Redo", bmpRedo, "Redo (Ctrl+Shift+Z)")
+        ->SetLongHelp("Redo the last operation (or press Ctrl+Shift+Z)");
+    toolbar->EnableTool(wxID_UNDO, false);
+    toolbar->EnableTool(wxID_REDO, false);
+    toolbar->Realize();
+    toolbar->Fit();
+}
+
+bool GUIFrame::RemoveGridValue() const { return removeGridBox && removeGridBox->GetValue(); }
+void GUIFrame::SetRemoveGrid(bool on) {
+    if (removeGridBox) removeGridBox->SetValue(on);
+    removeGridItem->Check(on);
+}
+int GUIFrame::GridWidth() const { return gridWidthCtrl ? gridWidthCtrl->GetValue() : 2; }
+void GUIFrame::SetGridWidth(int width) {
+    if (gridWidthCtrl) gridWidthCtrl->SetValue(width);
+}
+
+void GUIFrame::SetOcrMode(bool on) {
+    if (toolbar) {
+        toolbar->ToggleTool(ID_OCR, on);
+        toolbar->Realize();
+    }
+    ocrItem->Check(on);
+}
+bool GUIFrame::IsOcrMode() const { return toolbar ? toolbar->GetToolState(ID_OCR) : ocrItem->IsChecked(); }
+
+void GUIFrame::EnableUndoRedo(bool undo, bool enable) {
+    const int id = undo ? wxID_UNDO : wxID_REDO;
+    menuBar->Enable(id, enable);
+    if (toolbar) toolbar->EnableTool(id, enable);
+}
+
+void GUIFrame::SetZoomChoice(int index) {
+    if (zoomBox && index >= 0 && index < int(kZoomLabels.size())) zoomBox->SetValue(kZoomLabels[index]);
+}
+wxString GUIFrame::ZoomText() const { return zoomBox ? zoomBox->GetValue() : wxString(); }
+
+void GUIFrame::EnableDeleteItem(bool enable) { deleteItem->Enable(enable); }
+
+void GUIFrame::SetGraphLabel(int n) {
+    if (!toolbar) return;
+    toolbar->SetToolNormalBitmap(ID_GRAPH_TOOL, bmpLine);
+    if (wxToolBarToolBase* tool = toolbar->FindById(ID_GRAPH_TOOL)) tool->SetLabel(wxString::Format("Graph-%u", unsigned(n)));
+    toolbar->Realize();
+}
+
+bool GUIFrame::Guard() {
+    if (wxGetApp().IsImageLoaded()) return true;
+    Ui().Message("No image loaded", kAppName, wxOK | wxCENTRE, this);
+    return false;
+}
+
+void GUIFrame::OnCommand(wxCommandEvent& event) { RunCommand(event.GetId()); }
+
+void GUIFrame::RunCommand(int id) {
+    curvetapApp& app = wxGetApp();
+    if (id >= ID_GRAPH_FIRST && id < ID_GRAPH_FIRST + graphCount) {
+        if (Guard()) app.SetCurrentGraph(id - ID_GRAPH_FIRST);
+        return;
+    }
+    switch (id) {
+    case wxID_OPEN:
+    case ID_OPEN_TOOL: OpenFile(); break;
+    case wxID_CLEAR: app.ClearFileHistory(); break;
+    case ID_EXPORT: if (Guard()) ExportToFile(); break;
+    case wxID_EXIT: Destroy(); break;
+    case wxID_UNDO: app.Undo(); break;
+    case wxID_REDO: app.Redo(); break;
+    case wxID_COPY: app.ExportData(wxEmptyString, true); break;
+    case wxID_PASTE: PasteFromClipboard(); break;
+    case wxID_DELETE: app.DeleteSelection(); break;
+    case ID_PROCESS:
+    case ID_PROCESS_TOOL: if (Guard()) app.ProcessImage(); break;
+    case wxID_REVERT:
+        if (Guard()) {
+            app.RevertImage();
+            app.SetProcessed(false);
+        }
+        break;
+    case ID_X_AXIS: if (Guard()) app.SetXAxis(); break;
+    case ID_Y_AXIS: if (Guard()) app.SetYAxis(); break;
+    case ID_OPTIONS: RunOptionsCommand(this); break;
+    case ID_FIT: if (Guard()) app.FitWindowToImage(); break;
+    case ID_NEW_GRAPH:
+        if (Guard() && graphCount < kMaxGraphs) {
+            ++graphCount;
+            app.SetCurrentGraph(graphCount - 1);
+        }
+        break;
+    case ID_TIP: app.ShowTipOfTheDay(false); break;
+    case ID_UPDATE: RunUpdateCheck(this); break;
+    case ID_GUIDE: wxLaunchDefaultBrowser(kGuideUrl); break;
+    case ID_WEB_PAGE: wxLaunchDefaultBrowser(kExamplesUrl); break;
+    case wxID_ABOUT: ShowAbout(this, kVersionBanner, false); break;
+    default: break;
+    }
+}
+
+void GUIFrame::OnRecentFile(wxCommandEvent& event) { wxGetApp().OpenRecentFile(event.GetId() - wxID_FILE1); }
+
+void GUIFrame::OnRemoveGridMenu(wxCommandEvent& event) {
+    removeGridBox->SetValue(removeGridItem->IsChecked());
+    if (wxGetApp().IsImageLoaded()) wxGetApp().ProcessImage();
+}
+
+void GUIFrame::OnRemoveGridBox(wxCommandEvent& event) {
+    removeGridItem->Check(removeGridBox->GetValue());
+    if (wxGetApp().IsImageLoaded()) wxGetApp().ProcessImage();
+}
+
+void GUIFrame::OnGridWidth(wxCommandEvent& event) {
+    // Typing and the arrows both send a text change; the arrow event alone is not acted on twice.
+    if (event.GetEventType() == wxEVT_SPINCTRL) return;
+    if (wxGetApp().IsImageLoaded()) wxGetApp().ProcessImage();
+}
+
+void GUIFrame::OnZoom(wxCommandEvent& event) {
+    const wxString text = zoomBox->GetValue();
+    if (text.length() < 3) return;
+    const double factor = double(int(text[0].GetValue()) - '0') / double(int(text[2].GetValue()) - '0');
+    wxGetApp().SetCanvasZoom(factor);
+}
+
+void GUIFrame::OnGraphTool(wxCommandEvent& event) {
+    if (!Guard()) return;
+    wxMenu menu;
+    for (int i = 0; i < graphCount; ++i)
+        menu.AppendRadioItem(ID_GRAPH_FIRST + i, wxString::Format("Graph-%d", i))
+            ->Check(i == wxGetApp().CurrentGraph());
+    menu.AppendSeparator();
+    menu.Append(ID_NEW_GRAPH, "New graph")->Enable(graphCount < kMaxGraphs);
+    PopupMenu(&menu);
+}
+
+void GUIFrame::OnOcr(wxCommandEvent& event) {
+    // The menu item and the toggle tool both flip the mode; keep them showing the same state.
+    const bool on = event.IsChecked();
+    if (on && !wxGetApp().IsImageLoaded()) {
+        SetOcrMode(false);
+        Ui().Message("No image loaded", kAppName, wxOK | wxCENTRE, this);
+        return;
+    }
+    SetOcrMode(on);
+    if (on)
+        wxGetApp().StartTextArea();
+    else
+        wxGetApp().EndTextArea();
+}
+
+void GUIFrame::OpenFile() {
+    wxString wildcard = "Image Files " + wxImage::GetImageExtWildcard();
+    const wxString path = Ui().ChooseFileToOpen(this, "Choose Image", wildcard);
+    if (path.empty()) return;
+    wxGetApp().LoadImageFile(wxFileName(path));
+}
+
+void GUIFrame::PasteFromClipboard() {
+    wxClipboardLocker lock;
+    if (!lock) {
+        Ui().Message("Can't open clipboard.", kAppName, wxOK | wxCENTRE, this);
+        return;
+    }
+    if (!wxTheClipboard->IsSupported(wxDF_BITMAP)) {
+        Ui().Message("No bitmap on clipboard", kAppName, wxOK | wxCENTRE, this);
+        return;
+    }
+    wxBitmapDataObject data;
+    if (!wxTheClipboard->GetData(data) || !data.GetBitmap().IsOk()) {
+        Ui().Message("Can't paste bitmap from the clipboard", kAppName, wxOK | wxCENTRE, this);
+        return;
+    }
+    wxGetApp().PasteImage(data.GetBitmap().ConvertToImage());
+}
+
+void GUIFrame::ExportToFile() {
+    if (!wxGetApp().HasSelectedGraphs()) {
+        Ui().Message("There are no selected graphs to export", kAppName, wxOK | wxCENTRE, this);
+        return;
+    }
+    const wxString path = Ui().ChooseFileToSave(this, "Export graph data to file", "CSV data files (*.csv)|*.csv");
+    if (path.empty()) return;
+    wxGetApp().ExportData(path, false);
+}

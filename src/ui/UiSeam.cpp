@@ -1,0 +1,44 @@
+#include "ui/UiSeam.h"
+
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+#include <wx/textdlg.h>
+#include <wx/dialog.h>
+#include <wx/tipdlg.h>
+
+#include "app/common.h"
+
+int UiSeam::Message(const wxString& text, const wxString& caption, long style, wxWindow* parent) {
+    return wxMessageBox(text, caption, style, parent);
+}
+
+wxString UiSeam::AskText(const wxString& message, const wxString& caption, const wxString& defaultValue,
+                         wxWindow* parent) {
+    return wxGetTextFromUser(message, caption, defaultValue, parent, wxDefaultCoord, wxDefaultCoord, true);
+}
+
+wxString UiSeam::ChooseFileToOpen(wxWindow* parent, const wxString& message, const wxString& wildcard) {
+    wxFileDialog dlg(parent, message, wxGetCwd(), wxEmptyString, wildcard, wxFD_OPEN);
+    return dlg.ShowModal() == wxID_OK ? dlg.GetPath() : wxString();
+}
+
+wxString UiSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard) {
+    wxFileDialog dlg(parent, message, wxEmptyString, wxEmptyString, wildcard, wxFD_SAVE);
+    return dlg.ShowModal() == wxID_OK ? dlg.GetPath() : wxString();
+}
+
+bool UiSeam::ShowTip(wxTipProvider* provider, bool showAtStartup) {
+    return wxShowTip(nullptr, provider, showAtStartup);
+}
+
+int UiSeam::ShowModal(wxDialog& dialog) { return dialog.ShowModal(); }
+
+namespace {
+UiSeam g_realDialogs;
+UiSeam* g_seam = &g_realDialogs;
+}  // namespace
+
+UiSeam& Ui() { return *g_seam; }
+void SetUiSeam(UiSeam* seam) { g_seam = seam ? seam : &g_realDialogs; }
+
+void ShowInfo(const wxString& text) { Ui().Message(text, kAppName, wxOK | wxCENTRE, nullptr); }

@@ -1,0 +1,33 @@
+#pragma once
+// Every modal question, message and file dialog goes through this one seam so
+// tests can answer them without a window popping up.
+#include <wx/string.h>
+
+class wxWindow;
+class wxDialog;
+class wxTipProvider;
+
+class UiSeam {
+public:
+    virtual ~UiSeam() = default;
+    // Returns wxOK, wxYES or wxNO like wxMessageBox.
+    virtual int Message(const wxString& text, const wxString& caption, long style, wxWindow* parent);
+    // Text entry; an empty string when the user cancels.
+    virtual wxString AskText(const wxString& message, const wxString& caption, const wxString& defaultValue,
+                             wxWindow* parent);
+    // File choosers; an empty string when the user cancels.
+    virtual wxString ChooseFileToOpen(wxWindow* parent, const wxString& message, const wxString& wildcard);
+    virtual wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard);
+    // The tip of the day; returns the state of its show-at-start-up box when it closes.
+    virtual bool ShowTip(wxTipProvider* provider, bool showAtStartup);
+    // Any other modal dialog (options, label editor, about, tips); returns the modal result.
+    virtual int ShowModal(wxDialog& dialog);
+};
+
+// The seam in force; the real dialogs unless a test installs its own.
+UiSeam& Ui();
+// Installs a seam (nullptr restores the real dialogs); the caller keeps ownership.
+void SetUiSeam(UiSeam* seam);
+
+// Shorthand for the common "caption plotsnap, OK" box.
+void ShowInfo(const wxString& text);
