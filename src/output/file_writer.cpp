@@ -1,0 +1,86 @@
+#include "output/file_writer.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool Fail(std::string* error, const std::string& what, int err) {
+    if (error) *error = what + ": " + std::strerror(err);
+    return false;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    const char* p = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        errno = 0;
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteTextFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+    if (path.empty()) return Fail(error, "No file name given", ENOENT);
+
+    // Replace what a link points at, not the link itself.
+    std::string target = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved)) target = resolved;
+    }
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return Fail(error, "Cannot write '" + path + "'", EISDIR);
+
+    // A name of our own beside the target, so the final rename stays on one file system.
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(attempt);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) return Fail(error, "Cannot create a file in folder '" + FolderOf(target) + "'", errno);
+
+    int err = 0;
+    if (!WriteAll(fd, text))
+        err = errno ? errno : EIO;
+    else if (exists && ::fchmod(fd, st.st_mode & 07777) != 0)
+        err = errno;
+    else if (::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
+    if (err != 0) {
+        ::unlink(temp.c_str());
+        return Fail(error, "Cannot write '" + path + "'", err);
+    }
+    // Make the rename itself durable; a failure here no longer puts the data at risk.
+    const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
