@@ -11,12 +11,12 @@ cv::Mat MakeChart(const ChartSpec& spec) {
     const cv::Rect plot(mx, my, std::max(1, spec.width - 2 * mx), std::max(1, spec.height - 2 * my));
     if (spec.grid && spec.gridStep > 0) {
         for (int x = plot.x + spec.gridStep; x < plot.x + plot.width; x += spec.gridStep)
-            cv::line(img, {x, plot.y}, {x, plot.y + plot.height - 1}, cv::Scalar(200, 200, 200), 1);
+            cv::line(img, {x, plot.y}, {x, plot.y + plot.height - 1}, cv::Scalar(200, 200, 200), spec.gridThickness);
         for (int y = plot.y + spec.gridStep; y < plot.y + plot.height; y += spec.gridStep)
-            cv::line(img, {plot.x, y}, {plot.x + plot.width - 1, y}, cv::Scalar(200, 200, 200), 1);
+            cv::line(img, {plot.x, y}, {plot.x + plot.width - 1, y}, cv::Scalar(200, 200, 200), spec.gridThickness);
     }
     if (spec.frame)
-        cv::rectangle(img, plot, cv::Scalar(0, 0, 0), 2);
+        cv::rectangle(img, plot, cv::Scalar(0, 0, 0), spec.frameThickness);
     static const cv::Scalar colours[] = {{230, 20, 20}, {20, 20, 230}, {20, 160, 20},
                                          {200, 0, 200}, {0, 0, 0}, {240, 220, 0}};
     std::uniform_real_distribution<double> phase(0, 6.28), amp(0.15, 0.4);
@@ -31,10 +31,12 @@ cv::Mat MakeChart(const ChartSpec& spec) {
         if (pts.size() >= 2)
             cv::polylines(img, pts, false, colours[c % 6], spec.curveThickness, cv::LINE_8);
     }
-    std::uniform_int_distribution<int> bx(0, std::max(0, spec.width - 12)), by(0, std::max(0, spec.height - 10));
+    const int k = std::max(1, spec.blobScale);
+    std::uniform_int_distribution<int> bx(0, std::max(0, spec.width - 12 * k)), by(0, std::max(0, spec.height - 10 * k));
     for (int i = 0; i < spec.textBlobs; ++i) {
         int x = bx(rng), y = by(rng);
-        cv::rectangle(img, cv::Rect(x, y, 3 + int(rng() % 6), 4 + int(rng() % 5)), cv::Scalar(30, 30, 30), cv::FILLED);
+        cv::rectangle(img, cv::Rect(x, y, k * (3 + int(rng() % 6)), k * (4 + int(rng() % 5))), cv::Scalar(30, 30, 30),
+                      cv::FILLED);
     }
     return img;
 }

@@ -13,6 +13,9 @@ struct ChartSpec {
     int curves = 3;          // coloured curves (red, blue, green, ...)
     int curveThickness = 2;
     int textBlobs = 12;      // small dark blobs that look like tick labels
+    int frameThickness = 2;
+    int gridThickness = 1;
+    int blobScale = 1;       // blob sizes are multiplied by this (large pictures)
     uint32_t seed = 1;
 };
 

@@ -1,0 +1,272 @@
+// Grouping of classified ink into patches: connectivity, colour separation, run
+// layout, retention, the long-run question, and agreement with the plain
+// ordered-map version on random scenes.
+#include "detect/colour.h"
+#include "detect/grouping.h"
+#include "reference/detect_reference.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A class image and its map drawn from text: '.' is no ink, k r g b m y the
+// six reference colours.
+struct Scene {
+    cv::Mat classImage;
+    cv::Mat binary;
+    PlotArea area;
+};
+
+cv::Vec3b Reference(char c) {
+    const std::string keys = "krgbmy";
+    return kReferenceColours[keys.find(c)];
+}
+
+Scene Draw(const std::vector<std::string>& rows) {
+    Scene s;
+    const int h = static_cast<int>(rows.size()), w = static_cast<int>(rows[0].size());
+    s.classImage = cv::Mat(h, w, CV_8UC3, cv::Scalar(255, 128, 128));
+    s.binary = cv::Mat(h, w, CV_8UC1, cv::Scalar(255));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (rows[y][x] != '.') {
+                s.classImage.at<cv::Vec3b>(y, x) = Reference(rows[y][x]);
+                s.binary.at<uchar>(y, x) = 0;
+            }
+    s.area = {0, 0, w, h};
+    return s;
+}
+
+// The map colour is the class colour reversed, which is what building the map
+// from the class image itself records.
+DetectionMap MapOf(const Scene& s) { return BuildDetectionMap(s.binary, s.classImage, s.area); }
+
+PatchList Group(const Scene& s, unsigned minPatchSize, const AbortQuestion& ask = {}) {
+    DetectionMap map = MapOf(s);
+    PatchList patches;
+    GroupPatches(map, patches, s.area.left, s.area.top, s.area.right, s.area.bottom, s.classImage, minPatchSize,
+                 ask);
+    EXPECT_TRUE(map.empty());
+    return patches;
+}
+
+PatchList GroupByReference(const Scene& s, unsigned minPatchSize) {
+    ref::DetectionMap map = ref::BuildDetectionMap(s.binary, s.classImage, s.area);
+    PatchList patches;
+    ref::GroupPatches(map, patches, s.area.left, s.area.top, s.area.right, s.area.bottom, s.classImage,
+                      minPatchSize, {});
+    return patches;
+}
+
+}  // namespace
+
+TEST(Grouping, ColoursSeparateTouchingCurvesAndJoinCrossingOnes) {
+    // A red and a blue line lying against each other stay two patches.
+    const Scene touching = Draw({"rrrrrr", "bbbbbb", "......"});
+    EXPECT_EQ(Group(touching, 0).size(), 2u);
+
+    // Two red lines crossing as an X are one patch.
+    const Scene crossing = Draw({"r...r", ".r.r.", "..r..", ".r.r.", "r...r"});
+    const PatchList x = Group(crossing, 0);
+    ASSERT_EQ(x.size(), 1u);
+    size_t pixels = 0;
+    for (const ::Run& r : x[0]) pixels += size_t(r.row2 - r.row1 + 1);
+    EXPECT_EQ(pixels, 9u);
+}
+
+TEST(Grouping, CornerTouchingPixelsJoin) {
+    const PatchList down = Group(Draw({"g..", ".g.", "..."}), 0);
+    ASSERT_EQ(down.size(), 1u);
+    EXPECT_EQ(down[0], (Patch{{0, 0, 0}, {1, 1, 1}}));
+    // The other diagonal, reached through the corner test above a run.
+    const PatchList up = Group(Draw({"..g", ".g.", "..."}), 0);
+    ASSERT_EQ(up.size(), 1u);
+    EXPECT_EQ(up[0], (Patch{{0, 2, 0}, {1, 1, 1}}));
+}
+
+TEST(Grouping, RunsAreVerticalAndSortedBySecondRowThenColumn) {
+    // A U: two full columns and a bottom bar; then a column touched twice by its
+    // neighbour, which gives that neighbour two runs.
+    const PatchList u = Group(Draw({"m...m.", "m...m.", "mmmmm.", "......", "kk....", ".k....", "kk...."}), 0);
+    ASSERT_EQ(u.size(), 2u);
+    EXPECT_EQ(u[0], (Patch{{0, 0, 2}, {2, 1, 2}, {2, 2, 2}, {2, 3, 2}, {0, 4, 2}}));
+    EXPECT_EQ(u[1], (Patch{{4, 0, 4}, {6, 0, 6}, {4, 1, 6}}));
+}
+
+TEST(Grouping, PatchesComeInOrderOfTheirFirstPixel) {
+    // The blue patch's first pixel (row 0) comes before the red one's (row 1),
+    // though the red one reaches further left.
+    const PatchList p = Group(Draw({"...b", "r..b", "r..."}), 0);
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0][0].col, 3);
+    EXPECT_EQ(p[1][0].col, 0);
+}
+
+TEST(Grouping, RetentionCountsRunsOrHeights) {
+    std::vector<std::string> tall(50, "..k..");
+    EXPECT_EQ(Group(Draw(tall), 10).size(), 1u);  // one run, 49 >= 10
+    EXPECT_EQ(Group(Draw(tall), 50).size(), 0u);
+
+    const Scene dot = Draw({"...", ".y.", "..."});
+    EXPECT_EQ(Group(dot, 0).size(), 1u);
+    EXPECT_EQ(Group(dot, 1).size(), 1u);
+    EXPECT_EQ(Group(dot, 2).size(), 0u);
+
+    const Scene wide = Draw({std::string(30, 'r')});
+    EXPECT_EQ(Group(wide, 30).size(), 1u);  // 30 runs
+    EXPECT_EQ(Group(wide, 31).size(), 0u);
+}
+
+TEST(Grouping, EmptyMapKeepsThePreviousPatches) {
+    const Scene blank = Draw({"....", "...."});
+    DetectionMap map = MapOf(blank);
+    PatchList patches = {{{1, 2, 3}}};
+    GroupPatches(map, patches, 0, 0, 4, 2, blank.classImage, 0, {});
+    ASSERT_EQ(patches.size(), 1u);
+    EXPECT_EQ(patches[0][0], (::Run{1, 2, 3}));
+}
+
+TEST(Grouping, PlotAreaOffsetGivesImageCoordinates) {
+    const Scene s = Draw({"r.....", "......", "...bb.", "......"});
+    DetectionMap map = BuildDetectionMap(s.binary, s.classImage, {2, 1, 6, 4});
+    PatchList patches;
+    GroupPatches(map, patches, 2, 1, 6, 4, s.classImage, 0, {});
+    ASSERT_EQ(patches.size(), 1u);  // the red pixel lies outside the area
+    EXPECT_EQ(patches[0], (Patch{{2, 3, 2}, {2, 4, 2}}));
+}
+
+TEST(Grouping, MapEntriesThatCannotBeFilledStartNoPatch) {
+    // An entry below the area given to grouping, and an entry whose class pixel
+    // holds another colour, are dropped instead of reading outside or looping.
+    const Scene s = Draw({"rr..", "....", "..g.", "k..."});
+    DetectionMap map = MapOf(s);
+    cv::Mat altered = s.classImage.clone();
+    altered.at<cv::Vec3b>(2, 2) = kReferenceColours[3];
+    PatchList patches;
+    GroupPatches(map, patches, 0, 0, 4, 3, altered, 0, {});
+    EXPECT_TRUE(map.empty());
+    ASSERT_EQ(patches.size(), 1u);
+    EXPECT_EQ(patches[0], (Patch{{0, 0, 0}, {0, 1, 0}}));
+}
+
+namespace {
+// A red column followed by a black block large enough to reach the question.
+Scene LongScene() {
+    Scene s;
+    const int h = 2100, w = 1000;
+    s.classImage = cv::Mat(h, w, CV_8UC3, cv::Scalar(255, 128, 128));
+    s.binary = cv::Mat(h, w, CV_8UC1, cv::Scalar(255));
+    s.classImage.col(0).setTo(cv::Scalar(136, 208, 195));
+    s.binary.col(0).setTo(0);
+    s.classImage.colRange(2, w).setTo(cv::Scalar(0, 128, 128));
+    s.binary.colRange(2, w).setTo(0);
+    s.area = {0, 0, w, h};
+    return s;
+}
+}  // namespace
+
+TEST(Grouping, AbortAtTheQuestionKeepsWhatWasFound) {
+    const Scene s = LongScene();
+    int asked = 0;
+    const PatchList p = Group(s, 3, [&] { ++asked; return true; });
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0], (Patch{{0, 0, 2099}}));
+    // The block fills column by column; the column being walked when the
+    // 2,000,000th pixel came is dropped.
+    const size_t complete = (kAskAfterPixels - 2100) / 2100;
+    ASSERT_EQ(p[1].size(), complete);
+    for (size_t i = 0; i < complete; ++i) EXPECT_EQ(p[1][i], (::Run{0, int(2 + i), 2099}));
+
+    // The unfinished patch goes through the same retention as any other.
+    asked = 0;
+    EXPECT_TRUE(Group(s, 4000000, [&] { ++asked; return true; }).empty());
+    EXPECT_EQ(asked, 1);
+}
+
+TEST(Grouping, AnsweringNoGoesOnAndAsksOnce) {
+    const Scene s = LongScene();
+    int asked = 0;
+    const PatchList p = Group(s, 3, [&] { ++asked; return false; });
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[1].size(), 998u);
+}
+
+namespace {
+// Random blobs and strokes in a few colours over a random class image: pixels
+// outside the map may hold any colour too, and those of the fill's colour are
+// painted like the rest.
+Scene RandomScene(std::mt19937& rng, int h, int w, int colourCount) {
+    std::vector<cv::Vec3b> palette(kReferenceColours.begin(), kReferenceColours.end());
+    std::uniform_int_distribution<int> byte(1, 254);
+    while (static_cast<int>(palette.size()) < colourCount) palette.emplace_back(byte(rng), byte(rng), byte(rng));
+    palette.resize(static_cast<size_t>(colourCount));
+    Scene s;
+    s.classImage = cv::Mat(h, w, CV_8UC3, cv::Scalar(255, 128, 128));
+    s.binary = cv::Mat(h, w, CV_8UC1, cv::Scalar(255));
+    std::uniform_int_distribution<int> pick(0, colourCount - 1), px(0, w - 1), py(0, h - 1);
+    for (int i = 0; i < w * h / 30; ++i) {
+        const cv::Vec3b c = palette[static_cast<size_t>(pick(rng))];
+        const cv::Point a(px(rng), py(rng)), b(px(rng), py(rng));
+        if (rng() % 3 == 0)
+            cv::line(s.classImage, a, b, cv::Scalar(c[0], c[1], c[2]), 1 + int(rng() % 2));
+        else
+            cv::circle(s.classImage, a, int(rng() % 4), cv::Scalar(c[0], c[1], c[2]), cv::FILLED);
+    }
+    if (colourCount > 100) {  // enough distinct colours to overflow one-byte codes
+        for (int i = 0; i < w * h / 3; ++i) {
+            const cv::Vec3b c = palette[static_cast<size_t>(pick(rng))];
+            s.classImage.at<cv::Vec3b>(py(rng), px(rng)) = c;
+        }
+    }
+    // Most coloured pixels are ink; a few are left out of the map.
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (s.classImage.at<cv::Vec3b>(y, x) != cv::Vec3b(255, 128, 128) && rng() % 10 != 0)
+                s.binary.at<uchar>(y, x) = 0;
+    const int left = int(rng() % 5), top = int(rng() % 5);
+    s.area = {left, top, w - int(rng() % 5), h - int(rng() % 5)};
+    return s;
+}
+}  // namespace
+
+TEST(Grouping, MatchesThePlainVersionOnRandomScenes) {
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 24; ++round) {
+        // Odd sizes; the last rounds use more colours than one-byte codes hold.
+        const bool many = round >= 16;
+        const int h = (many ? 70 : 17) + int(rng() % 90), w = (many ? 70 : 13) + int(rng() % 110);
+        const Scene s = RandomScene(rng, h, w, many ? 300 : 2 + round % 5);
+        if (many) {
+            std::set<uint32_t> distinct;
+            for (int y = s.area.top; y < s.area.bottom; ++y)
+                for (int x = s.area.left; x < s.area.right; ++x) {
+                    const cv::Vec3b c = s.classImage.at<cv::Vec3b>(y, x);
+                    distinct.insert(uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2]);
+                }
+            ASSERT_GT(distinct.size(), 254u);
+        }
+        for (unsigned minSize : {0u, 3u, 8u}) {
+            SCOPED_TRACE("round " + std::to_string(round) + " min " + std::to_string(minSize));
+            EXPECT_EQ(Group(s, minSize), GroupByReference(s, minSize));
+        }
+    }
+}
+
+TEST(Grouping, ClassImageViewsGiveTheSameResult) {
+    std::mt19937 rng(777);
+    const Scene s = RandomScene(rng, 61, 83, 4);
+    cv::Mat big(s.classImage.rows + 9, s.classImage.cols + 11, CV_8UC3, cv::Scalar(0, 128, 128));
+    const cv::Rect where(5, 4, s.classImage.cols, s.classImage.rows);
+    s.classImage.copyTo(big(where));
+    Scene view = s;
+    view.classImage = big(where);
+    EXPECT_EQ(Group(view, 2), Group(s, 2));
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Deliberately plain versions of the detection kernels, written straight from
+// their definitions (ordered maps, at<>() access, a 3-channel working image), to
+// check the optimised code against on random inputs.
+#include "detect/grouping.h"
+#include "detect/types.h"
+
+#include <opencv2/core.hpp>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace ref {
+
+// (row, column) -> colour in reverse channel order.
+using DetectionMap = std::map<std::pair<int, int>, cv::Vec3b>;
+
+void BinariseByChannels(cv::Mat& out, const cv::Mat& image, std::vector<double>& thresholds, int channels);
+
+// The area must lie inside the images.
+DetectionMap BuildDetectionMap(const cv::Mat& binary, const cv::Mat& image, const PlotArea& area);
+
+void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map);
+
+// The area must lie inside the class image and hold every map entry.
+void GroupPatches(DetectionMap& map, PatchList& patches, int left, int top, int right, int bottom,
+                  const cv::Mat& classImage, unsigned minPatchSize, const AbortQuestion& ask);
+
+void EraseHorizontalGridLine(cv::Mat& image, int left, int top, int right, int bottom, cv::Vec4i& segment,
+                             int gridWidth, int gap);
+void EraseVerticalGridLine(cv::Mat& image, int left, int top, int right, int bottom, cv::Vec4i& segment,
+                           int gridWidth, int gap);
+
+}  // namespace ref
