@@ -1,0 +1,184 @@
+// The detection map and colour classification: map contents and order, the six
+// reference colours, ties, and agreement with the plain ordered-map version
+// (memo, row skipping, views) on random pictures.
+#include "detect/colour.h"
+#include "reference/detect_reference.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<DetectionEntry> Flatten(const ref::DetectionMap& map) {
+    std::vector<DetectionEntry> out;
+    for (const auto& [key, colour] : map) out.push_back({key.first, key.second, colour});
+    return out;
+}
+
+bool Same(const cv::Mat& a, const cv::Mat& b) {
+    return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0;
+}
+
+// A picture of smooth random colour strokes on white and its binary image,
+// ink where any channel is below 150.
+struct Picture {
+    cv::Mat image, binary;
+};
+
+Picture RandomPicture(std::mt19937& rng, int h, int w) {
+    Picture p;
+    p.image = cv::Mat(h, w, CV_8UC3, cv::Scalar(255, 255, 255));
+    std::uniform_int_distribution<int> byte(0, 255), px(0, w - 1), py(0, h - 1);
+    for (int i = 0; i < w * h / 40 + 3; ++i) {
+        const cv::Scalar c(byte(rng), byte(rng), byte(rng));
+        cv::line(p.image, {px(rng), py(rng)}, {px(rng), py(rng)}, c, 1 + int(rng() % 3));
+    }
+    cv::Mat noise(h, w, CV_8UC3);
+    cv::randu(noise, 0, 24);
+    cv::subtract(p.image, noise, p.image);
+    p.binary = cv::Mat(h, w, CV_8UC1);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const cv::Vec3b v = p.image.at<cv::Vec3b>(y, x);
+            p.binary.at<uchar>(y, x) = (v[0] < 150 || v[1] < 150 || v[2] < 150) ? 0 : 255;
+        }
+    return p;
+}
+
+}  // namespace
+
+TEST(DetectionMap, HoldsTheAreasInkInRowMajorOrderWithColoursReversed) {
+    cv::Mat image(6, 9, CV_8UC3, cv::Scalar(255, 255, 255));
+    cv::Mat binary(6, 9, CV_8UC1, cv::Scalar(255));
+    const std::vector<cv::Point> ink = {{8, 1}, {2, 1}, {3, 4}, {0, 0}, {5, 5}};
+    for (size_t i = 0; i < ink.size(); ++i) {
+        binary.at<uchar>(ink[i]) = 0;
+        image.at<cv::Vec3b>(ink[i]) = cv::Vec3b(uchar(10 * i), uchar(10 * i + 1), uchar(10 * i + 2));
+    }
+    const DetectionMap map = BuildDetectionMap(binary, image, {1, 1, 9, 5});
+    EXPECT_EQ(DetectionMapSize(map), 3u);  // (0, 0) and (5, 5) lie outside the area
+    const std::vector<DetectionEntry> expected = {
+        {1, 2, cv::Vec3b(12, 11, 10)}, {1, 8, cv::Vec3b(2, 1, 0)}, {4, 3, cv::Vec3b(22, 21, 20)}};
+    EXPECT_EQ(map.Entries(), expected);
+}
+
+TEST(DetectionMap, EmptyOrOutsideAreasHoldNothing) {
+    cv::Mat image(5, 5, CV_8UC3, cv::Scalar(0, 0, 0));
+    cv::Mat binary(5, 5, CV_8UC1, cv::Scalar(0));
+    EXPECT_TRUE(BuildDetectionMap(binary, image, {2, 0, 2, 5}).empty());     // no columns
+    EXPECT_TRUE(BuildDetectionMap(binary, image, {7, 0, 9, 5}).empty());     // right of the image
+    EXPECT_TRUE(BuildDetectionMap(binary, image, {3, 0, 1, 5}).empty());     // right < left
+    EXPECT_EQ(BuildDetectionMap(binary, image, {-3, -2, 2, 1}).size(), 2u);  // cut to the image
+    EXPECT_EQ(BuildDetectionMap(binary, image, {3, 3, 90, 90}).size(), 4u);
+}
+
+TEST(DetectionMap, MatchesTheOrderedMapOnRandomBinariesAndViews) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 30; ++round) {
+        const int h = 1 + int(rng() % 70), w = 1 + int(rng() % 70);
+        cv::Mat binary(h, w, CV_8UC1), image(h, w, CV_8UC3);
+        cv::randu(image, 0, 256);
+        // Long background stretches and ink of varied density.
+        const unsigned density = 1 + rng() % 40;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) binary.at<uchar>(y, x) = rng() % 100 < density ? 0 : 255;
+        const int l = int(rng() % unsigned(w)), t = int(rng() % unsigned(h));
+        const PlotArea area{l, t, l + 1 + int(rng() % unsigned(w - l)), t + 1 + int(rng() % unsigned(h - t))};
+        SCOPED_TRACE("round " + std::to_string(round));
+        const ref::DetectionMap expected = ref::BuildDetectionMap(binary, image, area);
+        const DetectionMap map = BuildDetectionMap(binary, image, area);
+        EXPECT_EQ(map.size(), expected.size());
+        EXPECT_EQ(map.Entries(), Flatten(expected));
+
+        // The same pixels seen through views into larger pictures.
+        cv::Mat bigBinary(h + 7, w + 13, CV_8UC1, cv::Scalar(0)), bigImage(h + 7, w + 13, CV_8UC3);
+        const cv::Rect where(5, 3, w, h);
+        binary.copyTo(bigBinary(where));
+        image.copyTo(bigImage(where));
+        EXPECT_EQ(BuildDetectionMap(bigBinary(where), bigImage(where), area).Entries(), Flatten(expected));
+    }
+}
+
+TEST(ColourDetection, ReferenceColoursAndPurePrimariesClassifyToThemselves) {
+    for (size_t i = 0; i < kReferenceColours.size(); ++i)
+        EXPECT_EQ(NearestReference(kReferenceColours[i]), int(i));
+
+    // Blocks of pure black, red, green, blue, magenta and yellow.
+    const std::vector<cv::Scalar> rgb = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 0, 255}, {255, 255, 0}};
+    cv::Mat image(5, 5 * int(rgb.size()), CV_8UC3);
+    for (size_t i = 0; i < rgb.size(); ++i) image.colRange(5 * int(i), 5 * int(i) + 5).setTo(rgb[i]);
+    cv::Mat binary(image.size(), CV_8UC1, cv::Scalar(0));
+    DetectionMap map = BuildDetectionMap(binary, image, {0, 0, image.cols, image.rows});
+    cv::Mat classes;
+    DetectColours(classes, image, map);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        EXPECT_EQ(classes.at<cv::Vec3b>(2, 5 * int(i) + 2), kReferenceColours[i]) << "block " << i;
+    // A black pixel's map colour is its class colour reversed.
+    EXPECT_EQ(map.Entries()[0].colour, cv::Vec3b(128, 128, 0));
+}
+
+TEST(ColourDetection, TiesGoToTheReferenceWithTheSmallerL) {
+    EXPECT_EQ(NearestReference(cv::Vec3b(113, 83, 35)), 0);    // black and blue equally near
+    EXPECT_EQ(NearestReference(cv::Vec3b(145, 217, 131)), 1);  // red and magenta
+    EXPECT_EQ(NearestReference(cv::Vec3b(146, 157, 255)), 1);  // red and yellow
+}
+
+TEST(ColourDetection, EmptyMapGivesAllWhiteClasses) {
+    cv::Mat image(4, 7, CV_8UC3, cv::Scalar(0, 0, 0));
+    DetectionMap map;
+    cv::Mat classes;
+    DetectColours(classes, image, map);
+    ASSERT_EQ(classes.size(), image.size());
+    EXPECT_TRUE(Same(classes, cv::Mat(4, 7, CV_8UC3, cv::Scalar(255, 128, 128))));
+}
+
+TEST(ColourDetection, MatchesThePlainVersionWithItsMemo) {
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 16; ++round) {
+        const int h = 1 + int(rng() % 90), w = 1 + int(rng() % 120);
+        const Picture p = RandomPicture(rng, h, w);
+        const int l = int(rng() % unsigned(w)), t = int(rng() % unsigned(h));
+        const PlotArea area{l, t, w - int(rng() % unsigned(w - l)), h - int(rng() % unsigned(h - t))};
+        SCOPED_TRACE("round " + std::to_string(round));
+
+        ref::DetectionMap expectedMap = ref::BuildDetectionMap(p.binary, p.image, area);
+        cv::Mat expectedClasses;
+        ref::DetectColours(expectedClasses, p.image, expectedMap);
+
+        DetectionMap map = BuildDetectionMap(p.binary, p.image, area);
+        cv::Mat classes;
+        DetectColours(classes, p.image, map);
+        EXPECT_TRUE(Same(classes, expectedClasses));
+        EXPECT_EQ(map.Entries(), Flatten(expectedMap));
+
+        // Smoothing a view reads none of its parent's pixels, like smoothing a copy.
+        cv::Mat big(h + 6, w + 10, CV_8UC3, cv::Scalar(0, 0, 255));
+        const cv::Rect where(4, 2, w, h);
+        p.image.copyTo(big(where));
+        DetectionMap viewMap = BuildDetectionMap(p.binary, big(where), area);
+        cv::Mat viewClasses;
+        DetectColours(viewClasses, big(where), viewMap);
+        EXPECT_TRUE(Same(viewClasses, expectedClasses));
+        EXPECT_EQ(viewMap.Entries(), Flatten(expectedMap));
+    }
+}
+
+TEST(ColourDetection, EdgePixelsDependOnNeighboursOutsideTheArea) {
+    // A grey pixel on the area's edge turns towards red when red lies just outside.
+    cv::Mat image(3, 6, CV_8UC3, cv::Scalar(255, 255, 255));
+    image.at<cv::Vec3b>(1, 2) = cv::Vec3b(90, 90, 90);
+    cv::Mat binary(3, 6, CV_8UC1, cv::Scalar(255));
+    binary.at<uchar>(1, 2) = 0;
+    cv::Mat plain;
+    DetectionMap map = BuildDetectionMap(binary, image, {2, 0, 6, 3});
+    DetectColours(plain, image, map);
+    image.colRange(0, 2).setTo(cv::Scalar(255, 0, 0));
+    cv::Mat tinted;
+    map = BuildDetectionMap(binary, image, {2, 0, 6, 3});
+    DetectColours(tinted, image, map);
+    EXPECT_NE(tinted.at<cv::Vec3b>(1, 2), plain.at<cv::Vec3b>(1, 2));
+}
