@@ -55,7 +55,10 @@ bool curvetapApp::OnInit() {
     g_mainFrame->SetClientSize(tw, h0 + 100);
     g_mainFrame->SetSizer(sizer);
     const int w2 = g_mainFrame->GetSize().x;
-    g_mainFrame->SetMinSize(wxSize(w2, h1 - ch + 100));
+    // Only the height is bounded: the toolbar shows an overflow arrow when the window is
+    // narrower, and Fit must be able to size the window to a small picture.
+    (void)w2;
+    g_mainFrame->SetMinSize(wxSize(-1, h1 - ch + 100));
 
     g_mainFrame->EnableUndoRedo(false, false);
     g_mainFrame->EnableUndoRedo(true, false);
@@ -220,6 +223,8 @@ void curvetapApp::OpenRecentFile(int index) {
 void curvetapApp::ClearFileHistory() {
     while (fileHistory->GetCount() > 0) fileHistory->RemoveFileFromHistory(0);
     fileHistory->Save(*config);
+    // The history's own save leaves stale entries behind; remove them so the next start is empty too.
+    for (int i = 1; i <= 9; ++i) config->DeleteEntry(wxString::Format("file%d", i));
     config->Flush();
     g_mainFrame->FileMenu()->Enable(wxID_CLEAR, false);
 }

@@ -94,6 +94,7 @@ public:
     void RecogniseArea(int x, int y, int w, int h);
 
     LogSink& Log() { return log; }
+    wxTextCtrl* LogPane() const { return logPane; }
     wxFileConfig* Config() const { return config; }
     const cv::Mat& Image() const { return image; }
     const wxImage& LoadedImage() const { return loadedImage; }

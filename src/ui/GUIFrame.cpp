@@ -3,6 +3,11 @@
 #include <wx/clipbrd.h>
 #include <wx/dnd.h>
 #include <wx/utils.h>
+#ifdef __WXGTK__
+// From GTK itself, which the toolkit already links; declared here to spare the GTK headers.
+extern "C" void gtk_toolbar_set_show_arrow(void* toolbar, int showArrow);
+extern "C" void* gtk_bin_get_child(void* bin);
+#endif
 
 #include "app/CurvetapApp.h"
 #include "app/common.h"
@@ -153,6 +158,11 @@ void GUIFrame::CreateToolbar() {
     toolbar->EnableTool(wxID_REDO, false);
     toolbar->Realize();
     toolbar->Fit();
+#ifdef __WXGTK__
+    // Tools that do not fit go into the toolbar's overflow menu, so the window can be
+    // narrower than the toolbar (Fit on a small picture).
+    gtk_toolbar_set_show_arrow(gtk_bin_get_child(toolbar->GetHandle()), 1);
+#endif
 }
 
 bool GUIFrame::RemoveGridValue() const { return removeGridBox && removeGridBox->GetValue(); }
@@ -305,21 +315,28 @@ void GUIFrame::OpenFile() {
 }
 
 void GUIFrame::PasteFromClipboard() {
-    wxClipboardLocker lock;
-    if (!lock) {
+    if (!Ui().OpenClipboard()) {
         Ui().Message("Can't open clipboard.", kAppName, wxOK | wxCENTRE, this);
         return;
     }
     if (!wxTheClipboard->IsSupported(wxDF_BITMAP)) {
         Ui().Message("No bitmap on clipboard", kAppName, wxOK | wxCENTRE, this);
+        wxTheClipboard->Close();
         return;
     }
     wxBitmapDataObject data;
-    if (!wxTheClipboard->GetData(data) || !data.GetBitmap().IsOk()) {
+    bool ok = false;
+    {
+        wxLogNull quiet;  // our own message replaces the decoder's
+        ok = wxTheClipboard->GetData(data) && data.GetBitmap().IsOk();
+    }
+    if (!ok) {
         Ui().Message("Can't paste bitmap from the clipboard", kAppName, wxOK | wxCENTRE, this);
+        wxTheClipboard->Close();
         return;
     }
     wxGetApp().PasteImage(data.GetBitmap().ConvertToImage());
+    wxTheClipboard->Close();
 }
 
 void GUIFrame::ExportToFile() {

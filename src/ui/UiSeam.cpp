@@ -3,6 +3,7 @@
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 #include <wx/textdlg.h>
+#include <wx/clipbrd.h>
 #include <wx/dialog.h>
 #include <wx/tipdlg.h>
 
@@ -30,6 +31,8 @@ wxString UiSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, con
 bool UiSeam::ShowTip(wxTipProvider* provider, bool showAtStartup) {
     return wxShowTip(nullptr, provider, showAtStartup);
 }
+
+bool UiSeam::OpenClipboard() { return wxTheClipboard->Open(); }
 
 int UiSeam::ShowModal(wxDialog& dialog) { return dialog.ShowModal(); }
 

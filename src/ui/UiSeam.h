@@ -20,6 +20,8 @@ public:
     virtual wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard);
     // The tip of the day; returns the state of its show-at-start-up box when it closes.
     virtual bool ShowTip(wxTipProvider* provider, bool showAtStartup);
+    // Opens the system clipboard (closed by the caller); false when it is busy.
+    virtual bool OpenClipboard();
     // Any other modal dialog (options, label editor, about, tips); returns the modal result.
     virtual int ShowModal(wxDialog& dialog);
 };

@@ -1,0 +1,229 @@
+// Starts the real application once under the X server, then runs every GUI test.
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/quantize.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+extern "C" void* gtk_widget_get_window(void* widget);
+extern "C" unsigned long gdk_x11_window_get_xid(void* window);
+#include <chrono>
+#include <map>
+#include <cstdlib>
+#include <opencv2/core.hpp>
+#include <thread>
+
+#include "app/CurvetapApp.h"
+#include "gui_support.h"
+#include "support/charts.h"
+#include "ui/GUIFrame.h"
+
+wxIMPLEMENT_APP_NO_MAIN(curvetapApp);
+
+namespace {
+ScriptedSeam g_seam;
+StartupSnapshot g_startup;
+std::string g_root;
+}  // namespace
+
+ScriptedSeam& Seam() { return g_seam; }
+const StartupSnapshot& Startup() { return g_startup; }
+
+int ScriptedSeam::Message(const wxString& text, const wxString& caption, long style, wxWindow*) {
+    messages.push_back({text.ToStdString(), caption.ToStdString(), style});
+    if (style & wxYES_NO) {
+        if (answers.empty()) return wxNO;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return wxOK;
+}
+
+wxString ScriptedSeam::AskText(const wxString&, const wxString& caption, const wxString&, wxWindow*) {
+    asked.push_back(caption.ToStdString());
+    if (texts.empty()) return wxString();
+    const std::string t = texts.front();
+    texts.pop_front();
+    return wxString::FromUTF8(t.c_str());
+}
+
+wxString ScriptedSeam::ChooseFileToOpen(wxWindow*, const wxString& message, const wxString&) {
+    fileDialogs.push_back(message.ToStdString());
+    if (files.empty()) return wxString();
+    const std::string f = files.front();
+    files.pop_front();
+    return wxString::FromUTF8(f.c_str());
+}
+
+wxString ScriptedSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& w) {
+    return ChooseFileToOpen(parent, message, w);
+}
+
+bool ScriptedSeam::ShowTip(wxTipProvider*, bool showAtStartup) {
+    ++tipsShown;
+    tipBoxInitial = showAtStartup;
+    return tipAnswer;
+}
+
+int ScriptedSeam::ShowModal(wxDialog& dialog) { return dialogHandler ? dialogHandler(dialog) : wxID_CANCEL; }
+
+void ScriptedSeam::Reset() {
+    messages.clear();
+    answers.clear();
+    texts.clear();
+    files.clear();
+    asked.clear();
+    fileDialogs.clear();
+    dialogHandler = nullptr;
+}
+
+void Pump(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        wxTheApp->ProcessPendingEvents();
+        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+        while (loop && loop->Pending()) loop->Dispatch();
+        wxTheApp->ProcessIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+bool PumpUntil(const std::function<bool()>& cond, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > end) return cond();
+        Pump(5);
+    }
+    return true;
+}
+
+std::string LogText() { return wxGetApp().LogPane()->GetValue().ToStdString(wxConvUTF8); }
+
+std::string TempDir(const std::string& name) {
+    const std::string dir = g_root + "/" + name;
+    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+    wxFileName::Mkdir(dir, 0755, wxPATH_MKDIR_FULL);
+    return dir;
+}
+
+std::string WriteChartFile(const std::string& path, int width, int height, unsigned seed) {
+    ChartSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.seed = seed;
+    cv::Mat m = MakeChart(spec);
+    wxImage img(m.cols, m.rows);
+    std::memcpy(img.GetData(), m.data, m.total() * 3);
+    SaveImage(img, path);
+    return path;
+}
+
+bool AddExactPalette(wxImage& img) {
+    std::map<unsigned long, int> index;
+    std::vector<unsigned char> r, g, b;
+    const unsigned char* d = img.GetData();
+    for (long i = 0; i < long(img.GetWidth()) * img.GetHeight(); ++i) {
+        const unsigned long key = (unsigned long)d[3 * i] << 16 | d[3 * i + 1] << 8 | d[3 * i + 2];
+        if (index.count(key)) continue;
+        if (index.size() == 256) return false;
+        index[key] = int(r.size());
+        r.push_back(d[3 * i]);
+        g.push_back(d[3 * i + 1]);
+        b.push_back(d[3 * i + 2]);
+    }
+    img.SetPalette(wxPalette(int(r.size()), r.data(), g.data(), b.data()));
+    return true;
+}
+
+bool SaveImage(wxImage img, const std::string& path) {
+    if (path.size() > 4 && path.substr(path.size() - 4) == ".gif") {
+        if (!AddExactPalette(img)) return false;
+    }
+    return img.SaveFile(wxString::FromUTF8(path.c_str()));
+}
+
+wxImage GrabClient(wxWindow* window) {
+    window->Refresh();
+    window->Update();
+    Pump(30);
+    const wxSize size = window->GetClientSize();
+    const wxPoint origin = window->ClientToScreen(wxPoint(0, 0));
+    // Read straight from the X server, which holds what is really on the screen.
+    Display* display = XOpenDisplay(nullptr);
+    wxImage out(size.x, size.y);
+    if (!display) return out;
+    // The top-level window's own drawable: the root window does not reliably hold the
+    // pixels of children with another visual.
+    wxWindow* top = wxGetTopLevelParent(window);
+    const unsigned long xid = gdk_x11_window_get_xid(gtk_widget_get_window(top->GetHandle()));
+    const wxPoint topOrigin = top->GetScreenPosition();
+    XImage* shot = XGetImage(display, xid, origin.x - topOrigin.x, origin.y - topOrigin.y, size.x, size.y,
+                             AllPlanes, ZPixmap);
+    if (shot) {
+        for (int y = 0; y < size.y; ++y)
+            for (int x = 0; x < size.x; ++x) {
+                const unsigned long p = XGetPixel(shot, x, y);
+                out.SetRGB(x, y, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+            }
+        XDestroyImage(shot);
+    }
+    XCloseDisplay(display);
+    return out;
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Configuration isolation: the program's store lands in a throw-away home.
+    char tmpl[] = "/tmp/plotsnap-gui-XXXXXX";
+    g_root = mkdtemp(tmpl);
+    const char* keepHome = std::getenv("PLOTSNAP_TEST_HOME");
+    const std::string home = keepHome ? keepHome : g_root + "/home";
+    wxFileName::Mkdir(home, 0755, wxPATH_MKDIR_FULL);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    wxDisableAsserts();
+    SetUiSeam(&g_seam);
+    wxApp::SetInstance(new curvetapApp());
+    int wxArgc = 1;
+    char* wxArgv[] = {argv[0], nullptr};
+    if (!wxEntryStart(wxArgc, wxArgv)) return 2;
+    delete wxLog::SetActiveTarget(new wxLogStderr());
+    // An active event loop, so pumping really dispatches the X server's events.
+    wxEventLoop loop;
+    wxEventLoopBase::SetActive(&loop);
+    if (!wxTheApp->CallOnInit()) return 3;
+    Pump(200);
+
+    GUIFrame* frame = g_mainFrame;
+    g_startup.log = LogText();
+    g_startup.status0 = frame->GetStatusBar()->GetStatusText(0).ToStdString();
+    g_startup.graphLabel = frame->Toolbar()->FindById(ID_GRAPH_TOOL)->GetLabel().ToStdString();
+    g_startup.removeGrid = frame->RemoveGridValue();
+    g_startup.gridWidth = frame->GridWidth();
+    g_startup.zoom = frame->ZoomText().ToStdString();
+    g_startup.undoMenu = frame->GetMenuBar()->IsEnabled(wxID_UNDO);
+    g_startup.redoMenu = frame->GetMenuBar()->IsEnabled(wxID_REDO);
+    g_startup.undoTool = frame->Toolbar()->GetToolEnabled(wxID_UNDO);
+    g_startup.redoTool = frame->Toolbar()->GetToolEnabled(wxID_REDO);
+    g_startup.deleteItem = frame->GetMenuBar()->IsEnabled(wxID_DELETE);
+    g_startup.clearHistory = frame->GetMenuBar()->IsEnabled(wxID_CLEAR);
+    g_startup.tipsShown = g_seam.tipsShown;
+    g_startup.tipBoxInitial = g_seam.tipBoxInitial;
+
+    const int result = RUN_ALL_TESTS();
+    if (g_mainFrame) g_mainFrame->Destroy();
+    Pump(50);
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    if (!keepHome) wxFileName::Rmdir(g_root, wxPATH_RMDIR_RECURSIVE);
+    return result;
+}

@@ -1,0 +1,75 @@
+#pragma once
+// Shared pieces of the GUI tests: the scripted answer seam, event pumping and
+// small accessors for the real window's widgets.
+#include <wx/wx.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/UiSeam.h"
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    long style = 0;
+};
+
+// Answers every modal question from queues and records what was shown.
+class ScriptedSeam : public UiSeam {
+public:
+    int Message(const wxString& text, const wxString& caption, long style, wxWindow* parent) override;
+    wxString AskText(const wxString& message, const wxString& caption, const wxString& def, wxWindow* parent) override;
+    wxString ChooseFileToOpen(wxWindow* parent, const wxString& message, const wxString& wildcard) override;
+    wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard) override;
+    bool ShowTip(wxTipProvider* provider, bool showAtStartup) override;
+    int ShowModal(wxDialog& dialog) override;
+    bool OpenClipboard() override { return clipboardBusy ? false : UiSeam::OpenClipboard(); }
+    bool clipboardBusy = false;
+
+    void Reset();
+    std::vector<ShownMessage> messages;
+    std::deque<int> answers;              // for Yes/No questions; wxNO when empty
+    std::deque<std::string> texts;        // text entry answers; cancel (empty) when empty
+    std::deque<std::string> files;        // file dialog answers; cancel when empty
+    std::vector<std::string> asked;       // captions of text-entry prompts, in order
+    std::vector<std::string> fileDialogs; // messages of file dialogs shown
+    int tipsShown = 0;
+    bool tipBoxInitial = false;
+    bool tipAnswer = true;
+    std::function<int(wxDialog&)> dialogHandler;
+};
+
+ScriptedSeam& Seam();
+
+// Runs the event loop for about ms milliseconds.
+void Pump(int ms = 50);
+// Runs the event loop until cond holds or timeoutMs passes; returns cond().
+bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 5000);
+
+std::string LogText();
+// What the screen shows of a window's client area (read back from the X server).
+wxImage GrabClient(wxWindow* window);
+// Saves an image in the format its extension names (GIFs are quantised first).
+bool SaveImage(wxImage img, const std::string& path);
+// Gives an image of at most 256 colours a palette holding exactly its colours.
+bool AddExactPalette(wxImage& img);
+// A fresh empty directory under the test's temporary root.
+std::string TempDir(const std::string& name);
+// Writes a synthetic chart picture of the given size in the format the extension names.
+std::string WriteChartFile(const std::string& path, int width = 320, int height = 240, unsigned seed = 1);
+
+// What the window looked like right after start-up, captured before any test runs.
+struct StartupSnapshot {
+    std::string log;
+    std::string status0;
+    std::string graphLabel;
+    bool removeGrid = true;
+    int gridWidth = 0;
+    std::string zoom;
+    bool undoMenu = true, redoMenu = true, undoTool = true, redoTool = true, deleteItem = true, clearHistory = true;
+    int tipsShown = 0;
+    bool tipBoxInitial = false;
+};
+const StartupSnapshot& Startup();

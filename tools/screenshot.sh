@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Takes the README's screenshot: starts the real program under Xvfb, pastes a
+# sample chart from the clipboard (as a user would), processes it and grabs the screen.
+# Needs xclip and imagemagick (installed on demand).
+set -euo pipefail
+BUILD=${1:-build}
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+OUT="$ROOT/docs/screenshot.png"
+for p in xclip imagemagick xvfb xdotool; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || {
+    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$p"; }
+done
+mkdir -p "$ROOT/docs"
+export HOME=$(mktemp -d)
+printf 'NotFirstRun=1\n' > "$HOME/.plotsnap"   # no tip dialog over the window
+CHART="$ROOT/resources/sample-chart.png"
+xvfb-run -a -s "-screen 0 1100x800x24" bash -c "
+  '$ROOT/$BUILD/plotsnap' & pid=\$!
+  for i in \$(seq 50); do xdotool search --name '^plotsnap' >/dev/null 2>&1 && break; sleep 0.2; done
+  win=\$(xdotool search --name '^plotsnap' | head -1)
+  xclip -selection clipboard -t image/png -i '$CHART' &
+  sleep 0.5
+  xdotool windowfocus --sync \$win key ctrl+v; sleep 1
+  xdotool key F2; sleep 2
+  import -window root -crop \$(xdotool getwindowgeometry --shell \$win | awk -F= '/WIDTH/{w=\$2}/HEIGHT/{h=\$2}END{print w\"x\"h\"+0+0\"}') '$OUT'
+  kill \$pid
+"
+echo "wrote $OUT"
