@@ -1,6 +1,11 @@
 #include "reference/detect_reference.h"
 
+#include "detect/axes.h"
+#include "detect/grid.h"
+
 #include <opencv2/imgproc.hpp>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <array>
@@ -208,6 +213,53 @@ void EraseVerticalGridLine(cv::Mat& image, int left, int top, int right, int bot
                 cv::line(image, cv::Point(std::max(x + i, left), y), cv::Point(std::min(x + i, right), y),
                          cv::Scalar(255), w, cv::LINE_8, 0);
     }
+}
+
+bool RunProcessing(const cv::Mat& image, const ProcessSettings& s, const PlotArea& userRect,
+                   std::vector<double>& thresholds, PatchList& patches, PlotArea& a, LogSink& log,
+                   const AbortQuestion& ask, cv::Mat* binaryOut) {
+    if (image.empty()) return false;
+    log << "Performing detections...\n";
+    cv::Mat binary;
+    ref::BinariseByChannels(binary, image, thresholds, 3);
+    log << "Detecting graph axis...\n";
+    a = DetectAxes(binary.clone());
+    if (userRect.left != -1 || userRect.top != -1 || userRect.right != -1 || userRect.bottom != -1)
+        a = {userRect.left, userRect.top, std::min(userRect.right, image.cols), std::min(userRect.bottom, image.rows)};
+    auto fixed = [&] {
+        cv::Mat grey;
+        cv::cvtColor(image, grey, cv::COLOR_RGB2GRAY);
+        cv::threshold(grey, binary, s.threshold, 255, cv::THRESH_BINARY);
+    };
+    if (s.manualThreshold) {
+        log << "Manual thresholding (" << s.threshold << ")...";
+        fixed();
+    } else {
+        cv::Mat inverse;
+        cv::bitwise_not(binary, inverse);
+        const double ink = cv::countNonZero(inverse(cv::Rect(a.left, a.top, a.right - a.left, a.bottom - a.top)));
+        if (ink / ((a.bottom - a.top) * double(a.right - a.left)) > 0.15) {
+            log << "Overriding with manual threshold value (" << s.threshold << ")\n";
+            fixed();
+        }
+    }
+    if (s.removeGrid) {
+        log << "Removing grid...\n";
+        RemoveGrid(binary, true, a.left, a.top, a.right, a.bottom, s.gridWidth, log);
+    }
+    DetectionMap map = ref::BuildDetectionMap(binary, image, a);
+    const unsigned n = static_cast<unsigned>(map.size());
+    char percent[64];
+    std::snprintf(percent, sizeof percent, " (%.1f%%)\n", float(n * 100u) / float((a.bottom - a.top) * (a.right - a.left)));
+    log << "Number of detections (map): " << n << percent;
+    log << "top left =" << a.left << "," << a.top << "; bottom right=" << a.right << "," << a.bottom << "\n";
+    log << "Performing color detections\n";
+    cv::Mat classImage;
+    ref::DetectColours(classImage, image, map);
+    if (binaryOut) *binaryOut = binary;
+    log << "Grouping...\n";
+    ref::GroupPatches(map, patches, a.left, a.top, a.right, a.bottom, classImage, s.minPatchSize, ask);
+    return true;
 }
 
 }  // namespace ref

@@ -2,7 +2,9 @@
 // Deliberately plain versions of the detection kernels, written straight from
 // their definitions (ordered maps, at<>() access, a 3-channel working image), to
 // check the optimised code against on random inputs.
+#include "app/log_sink.h"
 #include "detect/grouping.h"
+#include "detect/process.h"
 #include "detect/types.h"
 
 #include <opencv2/core.hpp>
@@ -31,5 +33,11 @@ void EraseHorizontalGridLine(cv::Mat& image, int left, int top, int right, int b
                              int gridWidth, int gap);
 void EraseVerticalGridLine(cv::Mat& image, int left, int top, int right, int bottom, cv::Vec4i& segment,
                            int gridWidth, int gap);
+
+// The processing pass assembled from the plain pieces above (frame detection and
+// grid removal are shared with the real pass).
+bool RunProcessing(const cv::Mat& image, const ProcessSettings& settings, const PlotArea& userRect,
+                   std::vector<double>& channelThresholds, PatchList& patches, PlotArea& plotArea, LogSink& log,
+                   const AbortQuestion& ask, cv::Mat* binaryOut = nullptr);
 
 }  // namespace ref
