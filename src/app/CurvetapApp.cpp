@@ -34,7 +34,7 @@ bool curvetapApp::OnInit() {
     g_mainFrame->CreateToolbar();
     g_mainFrame->SetRemoveGrid(false);
     g_mainFrame->SetGridWidth(2);
-    const int tw = g_mainFrame->Toolbar()->GetSize().x;
+    const int tw = g_mainFrame->Toolbar()->GetBestSize().x;
 
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     g_canvas = new ScrolledImageComponent(g_mainFrame, wxID_ANY);

@@ -157,7 +157,7 @@ void GUIFrame::CreateToolbar() {
     toolbar->EnableTool(wxID_UNDO, false);
     toolbar->EnableTool(wxID_REDO, false);
     toolbar->Realize();
-    toolbar->Fit();
+    // (not fitted: a fitted toolbar would fix the window's minimum width)
 #ifdef __WXGTK__
     // Tools that do not fit go into the toolbar's overflow menu, so the window can be
     // narrower than the toolbar (Fit on a small picture).

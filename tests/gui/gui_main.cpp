@@ -13,8 +13,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-extern "C" void* gtk_widget_get_window(void* widget);
-extern "C" unsigned long gdk_x11_window_get_xid(void* window);
 #include <chrono>
 #include <map>
 #include <cstdlib>
@@ -161,16 +159,15 @@ wxImage GrabClient(wxWindow* window) {
     Display* display = XOpenDisplay(nullptr);
     wxImage out(size.x, size.y);
     if (!display) return out;
-    // The top-level window's own drawable: the root window does not reliably hold the
-    // pixels of children with another visual.
-    wxWindow* top = wxGetTopLevelParent(window);
-    const unsigned long xid = gdk_x11_window_get_xid(gtk_widget_get_window(top->GetHandle()));
-    const wxPoint topOrigin = top->GetScreenPosition();
-    XImage* shot = XGetImage(display, xid, origin.x - topOrigin.x, origin.y - topOrigin.y, size.x, size.y,
-                             AllPlanes, ZPixmap);
+    // Only the part on the screen can be read (a window may reach past its edge).
+    const int w = std::min(size.x, DisplayWidth(display, DefaultScreen(display)) - origin.x);
+    const int h = std::min(size.y, DisplayHeight(display, DefaultScreen(display)) - origin.y);
+    XImage* shot = w > 0 && h > 0 ? XGetImage(display, DefaultRootWindow(display), origin.x, origin.y, w, h,
+                                              AllPlanes, ZPixmap)
+                                  : nullptr;
     if (shot) {
-        for (int y = 0; y < size.y; ++y)
-            for (int x = 0; x < size.x; ++x) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
                 const unsigned long p = XGetPixel(shot, x, y);
                 out.SetRGB(x, y, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
             }

@@ -87,9 +87,6 @@ bool Load(const std::string& path) {
 // The colour the window shows at an image pixel.
 wxColour ScreenPixel(int x, int y) {
     const wxImage shot = GrabClient(g_canvas);
-    shot.SaveFile("/tmp/dbg_shot.png");
-    GrabClient(g_mainFrame).SaveFile("/tmp/dbg_frame.png");
-    fprintf(stderr, "canvas at %d,%d shown=%d\n", g_canvas->ClientToScreen(wxPoint(0,0)).x, g_canvas->ClientToScreen(wxPoint(0,0)).y, int(g_mainFrame->IsShownOnScreen()));
     const wxPoint w = g_canvas->ImageToWindow({x, y});
     return wxColour(shot.GetRed(w.x, w.y), shot.GetGreen(w.x, w.y), shot.GetBlue(w.x, w.y));
 }
@@ -412,9 +409,4 @@ TEST(Intake, BadFilesNeverReplaceTheOpenPicture) {
     wxGetApp().SetCanvasZoom(2);
     EXPECT_DOUBLE_EQ(g_canvas->GetZoom(), 2.0);
     wxGetApp().SetCanvasZoom(1);
-}
-TEST(Debug, Hold) {
-    if (!getenv("HOLD")) GTEST_SKIP();
-    Load(WriteChartFile(TempDir("hold") + "/h.png", 300, 200, 3));
-    Pump(3000);
 }
