@@ -17,20 +17,18 @@ void BinariseByChannels(cv::Mat& out, const cv::Mat& image, std::vector<double>&
         out.setTo(kBackground);
         return;
     }
-    // One plane at a time keeps a single plane buffer alive instead of all three.
-    cv::Mat plane, level;
+    std::vector<cv::Mat> planes;
+    cv::split(source, planes);
+    cv::Mat level;
     for (int i = 0; i < n; ++i) {
-        if (source.channels() == 1)
-            plane = source;
-        else
-            cv::extractChannel(source, plane, i);
         cv::Mat& dst = i == 0 ? out : level;
-        const double otsu = cv::threshold(plane, dst, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+        const double otsu = cv::threshold(planes[i], dst, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
         thresholds.push_back(otsu);
         // The Otsu call already produced the plane at its own level; redo it only
         // when an earlier call's level is the one in force.
-        if (thresholds[i] != otsu) cv::threshold(plane, dst, thresholds[i], 255, cv::THRESH_BINARY);
+        if (thresholds[i] != otsu) cv::threshold(planes[i], dst, thresholds[i], 255, cv::THRESH_BINARY);
         if (i > 0) cv::bitwise_and(out, level, out);
+        planes[i].release();
     }
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+// Reading a picture file into the document's form, shared by the window and the
+// command-line tool: the same decoders, size limit and transparency rules.
+#include <wx/image.h>
+#include <wx/string.h>
+
+#include <opencv2/core.hpp>
+#include <string>
+
+struct PictureRead {
+    enum Status { Ok, Unreadable, TooLarge };
+    Status status = Unreadable;
+    wxImage image;         // transparent pixels already white
+    int frameCount = 0;    // images the file holds (1 normally)
+    bool hadMask = false;  // a mask colour was turned white
+    std::string message;   // what to tell the user when status is not Ok
+};
+
+// Never throws; a file that cannot be decoded, or that states a size beyond the
+// limit, is refused without decoding it in full.
+PictureRead ReadPictureFile(const wxString& path);
+
+// Transparent pixels (alpha) become white, blended by their opacity.
+void FlattenAlphaOnWhite(wxImage& img);
+
+// Deep copy of the picture's bytes: rows x cols, 8-bit, red, green, blue. Empty for an invalid image.
+cv::Mat MatrixFromImage(const wxImage& img);
+
+inline const char* kUnreadableMessage = "Can not read image file";
