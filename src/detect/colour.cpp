@@ -128,32 +128,36 @@ void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map)
     cv::GaussianBlur(image, smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
 
     // Colour conversion works pixel by pixel, so only the map's pixels are
-    // converted: gathered into one row, converted, then classified in map order.
-    auto forEachInImage = [&](auto&& visit) {
-        for (int i = 0; i < map.RowCount(); ++i) {
-            const int y = map.FirstRow() + i;
-            if (y < 0 || y >= image.rows) continue;
-            for (size_t k = map.RowBegin(i); k < map.RowBegin(i + 1); ++k)
-                if (map.Column(k) >= 0 && map.Column(k) < image.cols) visit(y, k);
-        }
-    };
-    cv::Mat gathered(1, static_cast<int>(map.size()), CV_8UC3);
-    int count = 0;
-    {
-        cv::Vec3b* g = gathered.ptr<cv::Vec3b>(0);
-        forEachInImage([&](int y, size_t k) { g[count++] = smoothed.ptr<cv::Vec3b>(y)[map.Column(k)]; });
-    }
-    smoothed.release();
-    if (count == 0) return;
-    cv::Mat lab;
-    cv::cvtColor(gathered.colRange(0, count), lab, cv::COLOR_RGB2Lab);
-    gathered.release();
-
+    // converted: gathered in chunks of one row each, converted, then classified in
+    // map order. Small chunks keep the buffers in cache and off the memory peak.
+    constexpr int kChunk = 16384;
+    cv::Mat gathered(1, kChunk, CV_8UC3), lab;
+    std::vector<std::pair<int, size_t>> where;  // (row, entry) of each gathered pixel
+    where.reserve(kChunk);
     ChoiceCache cache;
-    const cv::Vec3b* l = lab.ptr<cv::Vec3b>(0);
-    forEachInImage([&](int y, size_t k) {
-        const cv::Vec3b& ref = kReferenceColours[static_cast<size_t>(cache.Get(*l++))];
-        classImage.ptr<cv::Vec3b>(y)[map.Column(k)] = ref;
-        map.Colour(k) = cv::Vec3b(ref[2], ref[1], ref[0]);
-    });
+    auto classify = [&] {
+        if (where.empty()) return;
+        cv::cvtColor(gathered.colRange(0, static_cast<int>(where.size())), lab, cv::COLOR_RGB2Lab);
+        const cv::Vec3b* l = lab.ptr<cv::Vec3b>(0);
+        for (const auto& [y, k] : where) {
+            const cv::Vec3b& ref = kReferenceColours[static_cast<size_t>(cache.Get(*l++))];
+            classImage.ptr<cv::Vec3b>(y)[map.Column(k)] = ref;
+            map.Colour(k) = cv::Vec3b(ref[2], ref[1], ref[0]);
+        }
+        where.clear();
+    };
+    cv::Vec3b* g = gathered.ptr<cv::Vec3b>(0);
+    for (int i = 0; i < map.RowCount(); ++i) {
+        const int y = map.FirstRow() + i;
+        if (y < 0 || y >= image.rows) continue;
+        const cv::Vec3b* row = smoothed.ptr<cv::Vec3b>(y);
+        for (size_t k = map.RowBegin(i); k < map.RowBegin(i + 1); ++k) {
+            const int x = map.Column(k);
+            if (x < 0 || x >= image.cols) continue;
+            g[where.size()] = row[x];
+            where.emplace_back(y, k);
+            if (where.size() == kChunk) classify();
+        }
+    }
+    classify();
 }

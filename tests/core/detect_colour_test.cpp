@@ -167,6 +167,22 @@ TEST(ColourDetection, MatchesThePlainVersionWithItsMemo) {
     }
 }
 
+TEST(ColourDetection, LargeMapsMatchThePlainVersion) {
+    // Every pixel ink and of its own noisy colour: tens of thousands of entries,
+    // far more distinct Lab values than the memo holds.
+    cv::Mat image(211, 307, CV_8UC3);
+    cv::randu(image, 0, 256);
+    const cv::Mat binary(image.size(), CV_8UC1, cv::Scalar(0));
+    const PlotArea area{3, 2, 305, 210};
+    ref::DetectionMap expectedMap = ref::BuildDetectionMap(binary, image, area);
+    cv::Mat expectedClasses, classes;
+    ref::DetectColours(expectedClasses, image, expectedMap);
+    DetectionMap map = BuildDetectionMap(binary, image, area);
+    DetectColours(classes, image, map);
+    EXPECT_TRUE(Same(classes, expectedClasses));
+    EXPECT_EQ(map.Entries(), Flatten(expectedMap));
+}
+
 TEST(ColourDetection, EdgePixelsDependOnNeighboursOutsideTheArea) {
     // A grey pixel on the area's edge turns towards red when red lies just outside.
     cv::Mat image(3, 6, CV_8UC3, cv::Scalar(255, 255, 255));

@@ -23,7 +23,7 @@ cv::Mat MakeChart(const ChartSpec& spec) {
     for (int c = 0; c < spec.curves; ++c) {
         const double ph = phase(rng), a = amp(rng), f = 1.0 + c * 0.7;
         std::vector<cv::Point> pts;
-        for (int x = plot.x + 2; x < plot.x + plot.width - 2; x += 2) {
+        for (int x = plot.x + spec.curveMargin; x < plot.x + plot.width - spec.curveMargin; x += 2) {
             double t = double(x - plot.x) / plot.width;
             int y = plot.y + int(plot.height * (0.5 + a * std::sin(f * 6.28 * t + ph)));
             pts.emplace_back(x, y);
@@ -33,8 +33,10 @@ cv::Mat MakeChart(const ChartSpec& spec) {
     }
     const int k = std::max(1, spec.blobScale);
     std::uniform_int_distribution<int> bx(0, std::max(0, spec.width - 12 * k)), by(0, std::max(0, spec.height - 10 * k));
+    const cv::Rect keepOff(plot.x - 12 * k, plot.y - 10 * k, plot.width + 24 * k, plot.height + 20 * k);
     for (int i = 0; i < spec.textBlobs; ++i) {
         int x = bx(rng), y = by(rng);
+        for (int tries = 0; spec.blobsOutside && keepOff.contains({x, y}) && tries < 100; ++tries) x = bx(rng), y = by(rng);
         cv::rectangle(img, cv::Rect(x, y, k * (3 + int(rng() % 6)), k * (4 + int(rng() % 5))), cv::Scalar(30, 30, 30),
                       cv::FILLED);
     }

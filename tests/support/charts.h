@@ -12,10 +12,12 @@ struct ChartSpec {
     int gridStep = 40;
     int curves = 3;          // coloured curves (red, blue, green, ...)
     int curveThickness = 2;
+    int curveMargin = 2;     // curves start and end this far inside the frame
     int textBlobs = 12;      // small dark blobs that look like tick labels
     int frameThickness = 2;
     int gridThickness = 1;
     int blobScale = 1;       // blob sizes are multiplied by this (large pictures)
+    bool blobsOutside = false;  // keep the blobs off the plot frame, like tick labels
     uint32_t seed = 1;
 };
 
