@@ -74,14 +74,16 @@ bool BuildWorking(const cv::Mat& classImage, const Area& a, cv::Mat& working, Pa
     using T = CodeTraits<Code>;
     working.create(a.Height() + 2, a.Width() + 2, T::kType);
     // CV_32S holds the packed codes' bit patterns as signed ints.
-    working.setTo(cv::Scalar::all(sizeof(Code) == 1 ? double(T::kBorder) : double(int32_t(T::kBorder))));
-    // Parts of the area outside the class image stay border: nothing there matches.
-    const int x0 = std::max(a.left, 0), x1 = std::min(a.right, classImage.cols);
-    const int y0 = std::max(a.top, 0), y1 = std::min(a.bottom, classImage.rows);
-    for (int y = y0; y < y1; ++y) {
-        const uchar* src = classImage.ptr<uchar>(y) + 3 * x0;
-        Code* dst = working.ptr<Code>(y - a.top + 1) + (x0 - a.left + 1);
-        for (int x = x0; x < x1; ++x, src += 3) {
+    const cv::Scalar border = cv::Scalar::all(sizeof(Code) == 1 ? double(T::kBorder) : double(int32_t(T::kBorder)));
+    working.row(0).setTo(border);
+    working.row(working.rows - 1).setTo(border);
+    working.col(0).setTo(border);
+    working.col(working.cols - 1).setTo(border);
+    // The area lies inside the class image.
+    for (int y = a.top; y < a.bottom; ++y) {
+        const uchar* src = classImage.ptr<uchar>(y) + 3 * a.left;
+        Code* dst = working.ptr<Code>(y - a.top + 1) + 1;
+        for (int x = a.left; x < a.right; ++x, src += 3) {
             const uint32_t colour = PackColour(src[0], src[1], src[2]);
             if constexpr (sizeof(Code) == 1) {
                 uint8_t code;
@@ -195,7 +197,10 @@ void GroupPatches(DetectionMap& map, PatchList& patches, int left, int top, int 
                   const cv::Mat& classImage, unsigned minPatchSize, const AbortQuestion& ask) {
     if (map.empty()) return;
     patches.clear();
-    const Area area{left, top, right, bottom};
+    // Outside the class image nothing can match, so the area is cut to it; that
+    // also bounds the working image whatever area a caller passes.
+    const Area area{std::max(left, 0), std::max(top, 0), std::min(right, classImage.cols),
+                    std::min(bottom, classImage.rows)};
     if (classImage.type() == CV_8UC3 && area.Width() > 0 && area.Height() > 0) {
         cv::Mat working;
         Palette palette;

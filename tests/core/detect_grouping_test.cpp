@@ -141,6 +141,16 @@ TEST(Grouping, PlotAreaOffsetGivesImageCoordinates) {
     EXPECT_EQ(patches[0], (Patch{{2, 3, 2}, {2, 4, 2}}));
 }
 
+TEST(Grouping, AreasReachingPastTheClassImageAreCutToIt) {
+    const Scene s = Draw({"r..g", "r.gg", "...."});
+    const PatchList expected = Group(s, 0);
+    DetectionMap map = MapOf(s);
+    PatchList patches;
+    GroupPatches(map, patches, -5, -3, 1000000, 1000000, s.classImage, 0, {});
+    EXPECT_EQ(patches, expected);
+    EXPECT_EQ(patches.size(), 2u);
+}
+
 TEST(Grouping, MapEntriesThatCannotBeFilledStartNoPatch) {
     // An entry below the area given to grouping, and an entry whose class pixel
     // holds another colour, are dropped instead of reading outside or looping.
