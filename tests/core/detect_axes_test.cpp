@@ -48,12 +48,6 @@ TEST(FrameFromSegments, ClustersOfCloseLinesCountAsOneFrame) {
               159);
 }
 
-TEST(FrameFromSegments, EqualCoordinatesCountOnce) {
-    // Two segments on one column are one line, so the lone-line rule does not apply
-    // twice and the 30/32/35 walk is unchanged.
-    EXPECT_EQ(FrameFromSegments({Vertical(30, 300), {30, 10, 30, 200}}, {}, 300, 400), (PlotArea{31, 0, 400, 300}));
-}
-
 TEST(DetectAxes, BlankOrFramelessPicturesGiveTheWholeImage) {
     EXPECT_EQ(DetectAxes(White(300, 400)), (PlotArea{0, 0, 400, 300}));
     // A frame whose sides are shorter than 40% of the picture is no frame.

@@ -58,16 +58,6 @@ TEST(GridErase, SegmentsOutsideThePlotAreaAreIgnored) {
     EXPECT_EQ(cv::norm(b, before, cv::NORM_INF), 0);
 }
 
-TEST(GridErase, SegmentEndsAreOrderedInPlace) {
-    cv::Mat b = White(50, 60);
-    cv::Vec4i s(55, 20, 5, 20);
-    EraseHorizontalGridLine(b, 0, 0, 60, 50, s, 1, 1);
-    EXPECT_EQ(s, cv::Vec4i(5, 20, 55, 20));
-    cv::Vec4i v(12, 40, 12, 3);
-    EraseVerticalGridLine(b, 0, 0, 60, 50, v, 1, 1);
-    EXPECT_EQ(v, cv::Vec4i(12, 3, 12, 40));
-}
-
 namespace {
 // Grid lines every 60 pixels, a steep zigzag curve and a shallow slanted line.
 struct GridPicture {
