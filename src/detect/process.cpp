@@ -50,6 +50,7 @@ bool RunProcessing(const cv::Mat& input, const ProcessSettings& settings, const 
                    const AbortQuestion& ask, cv::Mat* binaryOut) {
     if (input.empty() || input.total() == 0) return false;
     const cv::Mat image = AsRgb8(input);
+    const PlotArea drawn = userRect;  // the caller may pass one object as both rectangles
 
     log << "Performing detections...\n";
     cv::Mat binary;
@@ -57,9 +58,8 @@ bool RunProcessing(const cv::Mat& input, const ProcessSettings& settings, const 
 
     log << "Detecting graph axis...\n";
     plotArea = DetectAxes(binary);
-    if (userRect.left != -1 || userRect.top != -1 || userRect.right != -1 || userRect.bottom != -1)
-        plotArea = {userRect.left, userRect.top, std::min(userRect.right, image.cols),
-                    std::min(userRect.bottom, image.rows)};
+    if (drawn.left != -1 || drawn.top != -1 || drawn.right != -1 || drawn.bottom != -1)
+        plotArea = {drawn.left, drawn.top, std::min(drawn.right, image.cols), std::min(drawn.bottom, image.rows)};
     const PlotArea& a = plotArea;
 
     if (settings.manualThreshold) {
@@ -78,13 +78,13 @@ bool RunProcessing(const cv::Mat& input, const ProcessSettings& settings, const 
     DetectionMap map = BuildDetectionMap(binary, image, a);
     log << "Number of detections (map): " << DetectionMapSize(map) << DetectionPercentText(map.size(), a);
     log << "top left =" << a.left << "," << a.top << "; bottom right=" << a.right << "," << a.bottom << "\n";
+    // The binary image is done with; let it go before the colour pass's peak.
+    if (binaryOut) *binaryOut = binary;
+    binary.release();
 
     log << "Performing color detections\n";
     cv::Mat classImage;
     DetectColours(classImage, image, map);
-
-    if (binaryOut) *binaryOut = binary;
-    else binary.release();
 
     log << "Grouping...\n";
     GroupPatches(map, patches, a.left, a.top, a.right, a.bottom, classImage, settings.minPatchSize, ask);

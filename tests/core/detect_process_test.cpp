@@ -111,6 +111,14 @@ TEST(Processing, UserRectangleIsCutAtTheImagesFarEdges) {
               std::string::npos);
     ASSERT_EQ(p.patches.size(), 1u);
     EXPECT_EQ(p.patches[0][0], (::Run{70, 52, 79}));
+
+    // The document may pass its plot area as both the drawn and the resulting rectangle.
+    PlotArea shared{52, 70, 1000, 900};
+    std::vector<double> levels;
+    PatchList patches;
+    NullLog log;
+    RunProcessing(BlockPicture(), {}, shared, levels, patches, shared, log, {});
+    EXPECT_EQ(shared, (PlotArea{52, 70, 400, 300}));
 }
 
 TEST(Processing, EmptyAreasKeepThePreviousPatches) {
