@@ -55,6 +55,8 @@ public:
     void ProcessImage();
     bool HasSelectedGraphs();
     bool ExportData(const wxString& path, bool toClipboard);
+    // The last failed export could not write its file (rather than being declined or refused).
+    bool ExportFailedOnFile() const { return exportFailedOnFile; }
 
     // Setters that announce the change in the log pane.
     void SetThreshold(int value);
@@ -121,6 +123,7 @@ private:
     PlotArea plotArea;
     cv::Mat image;
     LogPaneSink log;
+    bool exportFailedOnFile = false;
 };
 
 wxDECLARE_APP(curvetapApp);

@@ -127,6 +127,12 @@ private:
     void DrawCrossLines(wxDC& dc, IPoint p);
     void LeftRelease();
     void RightRelease();
+    // Repaints the outline of a rectangle figure (plot area, rubber band) so it can move without a trace.
+    void RefreshFigure(const IRect& r);
+    static IRect Widen(const IRect& r, int m) {
+        return r.IsUnset() ? r : IRect{r.left - m, r.top - m, r.right + m, r.bottom + m};
+    }
+    wxString AxisValueText(double v) const;
     void ClickSelect(IPoint p);
     void ClickDeselect(IPoint p);
     void AxisClick(IPoint p);

@@ -346,5 +346,6 @@ void GUIFrame::ExportToFile() {
     }
     const wxString path = Ui().ChooseFileToSave(this, "Export graph data to file", "CSV data files (*.csv)|*.csv");
     if (path.empty()) return;
-    wxGetApp().ExportData(path, false);
+    if (!wxGetApp().ExportData(path, false) && wxGetApp().ExportFailedOnFile())
+        Ui().Message("Unable to open file for writing", kAppName, wxOK | wxCENTRE, this);
 }

@@ -1,0 +1,57 @@
+#pragma once
+// The command line of plotsnap-cli as a plain value object, and its parser.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/common.h"
+#include "detect/process.h"
+#include "output/mapping.h"
+
+// One picking step, applied in command-line order to the current graph slot.
+struct PickStep {
+    enum Kind { Point, Band, Colour, NextGraph };
+    Kind kind = Point;
+    IPoint point;     // Point: the clicked pixel
+    IRect band;       // Band: as given, left <= right and top <= bottom
+    int colour = -1;  // Colour: index into kReferenceColours
+    std::string text; // the option as typed, for messages
+};
+
+struct CliOptions {
+    std::string imagePath;
+    ProcessSettings process;  // the window's start-up defaults unless changed
+    IRect plotRect = kNoRect; // the user's plot rectangle; unset = detect the frame
+    bool listPatches = false;
+
+    std::vector<PickStep> picks;
+
+    CalibrationValues calibration;  // pixels -1 where not given
+    bool logX = false;
+    bool logY = false;
+    bool defaultScales = false;
+
+    bool commonX = true;
+    bool filter = true;
+    std::string outputPath;  // empty: standard output
+};
+
+struct ParsedCommandLine {
+    enum Outcome { Run, Help, Version, UsageError };
+    Outcome outcome = UsageError;
+    CliOptions options;
+    std::string error;  // one line, for UsageError
+};
+
+// Parses argv[1..]. Never throws; anything it cannot use is a UsageError with a
+// one-line explanation.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The short form shown after a usage error, and the full help text.
+extern const char* const kUsageLine;
+std::string HelpText();
+
+// "black", "red", ... for an index into kReferenceColours.
+const char* ReferenceColourName(int index);
+// Index of a colour name (any letter case), or -1.
+int ReferenceColourIndex(const std::string& name);

@@ -1,0 +1,78 @@
+#include "cli/digitize.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "canvas/selection.h"
+#include "detect/colour.h"
+
+std::vector<int> PatchColours(const cv::Mat& image, const PatchList& patches) {
+    std::vector<int> colours(patches.size(), 0);
+    if (image.empty() || image.type() != CV_8UC3 || patches.empty()) return colours;
+    // The same smoothing and conversion as colour detection, so the class found
+    // here is the class the patch was grouped by.
+    cv::Mat smoothed;
+    cv::GaussianBlur(image, smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
+    cv::Mat gathered(1, static_cast<int>(patches.size()), CV_8UC3, cv::Scalar::all(255));
+    for (size_t i = 0; i < patches.size(); ++i) {
+        if (patches[i].empty()) continue;
+        const Run& r = patches[i].front();
+        if (r.row1 < 0 || r.row1 >= image.rows || r.col < 0 || r.col >= image.cols) continue;
+        gathered.at<cv::Vec3b>(0, static_cast<int>(i)) = smoothed.at<cv::Vec3b>(r.row1, r.col);
+    }
+    cv::Mat lab;
+    cv::cvtColor(gathered, lab, cv::COLOR_RGB2Lab);
+    for (size_t i = 0; i < patches.size(); ++i) colours[i] = NearestReference(lab.at<cv::Vec3b>(0, static_cast<int>(i)));
+    return colours;
+}
+
+long long PatchPixelCount(const Patch& patch) {
+    long long n = 0;
+    for (const Run& r : patch) n += std::abs(static_cast<long long>(r.row2) - r.row1) + 1;
+    return n;
+}
+
+std::string PatchJson(size_t index, const Patch& patch, int colour) {
+    const IRect box = PatchBox(patch);
+    return "{\"index\":" + std::to_string(index) + ",\"box\":[" + std::to_string(box.left) + "," +
+           std::to_string(box.top) + "," + std::to_string(box.right) + "," + std::to_string(box.bottom) +
+           "],\"pixels\":" + std::to_string(PatchPixelCount(patch)) + ",\"colour\":\"" +
+           ReferenceColourName(colour) + "\"}";
+}
+
+std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<int>& colours,
+                                  const std::vector<PickStep>& steps, std::vector<std::string>* idle) {
+    std::vector<PatchList> slots(1);
+    // Every pick comes from the list, so membership by index is membership by value.
+    std::vector<bool> inSlot(patches.size(), false);
+    for (const PickStep& step : steps) {
+        if (step.kind == PickStep::NextGraph) {
+            slots.emplace_back();
+            inSlot.assign(patches.size(), false);
+            continue;
+        }
+        PatchList& selection = slots.back();
+        const IRect band = NormalizeRect(step.band);
+        size_t added = 0;
+        for (size_t i = 0; i < patches.size(); ++i) {
+            const Patch& p = patches[i];
+            if (inSlot[i]) continue;
+            bool take = false;
+            switch (step.kind) {
+                case PickStep::Point: take = HitPatch(step.point, p, kHitTolerance); break;
+                case PickStep::Band: take = LeftBandTouches(p, band); break;
+                case PickStep::Colour: take = i < colours.size() && colours[i] == step.colour; break;
+                case PickStep::NextGraph: break;
+            }
+            if (take) {
+                selection.push_back(p);
+                inSlot[i] = true;
+                ++added;
+            }
+        }
+        if (added == 0 && idle) idle->push_back(step.text);
+    }
+    return slots;
+}

@@ -1,0 +1,180 @@
+// plotsnap-cli: the window's digitizing pass without a window. Progress goes to
+// standard error, the CSV (or the patch list) to standard output or a file.
+#include <wx/image.h>
+#include <wx/init.h>
+#include <wx/string.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/PictureFile.h"
+#include "app/common.h"
+#include "app/log_sink.h"
+#include "cli/cli_options.h"
+#include "cli/digitize.h"
+#include "detect/process.h"
+#include "output/csv_writer.h"
+#include "output/file_writer.h"
+#include "output/series.h"
+
+namespace {
+
+enum ExitCode {
+    kExitOk = 0,
+    kExitOutputFailed = 1,
+    kExitUsage = 2,
+    kExitUnreadable = 3,
+    kExitNothingPicked = 4,
+    kExitCalibration = 5,
+};
+
+// The log pane of the window, on standard error.
+class StderrLog : public LogSink {
+public:
+    void Write(const std::string& text) override {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fflush(stderr);
+    }
+};
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "plotsnap-cli: %s\n", message.c_str());
+    return code;
+}
+
+// Export's questions, answered from the command line instead of message boxes.
+class CliQuestions : public ExportQuestions {
+public:
+    CliQuestions(bool defaultScales, LogSink& log) : defaultScales_(defaultScales), log_(log) {}
+    bool AskYesNo(const std::string& message) override {
+        if (defaultScales_) log_ << message << " Yes (--default-scales)\n";
+        else declinedScales_ = true;
+        return defaultScales_;
+    }
+    void ShowError(const std::string& message, const std::string&) override { error_ = message; }
+    bool DeclinedScales() const { return declinedScales_; }
+    const std::string& Error() const { return error_; }
+
+private:
+    bool defaultScales_;
+    LogSink& log_;
+    bool declinedScales_ = false;
+    std::string error_;
+};
+
+// Why default scales were needed, in one line naming the options that mend it.
+std::string CalibrationRefusal(const CliOptions& o) {
+    const int bits = CheckCalibration(o.calibration);
+    std::vector<std::string> problems;
+    if (bits & CAL_X_UNSET) problems.push_back("the X scale is not set (--x PX1=V1,PX2=V2)");
+    if (bits & CAL_Y_UNSET) problems.push_back("the Y scale is not set (--y PY1=V1,PY2=V2)");
+    if (bits & CAL_X_TOO_SMALL) problems.push_back("the X scale points are only one pixel apart");
+    if (bits & CAL_Y_TOO_SMALL) problems.push_back("the Y scale points are only one pixel apart");
+    std::string text = "calibration refused: ";
+    for (size_t i = 0; i < problems.size(); ++i) text += (i ? "; " : "") + problems[i];
+    return text + "; or add --default-scales for pixel units";
+}
+
+int Digitize(const CliOptions& o) {
+    StderrLog log;
+
+    // Loading, logged as the window logs it.
+    const wxString path(o.imagePath.c_str(), *wxConvFileName);
+    if (path.empty() && !o.imagePath.empty()) return Fail(kExitUnreadable, std::string(kUnreadableMessage) + ": " + o.imagePath);
+    const PictureRead read = ReadPictureFile(path);
+    if (read.status != PictureRead::Ok) return Fail(kExitUnreadable, read.message + ": " + o.imagePath);
+    if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
+    log << "Successfully loaded image " << o.imagePath << "\n";
+    if (read.hadMask) log << "image has a mask; converting mask to white background\n";
+    const cv::Mat image = MatrixFromImage(read.image);
+    if (image.empty()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+
+    // The processing pass; the long-grouping question is answered "go on".
+    const PlotArea userRect{o.plotRect.left, o.plotRect.top, o.plotRect.right, o.plotRect.bottom};
+    std::vector<double> channelThresholds;
+    PatchList patches;
+    PlotArea plotArea;
+    if (!RunProcessing(image, o.process, userRect, channelThresholds, patches, plotArea, log, AbortQuestion()))
+        return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+    log << "Processing complete!\n";
+    // The canvas keeps its patch list sorted; clicks walk it in that order.
+    std::sort(patches.begin(), patches.end());
+    const std::vector<int> colours = PatchColours(image, patches);
+
+    if (o.listPatches) {
+        std::string text;
+        for (size_t i = 0; i < patches.size(); ++i) text += PatchJson(i, patches[i], colours[i]) + "\n";
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            return Fail(kExitOutputFailed, "could not write the patch list to standard output");
+        return kExitOk;
+    }
+
+    // Picking.
+    if (o.picks.empty())
+        return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
+    std::vector<std::string> idle;
+    const std::vector<PatchList> graphs = ApplyPicks(patches, colours, o.picks, &idle);
+    for (const std::string& step : idle) log << step << " added no patch\n";
+    bool any = false;
+    for (size_t g = 0; g < graphs.size(); ++g) {
+        log << "Graph-" << static_cast<int>(g) << ": " << graphs[g].size() << " patches\n";
+        any = any || !graphs[g].empty();
+    }
+    if (!any)
+        return Fail(kExitNothingPicked, "nothing picked: no patch lies under the picks given (--list-patches shows the patches)");
+
+    // Export, through the same preparation and text as the window's.
+    ExportSettings settings;
+    settings.logX = o.logX;
+    settings.logY = o.logY;
+    settings.thin = o.filter;
+    settings.commonX = o.commonX;
+    settings.imageHeight = image.rows;
+    settings.imageWidth = image.cols;
+    CliQuestions questions(o.defaultScales, log);
+    const auto table = PrepareExport(graphs, o.calibration, settings, questions, nullptr);
+    if (!table) {
+        if (questions.DeclinedScales()) return Fail(kExitCalibration, CalibrationRefusal(o));
+        return Fail(kExitCalibration, "calibration refused: " + questions.Error());
+    }
+    const std::string csv = BuildCsvText(*table, {});
+
+    if (!o.outputPath.empty()) {
+        std::string error;
+        if (!WriteTextFileAtomically(o.outputPath, csv, &error))
+            return Fail(kExitOutputFailed, "Error opening file for writing data: " + o.outputPath + " (" + error + ")");
+        log << "Data saved to file " << o.outputPath << " successfully\n";
+        return kExitOk;
+    }
+    std::fwrite(csv.data(), 1, csv.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return Fail(kExitOutputFailed, "could not write the data to standard output");
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const ParsedCommandLine parsed = ParseCommandLine(args);
+    switch (parsed.outcome) {
+        case ParsedCommandLine::Help: std::fputs(HelpText().c_str(), stdout); return kExitOk;
+        case ParsedCommandLine::Version: std::printf("%s\n", kVersionBanner); return kExitOk;
+        case ParsedCommandLine::UsageError:
+            std::fprintf(stderr, "plotsnap-cli: %s\n%s\n", parsed.error.c_str(), kUsageLine);
+            return kExitUsage;
+        case ParsedCommandLine::Run: break;
+    }
+    wxInitializer toolkit;
+    if (!toolkit.IsOk()) return Fail(kExitOutputFailed, "could not start the image library");
+    wxInitAllImageHandlers();
+    try {
+        return Digitize(parsed.options);
+    } catch (const std::exception& e) {
+        return Fail(kExitOutputFailed, std::string("internal error: ") + e.what());
+    }
+}
