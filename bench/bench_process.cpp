@@ -143,28 +143,48 @@ void BenchSize(int width, int height, int repeats, long peakKb) {
 
     // Bare OpenCV calls.
     std::vector<cv::Mat> planes;
-    const double tExtract = BestMs(repeats, [&] { cv::split(image, planes); });
+    // Outputs are released before each run: in the pass every call writes into a
+    // new matrix, and touching fresh memory is part of its cost.
+    const double tExtract = BestMs(repeats, [&] { cv::split(image, planes); }, [&] { planes.clear(); });
     cv::Mat scratch;
-    const double tOtsu = BestMs(repeats, [&] {
-        for (int i = 0; i < 3; ++i) cv::threshold(planes[i], scratch, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
-    });
+    const double tOtsu = BestMs(
+        repeats,
+        [&] {
+            for (int i = 0; i < 3; ++i) {
+                if (i < 2) scratch.release();  // the pass reuses one buffer for the last two planes
+                cv::threshold(planes[i], scratch, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+            }
+        },
+        [&] { scratch.release(); });
     cv::Mat edges;
-    const double tCanny = BestMs(repeats, [&] { cv::Canny(binary, edges, 50, 150, 5, false); });
+    const double tCanny =
+        BestMs(repeats, [&] { cv::Canny(binary, edges, 50, 150, 5, false); }, [&] { edges.release(); });
     std::vector<cv::Vec4i> lines;
     const double tHough1 =
         BestMs(repeats, [&] { cv::HoughLinesP(edges, lines, 1, CV_PI / 180, int(0.4 * height), 50, 4); });
     const double tHough2 =
         BestMs(repeats, [&] { cv::HoughLinesP(edges, lines, 1, CV_PI / 180, int(0.4 * width), 50, 4); });
+    // The pass smooths the box around the ink (grown by a pixel); the plain
+    // version smooths the whole picture.
+    int x0 = width, x1 = 0;
+    for (const DetectionEntry& e : probe.Entries()) x0 = std::min(x0, e.col), x1 = std::max(x1, e.col);
+    const cv::Rect box = cv::Rect(x0 - 1, probe.FirstRow() - 1, x1 - x0 + 3, probe.RowCount() + 2) &
+                         cv::Rect(0, 0, width, height);
     cv::Mat smoothed;
-    const double tBlur = BestMs(repeats, [&] {
-        cv::GaussianBlur(image, smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
-    });
+    const double tBlur = BestMs(
+        repeats,
+        [&] {
+            cv::GaussianBlur(image(box), smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
+        },
+        [&] { smoothed.release(); });
+    const double tBlurAll = BestMs(
+        repeats, [&] { cv::GaussianBlur(image, smoothed, cv::Size(3, 3), 0, 0); }, [&] { smoothed.release(); });
     // The pass converts only the ink pixels to Lab; the plain version converts all.
     cv::Mat gathered(1, int(ink), CV_8UC3), lab;
-    const double tLabInk = BestMs(repeats, [&] { cv::cvtColor(gathered, lab, cv::COLOR_RGB2Lab); });
-    const double tLabAll = BestMs(repeats, [&] { cv::cvtColor(smoothed, lab, cv::COLOR_RGB2Lab); });
-    lab.release();
-    smoothed.release();
+    const double tLabInk =
+        BestMs(repeats, [&] { cv::cvtColor(gathered, lab, cv::COLOR_RGB2Lab); }, [&] { lab.release(); });
+    const double tLabAll =
+        BestMs(repeats, [&] { cv::cvtColor(smoothed, lab, cv::COLOR_RGB2Lab); }, [&] { lab.release(); });
 
     // Our stages.
     cv::Mat out;
@@ -232,15 +252,53 @@ void BenchSize(int width, int height, int repeats, long peakKb) {
     Row("map + colours + grouping", oTrio, rTrio, tBlur + tLabInk);
     Row("whole pass (RunProcessing)", oPass, rPass, -1);
     Row("whole pass with grid removal", oPassGrid, -1, -1);
-    std::printf("  bare OpenCV calls: channel split %.1f, Otsu x3 %.1f, Canny %.1f, Hough %.1f + %.1f, blur %.1f,\n"
+    std::printf("  bare OpenCV calls: channel split %.1f, Otsu x3 %.1f, Canny %.1f, Hough %.1f + %.1f,\n"
+                "    blur of the ink's box %.1f (of the whole picture %.1f),\n"
                 "    Lab of the ink pixels %.1f (of the whole picture %.1f)\n",
-                tExtract, tOtsu, tCanny, tHough1, tHough2, tBlur, tLabInk, tLabAll);
+                tExtract, tOtsu, tCanny, tHough1, tHough2, tBlur, tBlurAll, tLabInk, tLabAll);
     const double unavoidable = tExtract + tOtsu + tCanny + tHough1 + tHough2 + tBlur + tLabInk;
     std::printf("  map + colours + grouping: %.1fx faster than the plain reference\n", rTrio / oTrio);
-    std::printf("  whole pass: %.1f ms, of which %.1f ms in the bare OpenCV calls; %.1f%% outside them\n", oPass,
+    std::printf("  whole pass: best %.1f ms; the bare OpenCV calls: best %.1f ms; %.1f%% outside them\n", oPass,
                 unavoidable, 100.0 * std::max(0.0, oPass - unavoidable) / oPass);
-    std::printf("  (counting the channel split as ours: %.1f%% outside)\n",
-                100.0 * std::max(0.0, oPass - (unavoidable - tExtract)) / oPass);
+
+    // The machine is shared, so also pair each pass with a run of the bare calls
+    // right before it and take the median share over the pairs.
+    std::vector<double> shares, sharesWithSplit;
+    for (int r = 0; r < std::max(3, repeats); ++r) {
+        planes.clear();
+        scratch.release();
+        edges.release();
+        smoothed.release();
+        lab.release();
+        const auto start = Clock::now();
+        cv::split(image, planes);
+        const auto split = Clock::now();
+        for (int i = 0; i < 3; ++i) {
+            if (i < 2) scratch.release();
+            cv::threshold(planes[i], scratch, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+        }
+        cv::Canny(binary, edges, 50, 150, 5, false);
+        cv::HoughLinesP(edges, lines, 1, CV_PI / 180, int(0.4 * height), 50, 4);
+        cv::HoughLinesP(edges, lines, 1, CV_PI / 180, int(0.4 * width), 50, 4);
+        cv::GaussianBlur(image(box), smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
+        cv::cvtColor(gathered, lab, cv::COLOR_RGB2Lab);
+        const auto bareEnd = Clock::now();
+        passLevels.clear();
+        RunProcessing(image, {}, {-1, -1, -1, -1}, passLevels, patches, passArea, log, {});
+        const auto passEnd = Clock::now();
+        const double bare = std::chrono::duration<double, std::milli>(bareEnd - start).count();
+        const double splitMs = std::chrono::duration<double, std::milli>(split - start).count();
+        const double pass = std::chrono::duration<double, std::milli>(passEnd - bareEnd).count();
+        shares.push_back(std::max(0.0, pass - bare) / pass);
+        sharesWithSplit.push_back(std::max(0.0, pass - bare + splitMs) / pass);
+    }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    std::printf("  paired runs: %.1f%% of the pass outside the bare OpenCV calls (median of %zu)\n",
+                100.0 * median(shares), shares.size());
+    std::printf("  (counting the channel split as ours: %.1f%%)\n", 100.0 * median(sharesWithSplit));
     PrintMemory("chart:", peakKb, spec);
     std::fflush(stdout);
 }
@@ -254,7 +312,7 @@ int main(int argc, char** argv) {
     struct Size {
         int width, height, repeats;
     };
-    const Size sizes[] = {{1155, 866, quick ? 1 : 5}, {2309, 1732, quick ? 1 : 3}, {4000, 3000, quick ? 1 : 3}};
+    const Size sizes[] = {{1155, 866, quick ? 1 : 7}, {2309, 1732, quick ? 1 : 5}, {4000, 3000, quick ? 1 : 5}};
     std::vector<long> peaks;
     for (const Size& s : sizes) peaks.push_back(PeakPassMemoryKb(MakeBenchChart, BenchChart(s.width, s.height)));
     const ChartSpec allInk = BenchChart(4000, 3000);

@@ -122,10 +122,20 @@ void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map)
     classImage.setTo(cv::Scalar(kClassWhite[0], kClassWhite[1], kClassWhite[2]));
     if (map.empty() || image.type() != CV_8UC3) return;
 
-    // The smoothing treats the image as a copy of its own: a view's parent pixels
-    // are not read.
+    // Only the box around the map's pixels is smoothed, grown by one pixel where the
+    // image goes on so every pixel inside sees its true neighbours; where the box
+    // meets the image's edge the isolated border mirrors exactly as the whole image
+    // would. A view's parent pixels are never read, as when smoothing a copy.
+    int x0 = image.cols, x1 = -1;
+    for (size_t k = 0; k < map.size(); ++k) {
+        x0 = std::min(x0, map.Column(k));
+        x1 = std::max(x1, map.Column(k));
+    }
+    const cv::Rect box = cv::Rect(x0 - 1, map.FirstRow() - 1, x1 - x0 + 3, map.RowCount() + 2) &
+                         cv::Rect(0, 0, image.cols, image.rows);
+    if (box.empty()) return;
     cv::Mat smoothed;
-    cv::GaussianBlur(image, smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
+    cv::GaussianBlur(image(box), smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
 
     // Colour conversion works pixel by pixel, so only the map's pixels are
     // converted: gathered in chunks of one row each, converted, then classified in
@@ -150,11 +160,11 @@ void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map)
     for (int i = 0; i < map.RowCount(); ++i) {
         const int y = map.FirstRow() + i;
         if (y < 0 || y >= image.rows) continue;
-        const cv::Vec3b* row = smoothed.ptr<cv::Vec3b>(y);
+        const cv::Vec3b* row = smoothed.ptr<cv::Vec3b>(y - box.y);
         for (size_t k = map.RowBegin(i); k < map.RowBegin(i + 1); ++k) {
             const int x = map.Column(k);
             if (x < 0 || x >= image.cols) continue;
-            g[where.size()] = row[x];
+            g[where.size()] = row[x - box.x];
             where.emplace_back(y, k);
             if (where.size() == kChunk) classify();
         }
