@@ -116,7 +116,13 @@ void ScrolledImageComponent::LeftRelease() {
 
 void ScrolledImageComponent::OnLeftDClick(wxMouseEvent& event) {
     dragState = 0;
-    if (HitTestLabels(GetImagePosition(event), false)) EditSelectedLabel();
+    if (HitTestLabels(GetImagePosition(event), false)) {
+        EditSelectedLabel();
+        return;
+    }
+    // The toolkit reports a quick second click as a double click; away from a label it
+    // is an ordinary press, so a fast pick of a second patch is not lost.
+    OnLeftDown(event);
 }
 
 // ---------------------------------------------------------------- right button
@@ -238,7 +244,7 @@ void ScrolledImageComponent::OnLeave(wxMouseEvent&) {
     if (!textMode) {
         LeftRelease();
         DrawOverlaysNow();
-        SetCursor(wxCursor(wxCURSOR_ARROW));
+        UseCursor(wxCURSOR_ARROW);
     }
 }
 
@@ -262,7 +268,7 @@ void ScrolledImageComponent::OnKeyDown(wxKeyEvent& event) {
                 RefreshFigure(rubberBandDrawn);
             }
             textMode = true;
-            SetCursor(wxCursor(wxCURSOR_PENCIL));
+            UseCursor(wxCURSOR_PENCIL);
             wxGetApp().SetOcrMode(true);
         }
         break;
@@ -294,7 +300,7 @@ int ScrolledImageComponent::HitTestPlotRect(IPoint p) {
     else if (mask == 4 || mask == 8) cursor = wxCURSOR_SIZEWE;
     else if (mask == 1 || mask == 2) cursor = wxCURSOR_SIZENS;
     if (textMode) cursor = wxCURSOR_PENCIL;
-    SetCursor(wxCursor(cursor));
+    UseCursor(cursor);
     return mask;
 }
 
@@ -309,13 +315,13 @@ void ScrolledImageComponent::SetTextMode(bool on) {
     }
     if (on) {
         textMode = true;
-        SetCursor(wxCursor(wxCURSOR_PENCIL));
+        UseCursor(wxCURSOR_PENCIL);
     }
 }
 
 void ScrolledImageComponent::ExitTextMode() {
     textMode = false;
-    SetCursor(wxCursor(wxCURSOR_ARROW));
+    UseCursor(wxCURSOR_ARROW);
     if (wxTheApp) wxGetApp().SetOcrMode(false);
 }
 
@@ -496,3 +502,8 @@ void ScrolledImageComponent::DeleteSelectedLabel() {
 }
 
 void ScrolledImageComponent::EditSelectedLabel() {}
+
+void ScrolledImageComponent::UseCursor(wxStockCursor kind) {
+    cursorKind = kind;
+    SetCursor(wxCursor(kind));
+}

@@ -92,7 +92,7 @@ void ScrolledImageComponent::ResetState() {
     edgeMask = 0;
     fullRepaintDone = redrawHover = redrawValueMarkers = false;
     textMode = false;
-    SetCursor(wxCursor(wxCURSOR_ARROW));
+    UseCursor(wxCURSOR_ARROW);
     if (wxTheApp) wxGetApp().SetOcrMode(false);
     labelClicked = false;
     thinnedStarted = thinnedReceived = hoversStarted = hoversReceived = 0;

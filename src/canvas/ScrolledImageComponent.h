@@ -86,6 +86,9 @@ public:
     void UpdateStatusReadout(IPoint p);
     int HitTestPlotRect(IPoint p);
     int DragState() const { return dragState; }
+    // The stock cursor the canvas last chose (wxCURSOR_ARROW, wxCURSOR_SIZEWE, ...).
+    int CursorKind() const { return cursorKind; }
+    void UseCursor(wxStockCursor kind);
     int EdgeMask() const { return edgeMask; }
     IRect RubberBand() const { return rubberBand; }
     IPoint CrossHair() const { return crossHair; }
@@ -163,6 +166,7 @@ private:
     IRect rubberBand, rubberBandDrawn;
     IPoint crossHair, crossHairDrawn;
     int hitTolerance = 2;
+    int cursorKind = wxCURSOR_ARROW;
     bool removeGrid = false;
     int gridWidth = 2;
     bool showValueMarkers = true;

@@ -1,5 +1,5 @@
 // Start-up state, preferences and the "No image loaded" guard. These run first
-// (the file name sorts first) while the document is still empty.
+// (the build links this file first) while the document is still empty.
 #include <gtest/gtest.h>
 
 #include <wx/fileconf.h>

@@ -73,3 +73,22 @@ struct StartupSnapshot {
     bool tipBoxInitial = false;
 };
 const StartupSnapshot& Startup();
+
+// Real X input at image positions of the canvas (through the X server, as a user's
+// mouse and keyboard would arrive).
+struct IPoint;
+namespace real {
+void Move(int imageX, int imageY);
+void Press(int imageX, int imageY, int button = 1, bool control = false);
+void Release(int imageX, int imageY, int button = 1);
+void Click(int imageX, int imageY, int button = 1, bool control = false);
+void Drag(int fromX, int fromY, int toX, int toY, int button = 1, bool control = false);
+void Key(int keycode, int modifiers = 0);
+// Moves the real pointer to a screen position outside the canvas.
+void MoveToScreen(int screenX, int screenY);
+}  // namespace real
+
+// Loads a picture into the document (no dialogs) and returns whether it worked.
+bool LoadPicture(const std::string& path);
+// Processes the open picture as the Process command does.
+void ProcessNow();

@@ -1,0 +1,270 @@
+// plotsnap-cli end to end on a chart with two known curves: picks by point, band
+// and colour give the curves' values; the text is the export text the window
+// builds from the same picks; the processing and output options take effect.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <regex>
+
+#include "canvas/selection.h"
+#include "cli_run.h"
+#include "cli_sample_chart.h"
+#include "detect/process.h"
+#include "output/csv_writer.h"
+
+using namespace cli_test;
+namespace sc = sample_chart;
+
+namespace {
+
+const std::string kXCal = "--x=" + std::to_string(sc::kLeft) + "=0," + std::to_string(sc::kRight) + "=10";
+const std::string kYCal = "--y=" + std::to_string(sc::kBottom) + "=0," + std::to_string(sc::kTop) + "=100";
+// Pixels at x = 2 on the red curve and x = 6 on the blue one.
+const std::string kRedPoint = std::to_string(int(sc::ColumnOf(2))) + "," + std::to_string(int(std::lround(sc::RowOf(sc::Red(2)))));
+const std::string kBluePoint = std::to_string(int(sc::ColumnOf(6))) + "," + std::to_string(int(std::lround(sc::RowOf(sc::Blue(6)))));
+
+// One pixel's worth of each axis.
+constexpr double kDx = sc::kXMax / (sc::kRight - sc::kLeft);
+constexpr double kDy = sc::kYMax / (sc::kBottom - sc::kTop);
+
+// Within a pixel of the curve: some x within a pixel of the row's x has a value within a pixel of y.
+bool NearCurve(double (*f)(double), double x, double y) {
+    for (double o = -1; o <= 1; o += 0.25)
+        if (std::abs(f(x + o * kDx) - y) <= kDy) return true;
+    return false;
+}
+
+// Checks a common-X export of (red, blue) and returns how many values each graph had.
+std::pair<int, int> ExpectTwoCurves(const std::string& csv) {
+    const auto lines = Lines(csv);
+    EXPECT_GE(lines.size(), 4u);
+    if (lines.size() < 4) return {0, 0};
+    EXPECT_EQ(lines[2], "X, Y_0, Y_1");
+    int red = 0, blue = 0;
+    for (size_t i = 3; i < lines.size(); ++i) {
+        std::smatch m;
+        const std::string& line = lines[i];
+        if (!std::regex_match(line, m, std::regex("([^,]+), ([^,]*), ([^,]*)"))) {
+            ADD_FAILURE() << "malformed row " << line;
+            continue;
+        }
+        const double x = std::stod(m[1]);
+        if (m[2].length()) {
+            ++red;
+            EXPECT_TRUE(NearCurve(sc::Red, x, std::stod(m[2]))) << line;
+        }
+        if (m[3].length()) {
+            ++blue;
+            EXPECT_TRUE(NearCurve(sc::Blue, x, std::stod(m[3]))) << line;
+        }
+    }
+    return {red, blue};
+}
+
+class CliDigitize : public ::testing::Test {
+protected:
+    void SetUp() override {
+        chart = sc::Draw();
+        ASSERT_TRUE(WritePpm(image, chart));
+    }
+    CliResult Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"process", image});
+        return RunCli(args, dir);
+    }
+    TempDir dir;
+    std::string image = dir / "chart.ppm";
+    cv::Mat chart;
+};
+
+}  // namespace
+
+TEST_F(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
+    const int bandLeft = int(sc::ColumnOf(5)) - 3, bandRight = bandLeft + 6;
+    const std::string redBand = std::to_string(bandLeft) + "," + std::to_string(sc::kTop + 5) + "," +
+                                std::to_string(bandRight) + "," + std::to_string(int(sc::RowOf(60)));
+    const std::string blueBand = std::to_string(bandLeft) + "," + std::to_string(int(sc::RowOf(50))) + "," +
+                                 std::to_string(bandRight) + "," + std::to_string(sc::kBottom - 5);
+    const std::vector<std::vector<std::string>> ways = {
+        {"--pick", kRedPoint, "--graph", "--pick=" + kBluePoint},
+        {"--band", redBand, "--graph", "--band", blueBand},
+        {"--colour", "red", "--graph", "--colour", "BLUE"},
+    };
+    std::string first;
+    for (const auto& picks : ways) {
+        std::vector<std::string> args = picks;
+        args.insert(args.end(), {kXCal, kYCal});
+        const CliResult r = Run(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const auto [red, blue] = ExpectTwoCurves(r.out);
+        // Each curve spans about 370 columns; thinning trims a few at the ends.
+        EXPECT_GT(red, 360) << picks[0];
+        EXPECT_GT(blue, 360) << picks[0];
+        if (first.empty()) first = r.out;
+        EXPECT_EQ(r.out, first) << picks[0];
+    }
+}
+
+TEST_F(CliDigitize, TextIsTheWindowsExportOfTheSamePicks) {
+    // The window's path: process, keep the list sorted, a click adds every patch it hits.
+    std::vector<double> levels;
+    PatchList patches;
+    PlotArea area;
+    NullLog quiet;
+    ASSERT_TRUE(RunProcessing(chart, ProcessSettings(), {-1, -1, -1, -1}, levels, patches, area, quiet, {}));
+    std::sort(patches.begin(), patches.end());
+    auto clickAt = [&](const std::string& xy) {
+        const IPoint p{std::stoi(xy), std::stoi(xy.substr(xy.find(',') + 1))};
+        PatchList hit;
+        for (const Patch& patch : patches)
+            if (HitPatch(p, patch, kHitTolerance)) hit.push_back(patch);
+        return hit;
+    };
+    const std::vector<PatchList> graphs = {clickAt(kRedPoint), {}, clickAt(kBluePoint)};
+    ASSERT_EQ(graphs[0].size(), 1u);
+    ASSERT_EQ(graphs[2].size(), 1u);
+    const CalibrationValues cal{0, sc::kLeft, 10, sc::kRight, 0, sc::kBottom, 100, sc::kTop};
+
+    struct Yes : ExportQuestions {
+        bool AskYesNo(const std::string&) override { return true; }
+        void ShowError(const std::string& m, const std::string&) override { ADD_FAILURE() << m; }
+    } yes;
+    for (const bool commonX : {true, false})
+        for (const bool thin : {true, false}) {
+            ExportSettings s;
+            s.commonX = commonX;
+            s.thin = thin;
+            s.logY = true;
+            s.imageHeight = chart.rows;
+            s.imageWidth = chart.cols;
+            CalibrationValues logCal = cal;
+            logCal.yValue1 = 1;  // a logarithmic Y axis needs positive values
+            const auto table = PrepareExport(graphs, logCal, s, yes, nullptr);
+            ASSERT_TRUE(table);
+            const std::string expected = BuildCsvText(*table, {});
+
+            const CliResult r = Run({"--pick", kRedPoint, "--graph", "--graph", "--pick", kBluePoint, kXCal,
+                                     "--y", std::to_string(sc::kBottom) + "=1," + std::to_string(sc::kTop) + "=100",
+                                     "--log-y", commonX ? "--common-x" : "--no-common-x",
+                                     thin ? "--filter" : "--no-filter"});
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_EQ(r.out, expected) << "common X " << commonX << ", thin " << thin;
+        }
+}
+
+TEST_F(CliDigitize, OutputFileHoldsExactlyWhatStandardOutputWould) {
+    const CliResult toStdout = Run({"--colour", "red", kXCal, kYCal});
+    ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err;
+    const std::string target = dir / "out.csv";
+    {
+        std::ofstream old(target);
+        old << "an older, longer file that must be replaced whole\n" << std::string(50000, 'x');
+    }
+    const CliResult toFile = Run({"--colour", "red", kXCal, kYCal, "-o", target});
+    ASSERT_EQ(toFile.exitCode, 0) << toFile.err;
+    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(ReadFile(target), toStdout.out);
+    EXPECT_NE(toFile.err.find("Data saved to file " + target + " successfully\n"), std::string::npos) << toFile.err;
+
+    // A folder that does not exist: nothing written, exit 1 with one line.
+    const CliResult nowhere = Run({"--colour", "red", kXCal, kYCal, "-o", dir / "missing/out.csv"});
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_EQ(nowhere.out, "");
+    EXPECT_NE(nowhere.err.find("plotsnap-cli: Error opening file for writing data"), std::string::npos) << nowhere.err;
+}
+
+TEST_F(CliDigitize, LogGoesToStandardErrorAndPatchListToStandardOutput) {
+    const CliResult r = Run({"--list-patches"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("Successfully loaded image " + image + "\nPerforming detections...\n", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("Grouping...\nProcessing complete!\n"), std::string::npos) << r.err;
+
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    const std::regex form(R"re(\{"index":(\d+),"box":\[(\d+),(\d+),(\d+),(\d+)\],"pixels":(\d+),"colour":"(\w+)"\})re");
+    std::vector<std::string> colours;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[i], m, form)) << lines[i];
+        EXPECT_EQ(std::stoul(m[1]), i);
+        const int left = std::stoi(m[2]), top = std::stoi(m[3]), right = std::stoi(m[4]), bottom = std::stoi(m[5]);
+        const bool red = m[7] == "red";
+        colours.push_back(m[7]);
+        // The box spans the curve's columns and its extreme rows (two-pixel strokes).
+        EXPECT_NEAR(left, sc::kLeft + 3, 2) << lines[i];
+        EXPECT_NEAR(right, sc::kRight - 3, 2) << lines[i];
+        EXPECT_NEAR(top, sc::RowOf(red ? 90 : sc::Blue(10)), 2) << lines[i];
+        EXPECT_NEAR(bottom, sc::RowOf(red ? 50 : 5), 2) << lines[i];
+        // About two pixels per column, more where the curve is steep.
+        EXPECT_GT(std::stol(m[6]), 2 * (right - left));
+        EXPECT_LT(std::stol(m[6]), 5 * (right - left));
+    }
+    std::sort(colours.begin(), colours.end());
+    EXPECT_EQ(colours, (std::vector<std::string>{"blue", "red"}));
+}
+
+TEST_F(CliDigitize, ProcessingOptionsReachThePass) {
+    const CliResult manual = Run({"--list-patches", "--manual-threshold", "--threshold", "128", "--remove-grid",
+                                  "--grid-width", "1"});
+    ASSERT_EQ(manual.exitCode, 0) << manual.err;
+    EXPECT_NE(manual.err.find("Manual thresholding (128)...Removing grid...\n"), std::string::npos) << manual.err;
+
+    // The left half of the plot only: both curves end at the rectangle's edge.
+    const int mid = int(sc::ColumnOf(5));
+    const std::string rect = "62,32," + std::to_string(mid) + ",308";
+    const CliResult half = Run({"--list-patches", "--plot-rect", rect});
+    ASSERT_EQ(half.exitCode, 0) << half.err;
+    EXPECT_NE(half.err.find("top left =62,32; bottom right=" + std::to_string(mid) + ",308\n"), std::string::npos)
+        << half.err;
+    const auto patches = Lines(half.out);
+    EXPECT_EQ(patches.size(), 2u) << half.out;
+    for (const std::string& line : patches)
+        EXPECT_NE(line.find("," + std::to_string(mid - 1) + ","), std::string::npos) << line;
+
+    // Patches smaller than the minimum are dropped: nothing left to pick.
+    const CliResult none = Run({"--min-patch-size", "100000", "--colour", "red", kXCal, kYCal});
+    EXPECT_EQ(none.exitCode, 4);
+    EXPECT_EQ(none.out, "");
+}
+
+TEST_F(CliDigitize, CalibrationIsCheckedBeforeAnythingIsWritten) {
+    const std::string target = dir / "never.csv";
+    auto refused = [&](std::vector<std::string> extra, const std::string& why) {
+        std::vector<std::string> args = {"--colour", "red", "-o", target};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CliResult r = Run(args);
+        EXPECT_EQ(r.exitCode, 5) << why << "\n" << r.err;
+        EXPECT_NE(r.err.find("plotsnap-cli: calibration refused: "), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(target)) << why;
+    };
+    refused({kYCal}, "X missing");
+    refused({kXCal, "--y", "100=0,100=5"}, "Y points on one row");
+    refused({"--x", "200=0,201=1", kYCal}, "X points one pixel apart");
+    refused({kXCal, kYCal, "--log-x"}, "logarithmic X through 0");
+    refused({"--log-x", "--default-scales", kYCal}, "default scale on a logarithmic axis");
+
+    // With --default-scales a missing axis is in pixel units: X = column + 0.5,
+    // Y = height - row - 0.5.
+    const CliResult pixels = Run({"--colour", "blue", "--default-scales", kYCal});
+    ASSERT_EQ(pixels.exitCode, 0) << pixels.err;
+    EXPECT_NE(pixels.err.find("X and/or Y scales are not set, use default values? Yes"), std::string::npos);
+    const auto lines = Lines(pixels.out);
+    ASSERT_GT(lines.size(), 300u);
+    for (size_t i = 3; i < lines.size(); ++i) {
+        const double column = std::stod(lines[i]) - 0.5;
+        EXPECT_EQ(column, std::floor(column)) << lines[i];
+        EXPECT_TRUE(NearCurve(sc::Blue, sc::XOf(column), std::stod(lines[i].substr(lines[i].find(", ") + 2))))
+            << lines[i];
+    }
+}
+
+TEST(CliSample, ReadmeCommandDigitizesTheSampleChart) {
+    TempDir dir;
+    const CliResult r = RunCli({"process", PLOTSNAP_SOURCE_DIR "/resources/sample-chart.png", "--colour", "red",
+                                "--graph", "--colour", "blue", "--x", "60=0,440=10", "--y", "310=0,30=100"},
+                               dir);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto [red, blue] = ExpectTwoCurves(r.out);
+    EXPECT_GT(red, 360);
+    EXPECT_GT(blue, 360);
+}

@@ -1,0 +1,64 @@
+// Real input for GUI tests: the X server receives the events, so they reach the
+// canvas exactly as a user's would.
+#include <wx/uiaction.h>
+
+#include "app/CurvetapApp.h"
+#include "canvas/ScrolledImageComponent.h"
+#include "gui_support.h"
+#include "ui/GUIFrame.h"
+
+namespace {
+wxUIActionSimulator& Sim() {
+    static wxUIActionSimulator sim;
+    return sim;
+}
+wxPoint Screen(int x, int y) { return g_canvas->ClientToScreen(g_canvas->ImageToWindow({x, y})); }
+int Button(int b) { return b == 1 ? wxMOUSE_BTN_LEFT : b == 3 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_MIDDLE; }
+}  // namespace
+
+namespace real {
+void MoveToScreen(int sx, int sy) {
+    Sim().MouseMove(sx, sy);
+    Pump(30);
+}
+void Move(int x, int y) { MoveToScreen(Screen(x, y).x, Screen(x, y).y); }
+void Press(int x, int y, int button, bool control) {
+    Move(x, y);
+    if (control) Sim().KeyDown(WXK_CONTROL);
+    Pump(10);
+    Sim().MouseDown(Button(button));
+    Pump(40);
+    if (control) Sim().KeyUp(WXK_CONTROL);
+    Pump(10);
+}
+void Release(int x, int y, int button) {
+    Move(x, y);
+    Sim().MouseUp(Button(button));
+    Pump(40);
+}
+void Click(int x, int y, int button, bool control) {
+    Press(x, y, button, control);
+    Sim().MouseUp(Button(button));
+    Pump(40);
+}
+void Drag(int fx, int fy, int tx, int ty, int button, bool control) {
+    Press(fx, fy, button, control);
+    const int steps = 4;
+    for (int i = 1; i <= steps; ++i) Move(fx + (tx - fx) * i / steps, fy + (ty - fy) * i / steps);
+    Release(tx, ty, button);
+}
+void Key(int keycode, int modifiers) {
+    Sim().Char(keycode, modifiers);
+    Pump(40);
+}
+}  // namespace real
+
+bool LoadPicture(const std::string& path) {
+    Seam().Reset();
+    return wxGetApp().LoadImageFile(wxFileName(wxString::FromUTF8(path.c_str())));
+}
+
+void ProcessNow() {
+    g_mainFrame->RunCommand(ID_PROCESS);
+    Pump(30);
+}
