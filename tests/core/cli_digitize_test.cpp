@@ -123,6 +123,22 @@ TEST_F(CliDigitize, TextIsTheWindowsExportOfTheSamePicks) {
     const std::vector<PatchList> graphs = {clickAt(kRedPoint), {}, clickAt(kBluePoint)};
     ASSERT_EQ(graphs[0].size(), 1u);
     ASSERT_EQ(graphs[2].size(), 1u);
+
+    // The listed patches are the window's, in its order; over the whole picture
+    // (frame, ticks, labels) that order differs from the order grouping finds them in.
+    PatchList all;
+    ASSERT_TRUE(RunProcessing(chart, ProcessSettings(), {0, 0, chart.cols, chart.rows}, levels, all, area, quiet, {}));
+    std::sort(all.begin(), all.end());
+    const auto listed = Lines(Run({"--list-patches", "--plot-rect", "0,0,480,360"}).out);
+    ASSERT_GT(all.size(), 10u);
+    ASSERT_EQ(listed.size(), all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        const IRect b = PatchBox(all[i]);
+        const std::string box = std::to_string(b.left) + "," + std::to_string(b.top) + "," +
+                                std::to_string(b.right) + "," + std::to_string(b.bottom);
+        EXPECT_NE(listed[i].find("{\"index\":" + std::to_string(i) + ",\"box\":[" + box + "]"), std::string::npos)
+            << listed[i];
+    }
     const CalibrationValues cal{0, sc::kLeft, 10, sc::kRight, 0, sc::kBottom, 100, sc::kTop};
 
     struct Yes : ExportQuestions {
