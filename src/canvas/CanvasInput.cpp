@@ -345,12 +345,14 @@ void ScrolledImageComponent::StartAxisCalibration(bool isX, bool cancel) {
     if (!HasImage()) return;
     if (!cancel) CommitSelection();
     if (textMode) ExitTextMode();
+    // Only a half-done other axis is discarded; one just finished (mode 3 or 6, before
+    // the mouse has moved) keeps its points.
     if (isX) {
-        if (axisMode >= 4) ResetAxis(false);
+        if (axisMode == 4 || axisMode == 5 || (cancel && axisMode == 6)) ResetAxis(false);
         ResetAxis(true);
         axisMode = cancel ? 0 : 1;
     } else {
-        if (axisMode >= 1 && axisMode <= 3) ResetAxis(true);
+        if (axisMode == 1 || axisMode == 2 || (cancel && axisMode == 3)) ResetAxis(true);
         ResetAxis(false);
         axisMode = cancel ? 0 : 4;
     }
