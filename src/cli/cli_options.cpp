@@ -15,6 +15,9 @@ const char* const kUsageLine = "usage: plotsnap-cli process IMAGE [options]   (p
 namespace {
 
 constexpr int kNoLimit = std::numeric_limits<int>::max();
+// Picture coordinates beyond this cannot name a pixel of a picture we open, and
+// keeping them small keeps every difference of two of them inside an int.
+constexpr int kMaxCoordinate = 1000000000;
 
 constexpr std::array<const char*, 6> kColourNames = {"black", "red", "green", "blue", "magenta", "yellow"};
 
@@ -50,7 +53,7 @@ std::optional<std::vector<int>> ParseInts(const std::string& text, size_t count)
     std::vector<int> out;
     for (const std::string& p : parts) {
         const auto v = ParseInt(p);
-        if (!v) return std::nullopt;
+        if (!v || *v < -kMaxCoordinate || *v > kMaxCoordinate) return std::nullopt;
         out.push_back(*v);
     }
     return out;
@@ -72,7 +75,7 @@ std::optional<CalibrationPair> ParseCalibration(const std::string& text) {
         if (sides.size() != 2) return std::nullopt;
         const auto px = ParseInt(sides[0]);
         const auto v = ParseFinite(sides[1]);
-        if (!px || *px < 0 || !v) return std::nullopt;
+        if (!px || *px < 0 || *px > kMaxCoordinate || !v) return std::nullopt;
         pixels[i] = *px;
         values[i] = *v;
     }

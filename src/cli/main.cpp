@@ -84,12 +84,13 @@ int Digitize(const CliOptions& o) {
     // Loading, logged as the window logs it.
     const wxString path(o.imagePath.c_str(), *wxConvFileName);
     if (path.empty() && !o.imagePath.empty()) return Fail(kExitUnreadable, std::string(kUnreadableMessage) + ": " + o.imagePath);
-    const PictureRead read = ReadPictureFile(path);
+    PictureRead read = ReadPictureFile(path);
     if (read.status != PictureRead::Ok) return Fail(kExitUnreadable, read.message + ": " + o.imagePath);
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
     log << "Successfully loaded image " << o.imagePath << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
     const cv::Mat image = MatrixFromImage(read.image);
+    read.image = wxImage();  // the matrix is a copy; don't hold the picture twice
     if (image.empty()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
 
     // The processing pass; the long-grouping question is answered "go on".
@@ -121,7 +122,7 @@ int Digitize(const CliOptions& o) {
     for (const std::string& step : idle) log << step << " added no patch\n";
     bool any = false;
     for (size_t g = 0; g < graphs.size(); ++g) {
-        log << "Graph-" << static_cast<int>(g) << ": " << graphs[g].size() << " patches\n";
+        log << "Graph-" << static_cast<int>(g) << ": " << graphs[g].size() << (graphs[g].size() == 1 ? " patch\n" : " patches\n");
         any = any || !graphs[g].empty();
     }
     if (!any)

@@ -48,6 +48,7 @@ TEST(CliUsage, MalformedCommandLinesAreUsageErrors) {
         {"process", kNoSuchImage, "--pick", "10,20,30"},
         {"process", kNoSuchImage, "--pick", "10.5,20"},
         {"process", kNoSuchImage, "--pick", "99999999999,1"},
+        {"process", kNoSuchImage, "--pick", "-2147483648,1"},
         {"process", kNoSuchImage, "--pick", "10,"},
         {"process", kNoSuchImage, "--threshold", "abc"},
         {"process", kNoSuchImage, "--threshold", "300"},
