@@ -14,14 +14,17 @@ mkdir -p "$ROOT/docs"
 export HOME=$(mktemp -d)
 printf 'NotFirstRun=1\n' > "$HOME/.plotsnap"   # no tip dialog over the window
 CHART="$ROOT/resources/sample-chart.png"
-xvfb-run -a -s "-screen 0 1100x800x24" bash -c "
+xvfb-run -a -s "-screen 0 1400x800x24" bash -c "
   '$ROOT/$BUILD/plotsnap' & pid=\$!
-  for i in \$(seq 50); do xdotool search --name '^plotsnap' >/dev/null 2>&1 && break; sleep 0.2; done
-  win=\$(xdotool search --name '^plotsnap' | head -1)
+  for i in \$(seq 50); do xdotool search --onlyvisible --name '^plotsnap' >/dev/null 2>&1 && break; sleep 0.2; done
+  win=\$(xdotool search --onlyvisible --name '^plotsnap' | head -1)
   xclip -selection clipboard -t image/png -i '$CHART' &
   sleep 0.5
   xdotool windowfocus --sync \$win key ctrl+v; sleep 1
   xdotool key F2; sleep 2
+  xdotool windowsize \$win 1340 640; sleep 1
+  cx=\$(xdotool getwindowgeometry --shell \$win | awk -F= '/^X=/{print \$2}')
+  xdotool mousemove 250 356 click 1; sleep 0.5; xdotool mousemove 400 300; sleep 0.5
   import -window root -crop \$(xdotool getwindowgeometry --shell \$win | awk -F= '/WIDTH/{w=\$2}/HEIGHT/{h=\$2}END{print w\"x\"h\"+0+0\"}') '$OUT'
   kill \$pid
 "

@@ -271,8 +271,9 @@ void ScrolledImageComponent::ComposeResultImage() {
 void ScrolledImageComponent::CommitSelection(const EditState& before) {
     PushHistory(before.filled ? before : BuildEditState());
     if (currentSlot >= 0 && currentSlot < int(slots.size())) slots[currentSlot] = working;
-    wxGetApp().EnableUndoRedo(true, history.CanUndo());
-    wxGetApp().EnableUndoRedo(false, history.CanRedo());
+    // Both commands stay available once anything was recorded; stepping past either end does nothing.
+    wxGetApp().EnableUndoRedo(true, true);
+    wxGetApp().EnableUndoRedo(false, true);
 }
 
 void ScrolledImageComponent::PushHistory(const EditState& before) { history.Record(before); }
@@ -370,8 +371,6 @@ void ScrolledImageComponent::UndoRedo(bool undo) {
     EditState target;
     const bool moved = undo ? history.Undo(BuildEditState(), target) : history.Redo(target);
     if (moved) RestoreEditState(target);
-    wxGetApp().EnableUndoRedo(true, history.CanUndo());
-    wxGetApp().EnableUndoRedo(false, history.CanRedo());
 }
 
 // ---------------------------------------------------------------- workers
