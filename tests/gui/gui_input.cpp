@@ -55,7 +55,10 @@ void Key(int keycode, int modifiers) {
 
 bool LoadPicture(const std::string& path) {
     Seam().Reset();
-    return wxGetApp().LoadImageFile(wxFileName(wxString::FromUTF8(path.c_str())));
+    const bool ok = wxGetApp().LoadImageFile(wxFileName(wxString::FromUTF8(path.c_str())));
+    // Let the X server apply the new window size before anything clicks on it.
+    Pump(100);
+    return ok;
 }
 
 void ProcessNow() {

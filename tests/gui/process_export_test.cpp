@@ -45,7 +45,9 @@ void PickLongestPatch() {
     const PatchList& all = g_canvas->AllPatches();
     const Patch& longest = *std::max_element(all.begin(), all.end(),
                                              [](const Patch& a, const Patch& b) { return a.size() < b.size(); });
-    const ::Run& mid = longest[longest.size() / 2];
+    Patch runs = longest;  // runs are ordered by row; take the middle column
+    std::sort(runs.begin(), runs.end(), [](const ::Run& a, const ::Run& b) { return a.col < b.col; });
+    const ::Run& mid = runs[runs.size() / 2];
     real::Click(mid.col, mid.row1);
 }
 
