@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "detect/thinning.h"
+
 bool HitRun(IPoint p, const Run& run, int tol) {
     const int lo = std::min(run.row1, run.row2), hi = std::max(run.row1, run.row2);
     return std::abs(p.x - run.col) < tol && lo - tol < p.y && p.y < hi + tol;
@@ -12,24 +14,12 @@ bool HitPatch(IPoint p, const Patch& patch, int tol) {
     return std::any_of(patch.begin(), patch.end(), [&](const Run& r) { return HitRun(p, r, tol); });
 }
 
-IRect PatchBox(const Patch& patch) {
-    if (patch.empty()) return kNoRect;
-    IRect box{patch[0].col, std::min(patch[0].row1, patch[0].row2), patch[0].col, std::max(patch[0].row1, patch[0].row2)};
-    for (const Run& r : patch) {
-        box.left = std::min(box.left, r.col);
-        box.right = std::max(box.right, r.col);
-        box.top = std::min({box.top, r.row1, r.row2});
-        box.bottom = std::max({box.bottom, r.row1, r.row2});
-    }
-    return box;
-}
-
 IRect RunsBoundingBox(const PatchList& patches, int m) {
     IRect box = kNoRect;
     bool any = false;
     for (const Patch& p : patches) {
         if (p.empty()) continue;
-        const IRect b = PatchBox(p);
+        const IRect b = PatchBoundingBox(p);
         if (!any) {
             box = b;
             any = true;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/common.h"
+#include "detect/thinning.h"
 #include "detect/types.h"
 
 // The canvas's click tolerance: the column and one pixel either side, one pixel past each end.
@@ -13,7 +14,7 @@ bool HitRun(IPoint p, const Run& run, int tol);
 bool HitPatch(IPoint p, const Patch& patch, int tol);
 
 // Box (left, top, right, bottom) of one patch: least/greatest column and row.
-IRect PatchBox(const Patch& patch);
+inline IRect PatchBox(const Patch& patch) { return PatchBoundingBox(patch); }
 // Union of the patches' boxes widened by m; the unset rectangle for an empty list.
 IRect RunsBoundingBox(const PatchList& patches, int m);
 
