@@ -387,7 +387,9 @@ TEST(Intake, BadFilesNeverReplaceTheOpenPicture) {
         bytes.replace(16, 8, reinterpret_cast<const char*>(huge), 8);
         std::ofstream(dir + "/huge.png", std::ios::binary) << bytes;
     }
-    for (const char* name : {"notes.png", "empty.png", "cut.png", "cut.jpg", "huge.png", "missing.png"}) {
+    // A GIF whose damaged image data crashes the toolkit's own GIF decoder.
+    wxCopyFile(wxString(PLOTSNAP_SOURCE_DIR) + "/tests/data/damaged-lzw.gif", dir + "/damaged.gif");
+    for (const char* name : {"notes.png", "empty.png", "cut.png", "cut.jpg", "huge.png", "missing.png", "damaged.gif"}) {
         Load(dir + "/" + name);
         ASSERT_TRUE(wxGetApp().IsImageLoaded()) << name;
         const cv::Mat& now = wxGetApp().Image();
