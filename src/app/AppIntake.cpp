@@ -1,5 +1,7 @@
 // Taking in a picture: open, paste, revert, fit and the white-background refresh.
 
+#include <algorithm>
+
 #include "app/CurvetapApp.h"
 #include "app/common.h"
 #include "app/PictureFile.h"
@@ -9,6 +11,15 @@
 
 namespace {
 void ShowBox(const wxString& text) { Ui().Message(text, kAppName, wxOK | wxCENTRE, g_mainFrame); }
+
+// Sizes the main window's client area, never beyond the screen: a window as wide as a
+// 40000-pixel picture is refused by the X server, which ends the program.
+void SetClientSizeWithinScreen(int w, int h) {
+    const wxRect screen = wxGetClientDisplayRect();
+    const wxSize decoration = g_mainFrame->GetSize() - g_mainFrame->GetClientSize();
+    g_mainFrame->SetClientSize(std::min(w, std::max(200, screen.width - decoration.x)),
+                               std::min(h, std::max(200, screen.height - decoration.y)));
+}
 }  // namespace
 
 void curvetapApp::BuildMatrix() { image = MatrixFromImage(loadedImage); }
@@ -56,7 +67,7 @@ void curvetapApp::InstallNewImage() {
     }
     const bool maximised = g_mainFrame->IsMaximized();
     if (maximised) g_mainFrame->Maximize(false);
-    g_mainFrame->SetClientSize(image.cols, image.rows + 100);
+    SetClientSizeWithinScreen(image.cols, image.rows + 100);
     if (maximised) g_mainFrame->Maximize(true);
     g_mainFrame->SetZoomChoice(3);
     g_mainFrame->EnableDeleteItem(false);
@@ -104,5 +115,5 @@ void curvetapApp::ApplyWhiteBackground() {
 void curvetapApp::FitWindowToImage() {
     if (image.empty() || !g_mainFrame) return;
     const double z = g_canvas->GetZoom();
-    g_mainFrame->SetClientSize(int(loadedImage.GetWidth() * z), int(loadedImage.GetHeight() * z + 100.0));
+    SetClientSizeWithinScreen(int(loadedImage.GetWidth() * z), int(loadedImage.GetHeight() * z + 100.0));
 }

@@ -72,7 +72,6 @@ void ScrolledImageComponent::LoadImage(const wxImage& image) {
     displayImage = image.Copy();
     imageWidth = displayImage.GetWidth();
     imageHeight = displayImage.GetHeight();
-    displayBitmap = wxBitmap(displayImage);
     SetZoom(1);
 }
 
@@ -82,7 +81,6 @@ void ScrolledImageComponent::SetDisplayImage(const cv::Mat& image) {
     if (baseImage.empty()) return;
     // The display image shows the base image's bytes without a copy.
     displayImage = wxImage(baseImage.cols, baseImage.rows, baseImage.data, true);
-    displayBitmap = wxBitmap(displayImage);
 }
 
 void ScrolledImageComponent::ResetState() {
@@ -185,22 +183,38 @@ void ScrolledImageComponent::OnPaint(wxPaintEvent&) {
     dc.SetPen(wxPen(background, 1));
     const wxSize client = GetClientSize();
     dc.DrawRectangle(0, 0, client.x, client.y);
-    if (!displayBitmap.IsOk()) return;
+    if (!HasImage()) return;
     redrawSelection = true;
-    PrepareDC(dc);
     int vx = 0, vy = 0;
     GetViewStart(&vx, &vy);
-    const int x0 = std::max(0, int(vx / zoom)), y0 = std::max(0, int(vy / zoom));
+    int x0 = std::max(0, int(vx / zoom)), y0 = std::max(0, int(vy / zoom));
     int w = int(client.x / zoom) + scrollbarWidth, h = int(client.y / zoom) + scrollbarHeight;
     if (x0 + w > imageWidth) w = imageWidth - x0;
     if (y0 + h > imageHeight) h = imageHeight - y0;
-    if (w > 0 && h > 0) {
-        wxBitmap part = displayBitmap.GetSubBitmap(wxRect(x0, y0, w, h));
-        if (part.IsOk())
-            dc.DrawBitmap(part, x0, y0);
-        else
-            dc.DrawBitmap(displayBitmap, 0, 0);
+    // Only what this paint must cover (the visible part, narrowed to the update region).
+    const wxRect update = GetUpdateRegion().GetBox();
+    if (!update.IsEmpty()) {
+        const int ux0 = int(std::floor((update.x + vx) / zoom)), uy0 = int(std::floor((update.y + vy) / zoom));
+        const int ux1 = int(std::ceil((update.GetRight() + 1 + vx) / zoom)) + 1;
+        const int uy1 = int(std::ceil((update.GetBottom() + 1 + vy) / zoom)) + 1;
+        const int nx0 = std::max(x0, ux0), ny0 = std::max(y0, uy0);
+        w = std::min(x0 + w, ux1) - nx0;
+        h = std::min(y0 + h, uy1) - ny0;
+        x0 = nx0;
+        y0 = ny0;
     }
+    if (w > 0 && h > 0) {
+        // That part becomes a bitmap, scaled here to screen pixels: sharp pixels when
+        // zoomed in, and no full-size bitmap (which the platform cannot make for
+        // pictures wider or taller than 32767 pixels).
+        wxImage part = displayImage.GetSubImage(wxRect(x0, y0, w, h));
+        const int dw = std::max(1, int(w * zoom)), dh = std::max(1, int(h * zoom));
+        if (dw != w || dh != h)
+            part.Rescale(dw, dh, zoom < 1 ? wxIMAGE_QUALITY_BOX_AVERAGE : wxIMAGE_QUALITY_NEAREST);
+        const wxBitmap bitmap(part);
+        if (bitmap.IsOk()) dc.DrawBitmap(bitmap, int(x0 * zoom) - vx, int(y0 * zoom) - vy);
+    }
+    PrepareDC(dc);
     redrawPlotRect = redrawAxisMarks = fullRepaintDone = redrawLabels = true;
     DrawOverlays(dc);
 }
@@ -265,7 +279,6 @@ void ScrolledImageComponent::ComposeResultImage() {
             cv::line(composed, {run.col, run.row2}, {run.col, run.row1}, colour, 1, cv::LINE_8);
     }
     displayImage = wxImage(composed.cols, composed.rows, composed.data, true);
-    displayBitmap = wxBitmap(displayImage);
 }
 
 void ScrolledImageComponent::CommitSelection(const EditState& before) {

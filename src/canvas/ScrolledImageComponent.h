@@ -35,7 +35,7 @@ public:
     bool ShowValueMarkers() const { return showValueMarkers; }
     void SetGridSettings(bool removeGrid, int gridWidth);
     void RequestFullRedraw();
-    bool HasImage() const { return displayBitmap.IsOk(); }
+    bool HasImage() const { return displayImage.IsOk(); }
     int ImageWidth() const { return imageWidth; }
     int ImageHeight() const { return imageHeight; }
     const wxImage& DisplayImage() const { return displayImage; }
@@ -150,7 +150,6 @@ private:
     cv::Mat baseImage;
     cv::Mat composed;
     wxImage displayImage;
-    wxBitmap displayBitmap;
     int imageWidth = 0, imageHeight = 0;
     double zoom = 1.0;
     int scrollbarWidth = 0, scrollbarHeight = 0;

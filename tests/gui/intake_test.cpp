@@ -412,3 +412,22 @@ TEST(Intake, BadFilesNeverReplaceTheOpenPicture) {
     EXPECT_DOUBLE_EQ(g_canvas->GetZoom(), 2.0);
     wxGetApp().SetCanvasZoom(1);
 }
+
+TEST(Intake, VeryWidePictureOpensWithoutCrashing) {
+    const std::string path = TempDir("wide") + "/wide.png";
+    wxImage img(40000, 60);
+    img.SetRGB(wxRect(0, 0, 40000, 60), 255, 255, 255);
+    img.SetRGB(wxRect(100, 10, 30000, 2), 0, 0, 200);
+    ASSERT_TRUE(img.SaveFile(path));
+    Load(path);
+    g_canvas->Refresh();
+    Pump(200);
+    EXPECT_TRUE(g_canvas->HasImage());
+    EXPECT_LE(g_mainFrame->GetSize().x, wxGetDisplaySize().x) << "the window stays within the screen";
+    ProcessNow();
+    Pump(200);
+    EXPECT_TRUE(wxGetApp().IsImageLoaded());
+    EXPECT_NE(LogText().rfind("Processing complete!\n"), std::string::npos);
+    // The picture is on screen: its first column is white paper, the blue line shows at row 10.
+    EXPECT_EQ(Rgb(ScreenPixel(150, 10)), Rgb(wxColour(0, 0, 200)));
+}
