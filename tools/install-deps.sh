@@ -12,4 +12,4 @@ done
 echo "Installing: ${missing[*]}"
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
 $SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
