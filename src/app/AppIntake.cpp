@@ -5,6 +5,7 @@
 #include "app/CurvetapApp.h"
 #include "app/common.h"
 #include "app/PictureFile.h"
+#include "app/image_header.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"
@@ -46,6 +47,12 @@ bool curvetapApp::LoadImageFile(const wxFileName& fileName) {
 }
 
 void curvetapApp::PasteImage(const wxImage& pasted) {
+    if (!pasted.IsOk() || !ImageSizeAcceptable(pasted.GetWidth(), pasted.GetHeight())) {
+        // The open picture stays; an oversized bitmap would exhaust memory in the copies below.
+        ShowBox(pasted.IsOk() ? Wide(TooLargeMessage(pasted.GetWidth(), pasted.GetHeight()))
+                              : wxString("Can't paste bitmap from the clipboard"));
+        return;
+    }
     if (&pasted != &loadedImage) loadedImage = pasted;
     log << "Successfully pasted an image from clipboard\n";
     FlattenAlphaOnWhite(loadedImage);

@@ -17,11 +17,12 @@
 #include "app/common.h"
 #include "app/image_header.h"
 
-namespace {
 std::string TooLargeMessage(long long w, long long h) {
     return "The picture is too large to open (" + std::to_string(w) + " x " + std::to_string(h) +
            " pixels; at most " + std::to_string(kMaxImagePixels / 1000000) + " megapixels can be opened)";
 }
+
+namespace {
 // PNG, JPEG and TIFF go to their long-hardened reference libraries; every other format is
 // decoded by the toolkit's own code, which a malformed file can crash (a damaged GIF does).
 bool DecodedByHardenedLibrary(const wxString& path) {

@@ -26,4 +26,7 @@ void FlattenAlphaOnWhite(wxImage& img);
 // Deep copy of the picture's bytes: rows x cols, 8-bit, red, green, blue. Empty for an invalid image.
 cv::Mat MatrixFromImage(const wxImage& img);
 
+// What the user is told about a picture beyond the size limit.
+std::string TooLargeMessage(long long width, long long height);
+
 inline const char* kUnreadableMessage = "Can not read image file";

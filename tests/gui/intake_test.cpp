@@ -431,3 +431,14 @@ TEST(Intake, VeryWidePictureOpensWithoutCrashing) {
     // The picture is on screen: its first column is white paper, the blue line shows at row 10.
     EXPECT_EQ(Rgb(ScreenPixel(150, 10)), Rgb(wxColour(0, 0, 200)));
 }
+
+TEST(Intake, OversizedPasteKeepsTheOpenPicture) {
+    ASSERT_TRUE(Load(WriteChartFile(TempDir("bigpaste") + "/open.png", 90, 60, 13)));
+    const std::string title = Title();
+    Seam().Reset();
+    wxGetApp().PasteImage(wxImage(20000, 5001, false));  // just over 100 megapixels
+    ASSERT_EQ(Seam().messages.size(), 1u);
+    EXPECT_NE(Seam().messages[0].text.find("too large"), std::string::npos) << Seam().messages[0].text;
+    EXPECT_EQ(Title(), title);
+    EXPECT_EQ(wxGetApp().Image().cols, 90);
+}
