@@ -8,7 +8,9 @@ BIN=$1
 SAMPLE=$2
 HOME=$(mktemp -d)
 export HOME
-trap 'rm -rf "$HOME"; kill $pid 2>/dev/null' EXIT
+clip=""
+# The clipboard helper must not outlive the test (it would hold the test's output open).
+trap 'kill $pid $clip 2>/dev/null; rm -rf "$HOME"' EXIT
 printf 'NotFirstRun=1\n' > "$HOME/.plotsnap"
 fail() { echo "FAIL: $*"; echo "0 passed, 1 failed"; exit 1; }
 "$BIN" > "$HOME/out.log" 2>&1 & pid=$!
@@ -31,7 +33,7 @@ xdotool windowfocus --sync "$dlg"; sleep 0.3; xdotool key Return; sleep 1
 
 # Paste a chart (the clipboard is served by a helper that reads the PNG file).
 if command -v xclip >/dev/null; then
-  xclip -selection clipboard -t image/png -i "$SAMPLE" & sleep 0.5
+  xclip -selection clipboard -t image/png -i "$SAMPLE" > /dev/null 2>&1 & clip=$!; sleep 0.5
   xdotool windowfocus --sync "$win"; sleep 0.2; xdotool key ctrl+v; sleep 1
   [ "$(xdotool getwindowname "$win")" = "plotsnap - (pasted from clipboard)" ] || fail "paste did not open the picture"
   xdotool windowfocus --sync "$win"; sleep 0.2; xdotool key F2; sleep 1
