@@ -1,4 +1,5 @@
 #include "detect/axes.h"
+#include "detect/segments.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -9,15 +10,6 @@ namespace {
 
 // Lines closer than this many pixels are treated as one thick frame line.
 constexpr int kClusterGap = 4;
-
-// Sorts by the coordinate `axis` (0 = x1, 1 = y1) and keeps the first of equals.
-void SortUnique(std::vector<cv::Vec4i>& lines, int axis) {
-    std::stable_sort(lines.begin(), lines.end(),
-                     [axis](const cv::Vec4i& a, const cv::Vec4i& b) { return a[axis] < b[axis]; });
-    lines.erase(std::unique(lines.begin(), lines.end(),
-                            [axis](const cv::Vec4i& a, const cv::Vec4i& b) { return a[axis] == b[axis]; }),
-                lines.end());
-}
 
 // Frame line on the low side (left or top): walks a chain of lines at most
 // kClusterGap apart, all below `limit`, but never onto the last line.
@@ -62,8 +54,8 @@ PlotArea FrameFromSegments(std::vector<cv::Vec4i> vertical, std::vector<cv::Vec4
     if (h.size() == 1) h.push_back(tRows > h[0][1] ? bottomEdge : topEdge);
     if (v.size() == 1) v.push_back(tCols > v[0][0] ? rightEdge : leftEdge);
 
-    SortUnique(h, 1);
-    SortUnique(v, 0);
+    SortUniqueSegments(h, 1);
+    SortUniqueSegments(v, 0);
 
     if (0.6 * cols > v.back()[0]) v.push_back(rightEdge);
     if (v.front()[0] > 0.4 * cols) v.insert(v.begin(), leftEdge);

@@ -1,4 +1,5 @@
 #include "detect/grid.h"
+#include "detect/segments.h"
 
 #include "detect/binarise.h"
 
@@ -7,14 +8,6 @@
 #include <algorithm>
 
 namespace {
-
-void SortUnique(std::vector<cv::Vec4i>& lines, int axis) {
-    std::stable_sort(lines.begin(), lines.end(),
-                     [axis](const cv::Vec4i& a, const cv::Vec4i& b) { return a[axis] < b[axis]; });
-    lines.erase(std::unique(lines.begin(), lines.end(),
-                            [axis](const cv::Vec4i& a, const cv::Vec4i& b) { return a[axis] == b[axis]; }),
-                lines.end());
-}
 
 void OrderEnds(cv::Vec4i& s) {
     if (s[0] > s[2]) std::swap(s[0], s[2]);
@@ -53,8 +46,8 @@ GridSegments FindGridSegments(const cv::Mat& binary) {
         if (s[1] == s[3]) found.horizontal.push_back(s);
         if (s[0] == s[2]) found.vertical.push_back(s);
     }
-    SortUnique(found.horizontal, 1);
-    SortUnique(found.vertical, 0);
+    SortUniqueSegments(found.horizontal, 1);
+    SortUniqueSegments(found.vertical, 0);
     return found;
 }
 
