@@ -58,21 +58,43 @@ void ScrolledImageComponent::OnLeftDown(wxMouseEvent& event) {
 
 void ScrolledImageComponent::ClickSelect(IPoint p) {
     const EditState before = BuildEditState();
-    PatchList added;
-    for (const Patch& patch : patches) {
-        if (Contains(working, patch) || !HitPatch(p, patch, hitTolerance)) continue;
-        working.push_back(patch);
-        added.push_back(patch);
-        redrawSelection = true;
-    }
+    const PatchList added = AddToSelection([&](const Patch& patch) { return HitPatch(p, patch, hitTolerance); });
     if (!added.empty()) {
-        CommitSelection(before);
-        dirtyBox = RunsBoundingBox(added, 1);
-        RefreshImageBox(Widen(dirtyBox, 2));
+        SelectionChanged(before, added);
     } else if (!patches.empty()) {
         rubberBand = {p.x, p.y, p.x, p.y};
         dragState = 1;
     }
+}
+
+PatchList ScrolledImageComponent::AddToSelection(const std::function<bool(const Patch&)>& touches) {
+    PatchList added;
+    for (const Patch& patch : patches) {
+        if (Contains(working, patch) || !touches(patch)) continue;
+        working.push_back(patch);
+        added.push_back(patch);
+    }
+    return added;
+}
+
+PatchList ScrolledImageComponent::RemoveFromSelection(const std::function<bool(const Patch&)>& touches) {
+    PatchList removed;
+    for (auto it = working.begin(); it != working.end();) {
+        if (touches(*it)) {
+            removed.push_back(*it);
+            it = working.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return removed;
+}
+
+void ScrolledImageComponent::SelectionChanged(const EditState& before, const PatchList& changed) {
+    CommitSelection(before);
+    redrawSelection = true;
+    dirtyBox = RunsBoundingBox(changed, 1);
+    RefreshImageBox(Widen(dirtyBox, 2));
 }
 
 void ScrolledImageComponent::OnLeftUp(wxMouseEvent&) { LeftRelease(); }
@@ -96,18 +118,8 @@ void ScrolledImageComponent::LeftRelease() {
     } else if (dragState == 2) {
         RefreshImageBox({band.left - 1, band.top - 1, band.right + 1, band.bottom + 1});
         const EditState before = BuildEditState();
-        PatchList added;
-        for (const Patch& patch : patches) {
-            if (Contains(working, patch) || !LeftBandTouches(patch, band)) continue;
-            working.push_back(patch);
-            added.push_back(patch);
-        }
-        if (!added.empty()) {
-            CommitSelection(before);
-            redrawSelection = true;
-            dirtyBox = RunsBoundingBox(added, 1);
-            RefreshImageBox(Widen(dirtyBox, 2));
-        }
+        const PatchList added = AddToSelection([&](const Patch& patch) { return LeftBandTouches(patch, band); });
+        if (!added.empty()) SelectionChanged(before, added);
     }
     dragState = 0;
     RefreshFigure(rubberBandDrawn);
@@ -135,21 +147,11 @@ void ScrolledImageComponent::OnRightDown(wxMouseEvent& event) {
 
 void ScrolledImageComponent::ClickDeselect(IPoint p) {
     const EditState before = BuildEditState();
-    PatchList removed;
-    for (auto it = working.begin(); it != working.end();) {
-        if (HitPatch(p, *it, hitTolerance)) {
-            removed.push_back(*it);
-            it = working.erase(it);
-            redrawSelection = true;
-        } else {
-            ++it;
-        }
-    }
+    const PatchList removed =
+        RemoveFromSelection([&](const Patch& patch) { return HitPatch(p, patch, hitTolerance); });
     if (!removed.empty()) {
-        CommitSelection(before);
         redrawValueMarkers = true;
-        dirtyBox = RunsBoundingBox(removed, 1);
-        RefreshImageBox(Widen(dirtyBox, 2));
+        SelectionChanged(before, removed);
     } else if (!patches.empty()) {
         rubberBand = {p.x, p.y, p.x, p.y};
         dragState = 3;
@@ -168,19 +170,8 @@ void ScrolledImageComponent::RightRelease() {
     const IRect band = NormalizeRect(rubberBand);
     RefreshImageBox({band.left - 1, band.top - 1, band.right + 1, band.bottom + 1});
     const EditState before = BuildEditState();
-    PatchList removed;
-    for (auto it = working.begin(); it != working.end();) {
-        if (RightBandTouches(*it, band)) {
-            removed.push_back(*it);
-            it = working.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    if (!removed.empty()) {
-        CommitSelection(before);
-        RefreshImageBox(Widen(RunsBoundingBox(removed, 1), 2));
-    }
+    const PatchList removed = RemoveFromSelection([&](const Patch& patch) { return RightBandTouches(patch, band); });
+    if (!removed.empty()) SelectionChanged(before, removed);
     RefreshFigure(rubberBandDrawn);
     rubberBand = rubberBandDrawn = kNoRect;
     dirtyBox = plotRect;

@@ -4,6 +4,7 @@
 #include <wx/wx.h>
 
 #include <opencv2/core.hpp>
+#include <functional>
 #include <vector>
 
 #include "app/common.h"
@@ -137,6 +138,11 @@ private:
     }
     wxString AxisValueText(double v) const;
     void ClickSelect(IPoint p);
+    // Adds every unselected patch that touches (in patch-list order) / removes every selected one.
+    PatchList AddToSelection(const std::function<bool(const Patch&)>& touches);
+    PatchList RemoveFromSelection(const std::function<bool(const Patch&)>& touches);
+    // Records the change for Undo and repaints the patches it concerned.
+    void SelectionChanged(const EditState& before, const PatchList& changed);
     void ClickDeselect(IPoint p);
     void AxisClick(IPoint p);
     void RefreshAxisMarks(bool isX);
