@@ -70,6 +70,7 @@ void ScrolledImageComponent::LoadImage(const wxImage& image) {
     }
     ResetState();
     displayImage = image.Copy();
+    reduced = wxImage();
     imageWidth = displayImage.GetWidth();
     imageHeight = displayImage.GetHeight();
     SetZoom(1);
@@ -81,6 +82,7 @@ void ScrolledImageComponent::SetDisplayImage(const cv::Mat& image) {
     if (baseImage.empty()) return;
     // The display image shows the base image's bytes without a copy.
     displayImage = wxImage(baseImage.cols, baseImage.rows, baseImage.data, true);
+    reduced = wxImage();
 }
 
 void ScrolledImageComponent::ResetState() {
@@ -191,28 +193,44 @@ void ScrolledImageComponent::OnPaint(wxPaintEvent&) {
     int w = int(client.x / zoom) + scrollbarWidth, h = int(client.y / zoom) + scrollbarHeight;
     if (x0 + w > imageWidth) w = imageWidth - x0;
     if (y0 + h > imageHeight) h = imageHeight - y0;
-    // Only what this paint must cover (the visible part, narrowed to the update region).
-    const wxRect update = GetUpdateRegion().GetBox();
-    if (!update.IsEmpty()) {
-        const int ux0 = int(std::floor((update.x + vx) / zoom)), uy0 = int(std::floor((update.y + vy) / zoom));
-        const int ux1 = int(std::ceil((update.GetRight() + 1 + vx) / zoom)) + 1;
-        const int uy1 = int(std::ceil((update.GetBottom() + 1 + vy) / zoom)) + 1;
-        const int nx0 = std::max(x0, ux0), ny0 = std::max(y0, uy0);
-        w = std::min(x0 + w, ux1) - nx0;
-        h = std::min(y0 + h, uy1) - ny0;
-        x0 = nx0;
-        y0 = ny0;
-    }
-    if (w > 0 && h > 0) {
-        // That part becomes a bitmap, scaled here to screen pixels: sharp pixels when
-        // zoomed in, and no full-size bitmap (which the platform cannot make for
-        // pictures wider or taller than 32767 pixels).
-        wxImage part = displayImage.GetSubImage(wxRect(x0, y0, w, h));
-        const int dw = std::max(1, int(w * zoom)), dh = std::max(1, int(h * zoom));
-        if (dw != w || dh != h)
-            part.Rescale(dw, dh, zoom < 1 ? wxIMAGE_QUALITY_BOX_AVERAGE : wxIMAGE_QUALITY_NEAREST);
-        const wxBitmap bitmap(part);
-        if (bitmap.IsOk()) dc.DrawBitmap(bitmap, int(x0 * zoom) - vx, int(y0 * zoom) - vy);
+    if (zoom < 1) {
+        // Zoomed out: one reduced copy per zoom serves every paint (a large scan at 1:8
+        // would otherwise be reduced again on each repaint).
+        if (!reduced.IsOk() || reducedZoom != zoom) {
+            reduced = displayImage.Scale(std::max(1, int(imageWidth * zoom)), std::max(1, int(imageHeight * zoom)),
+                                         wxIMAGE_QUALITY_BOX_AVERAGE);
+            reducedZoom = zoom;
+        }
+        wxRect area = GetUpdateRegion().GetBox();
+        if (area.IsEmpty()) area = wxRect(client);
+        area.Offset(vx, vy);
+        area.Intersect(wxRect(0, 0, reduced.GetWidth(), reduced.GetHeight()));
+        if (!area.IsEmpty()) {
+            const wxBitmap bitmap(reduced.GetSubImage(area));
+            if (bitmap.IsOk()) dc.DrawBitmap(bitmap, area.x - vx, area.y - vy);
+        }
+    } else {
+        // Only what this paint must cover (the visible part, narrowed to the update region).
+        const wxRect update = GetUpdateRegion().GetBox();
+        if (!update.IsEmpty()) {
+            const int ux0 = int(std::floor((update.x + vx) / zoom)), uy0 = int(std::floor((update.y + vy) / zoom));
+            const int ux1 = int(std::ceil((update.GetRight() + 1 + vx) / zoom)) + 1;
+            const int uy1 = int(std::ceil((update.GetBottom() + 1 + vy) / zoom)) + 1;
+            const int nx0 = std::max(x0, ux0), ny0 = std::max(y0, uy0);
+            w = std::min(x0 + w, ux1) - nx0;
+            h = std::min(y0 + h, uy1) - ny0;
+            x0 = nx0;
+            y0 = ny0;
+        }
+        if (w > 0 && h > 0) {
+            // That part becomes a bitmap, enlarged here to screen pixels: sharp pixels,
+            // and no full-size bitmap (which the platform cannot make for pictures
+            // wider or taller than 32767 pixels).
+            wxImage part = displayImage.GetSubImage(wxRect(x0, y0, w, h));
+            if (zoom > 1) part.Rescale(int(w * zoom), int(h * zoom), wxIMAGE_QUALITY_NEAREST);
+            const wxBitmap bitmap(part);
+            if (bitmap.IsOk()) dc.DrawBitmap(bitmap, int(x0 * zoom) - vx, int(y0 * zoom) - vy);
+        }
     }
     PrepareDC(dc);
     redrawPlotRect = redrawAxisMarks = fullRepaintDone = redrawLabels = true;
@@ -279,6 +297,7 @@ void ScrolledImageComponent::ComposeResultImage() {
             cv::line(composed, {run.col, run.row2}, {run.col, run.row1}, colour, 1, cv::LINE_8);
     }
     displayImage = wxImage(composed.cols, composed.rows, composed.data, true);
+    reduced = wxImage();
 }
 
 void ScrolledImageComponent::CommitSelection(const EditState& before) {

@@ -156,6 +156,8 @@ private:
     cv::Mat baseImage;
     cv::Mat composed;
     wxImage displayImage;
+    wxImage reduced;  // the display image at the current zoom, when zoomed out
+    double reducedZoom = 0;
     int imageWidth = 0, imageHeight = 0;
     double zoom = 1.0;
     int scrollbarWidth = 0, scrollbarHeight = 0;

@@ -122,6 +122,15 @@ TEST(Intake, TheCanvasShowsTheDocumentPixels) {
     EXPECT_EQ(doc, cv::Vec3b(200, 30, 40)) << "red, green, blue order";
     EXPECT_EQ(Rgb(ScreenPixel(12, 12)), Rgb(wxColour(200, 30, 40)));
     EXPECT_EQ(Rgb(ScreenPixel(40, 30)), Rgb(wxColour(250, 250, 250)));
+    // Zoomed in, each picture pixel is a sharp block; zoomed out, the reduced copy shows.
+    g_mainFrame->SetClientSize(400, 400);
+    Pump(100);
+    for (double zoom : {4.0, 0.5, 2.0}) {
+        wxGetApp().SetCanvasZoom(zoom);
+        EXPECT_EQ(Rgb(ScreenPixel(14, 14)), Rgb(wxColour(200, 30, 40))) << zoom;
+        EXPECT_EQ(Rgb(ScreenPixel(40, 30)), Rgb(wxColour(250, 250, 250))) << zoom;
+    }
+    wxGetApp().SetCanvasZoom(1);
 }
 
 TEST(Intake, MultiFrameFilesLoadTheFirstFrame) {
