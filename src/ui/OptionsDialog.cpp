@@ -1,0 +1,167 @@
+#include "ui/OptionsDialog.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
+#include "app/common.h"
+#include "app/numbers.h"
+
+namespace {
+// A typed whole decimal number (optional sign, digits, surrounding blanks), read
+// without the user's locale; anything else, "12.5" or "1e3" included, is no number.
+bool ReadWholeNumber(const wxString& text, long* value) {
+    const std::string s = text.ToStdString();
+    size_t i = s.find_first_not_of(" \t");
+    if (i == std::string::npos) return false;
+    if (s[i] == '+' || s[i] == '-') ++i;
+    size_t digits = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+    if (digits == 0 || s.find_first_not_of(" \t", i) != std::string::npos) return false;
+    const std::optional<double> v = ParseWholeNumber(s);
+    if (!v) return false;
+    // The settings are ints: larger magnitudes saturate rather than wrap.
+    *value = static_cast<long>(std::clamp(*v, double(INT_MIN), double(INT_MAX)));
+    return true;
+}
+
+wxStaticText* Heading(wxWindow* parent, const wxString& text, const wxFont& font) {
+    auto* label = new wxStaticText(parent, wxID_ANY, text);
+    label->SetFont(font);
+    label->SetForegroundColour(wxColour(0, 0, 128));
+    return label;
+}
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(OptionsDialog, wxDialog)
+    EVT_CHECKBOX(wxID_ANY, OptionsDialog::OnManualThreshold)
+    EVT_BUTTON(wxID_OK, OptionsDialog::OnOk)
+    EVT_BUTTON(wxID_CANCEL, OptionsDialog::OnCancel)
+wxEND_EVENT_TABLE()
+
+OptionsDialog::OptionsDialog(wxWindow* parent, bool whiteBackground_, bool logScaleX_, bool logScaleY_,
+                             long minPatchSize_, int lineFiltering_, bool manualThreshold_, long threshold_,
+                             bool showTooltips_, bool commonXAxis_)
+    : wxDialog(parent, wxID_ANY, wxString(kAppName) + " Options"),
+      whiteBackground(whiteBackground_),
+      logScaleX(logScaleX_),
+      logScaleY(logScaleY_),
+      lineFiltering(lineFiltering_ != 0),
+      manualThreshold(manualThreshold_),
+      showTooltips(showTooltips_),
+      commonXAxis(commonXAxis_),
+      threshold(threshold_),
+      minPatchSize(minPatchSize_) {
+    const wxFont headingFont(wxFontInfo().Bold());
+    const wxFont hintFont(wxFontInfo().Italic());
+    namespace N = OptionsNames;
+
+    auto* outer = new wxBoxSizer(wxHORIZONTAL);
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    outer->Add(column, 0, wxTOP | wxBOTTOM, 5);
+    const int b = 5;
+
+    column->AddSpacer(5);
+    column->Add(Heading(this, "GUI options:", headingFont), 0, wxALL, b);
+    whiteBackgroundBox = new wxCheckBox(this, wxID_ANY, "Show results on white background", wxDefaultPosition,
+                                        wxDefaultSize, 0, wxDefaultValidator, N::WhiteBackground);
+    whiteBackgroundBox->SetValue(whiteBackground);
+    column->Add(whiteBackgroundBox, 0, wxALL, b);
+    showTooltipsBox = new wxCheckBox(this, wxID_ANY, "Show locations tooltip when the mouse is near a selected graph",
+                                     wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::ShowTooltips);
+    showTooltipsBox->SetValue(showTooltips);
+    column->Add(showTooltipsBox, 0, wxALL, b);
+    column->AddSpacer(5);
+
+    column->Add(Heading(this, "Processing options:", headingFont), 0, wxALL, b);
+    auto* hint = new wxStaticText(this, wxID_ANY, "Increase the threshold to include more patches");
+    hint->SetFont(hintFont);
+    column->Add(hint, 0, wxALL, b);
+    auto* thresholdRow = new wxBoxSizer(wxHORIZONTAL);
+    manualThresholdBox = new wxCheckBox(this, NewControlId(), "Manual threshold", wxDefaultPosition, wxDefaultSize,
+                                        0, wxDefaultValidator, N::ManualThreshold);
+    manualThresholdBox->SetValue(manualThreshold);
+    thresholdRow->Add(manualThresholdBox, 0, wxALL | wxALIGN_CENTER_VERTICAL, b);
+    thresholdField = new wxTextCtrl(this, wxID_ANY, wxString::Format("%ld", threshold), wxDefaultPosition,
+                                    wxDefaultSize, 0, wxDefaultValidator, N::Threshold);
+    thresholdField->Enable(manualThreshold);
+    thresholdRow->Add(thresholdField, 0, wxALL, b);
+    column->Add(thresholdRow);
+    auto* patchRow = new wxBoxSizer(wxHORIZONTAL);
+    patchRow->Add(new wxStaticText(this, wxID_ANY, "Minimum patch size"), 0, wxALL | wxALIGN_CENTER_VERTICAL, b);
+    minPatchSizeField = new wxTextCtrl(this, wxID_ANY, wxString::Format("%ld", minPatchSize), wxDefaultPosition,
+                                       wxDefaultSize, 0, wxDefaultValidator, N::MinPatchSize);
+    patchRow->Add(minPatchSizeField, 0, wxALL, b);
+    column->Add(patchRow);
+    column->AddSpacer(5);
+
+    column->Add(Heading(this, "Data output options:", headingFont), 0, wxALL, b);
+    logScaleXBox = new wxCheckBox(this, wxID_ANY, "Logarithmic scale (X)", wxDefaultPosition, wxDefaultSize, 0,
+                                  wxDefaultValidator, N::LogScaleX);
+    logScaleXBox->SetValue(logScaleX);
+    column->Add(logScaleXBox, 0, wxALL, b);
+    logScaleYBox = new wxCheckBox(this, wxID_ANY, "Logarithmic scale (Y)", wxDefaultPosition, wxDefaultSize, 0,
+                                  wxDefaultValidator, N::LogScaleY);
+    logScaleYBox->SetValue(logScaleY);
+    column->Add(logScaleYBox, 0, wxALL, b);
+    lineFilteringBox = new wxCheckBox(this, wxID_ANY, "Perform line filtering (data is filtered to one pixel lines)",
+                                      wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::LineFiltering);
+    lineFilteringBox->SetValue(lineFiltering);
+    column->Add(lineFilteringBox, 0, wxALL, b);
+    commonXAxisBox = new wxCheckBox(this, wxID_ANY,
+                                    "Use a common X axis for multiple graphs\n(spaces will be used for missing Y values)",
+                                    wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::CommonXAxis);
+    commonXAxisBox->SetValue(commonXAxis);
+    column->Add(commonXAxisBox, 0, wxALL, b);
+    column->AddSpacer(5);
+
+    // Each button has half of the row; Cancel sits at the right end of its half.
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    auto* leftHalf = new wxBoxSizer(wxHORIZONTAL);
+    leftHalf->Add(new wxButton(this, wxID_OK), 0, wxALL, b);
+    leftHalf->AddStretchSpacer();
+    auto* rightHalf = new wxBoxSizer(wxHORIZONTAL);
+    rightHalf->AddStretchSpacer();
+    rightHalf->Add(new wxButton(this, wxID_CANCEL), 0, wxALL, b);
+    buttons->Add(leftHalf, 1, wxEXPAND);
+    buttons->Add(rightHalf, 1, wxEXPAND);
+    column->Add(buttons, 0, wxEXPAND);
+    column->AddSpacer(5);
+
+    SetSizerAndFit(outer);
+}
+
+OptionsDialog::~OptionsDialog() = default;
+
+void OptionsDialog::OnManualThreshold(wxCommandEvent& event) {
+    if (event.GetId() != manualThresholdBox->GetId()) {
+        event.Skip();
+        return;
+    }
+    thresholdField->Enable(manualThresholdBox->GetValue());
+}
+
+void OptionsDialog::OnOk(wxCommandEvent&) {
+    whiteBackground = whiteBackgroundBox->GetValue();
+    logScaleX = logScaleXBox->GetValue();
+    logScaleY = logScaleYBox->GetValue();
+    manualThreshold = manualThresholdBox->GetValue();
+    long value = 0;
+    if (ReadWholeNumber(thresholdField->GetValue(), &value)) threshold = value;
+    threshold = std::clamp(threshold, 0L, 255L);
+    if (ReadWholeNumber(minPatchSizeField->GetValue(), &value)) minPatchSize = value;
+    minPatchSize = std::max(minPatchSize, 0L);
+    lineFiltering = lineFilteringBox->GetValue();
+    showTooltips = showTooltipsBox->GetValue();
+    commonXAxis = commonXAxisBox->GetValue();
+    // Ends the modal loop, or hides the dialog when it was not shown modally.
+    EndDialog(wxID_OK);
+}
+
+void OptionsDialog::OnCancel(wxCommandEvent&) { EndDialog(wxID_CANCEL); }
