@@ -227,10 +227,17 @@ void ScrolledImageComponent::OnMotion(wxMouseEvent& event) {
         DrawOverlaysNow();
         return;
     }
-    if (!textMode) HitTestPlotRect(p);
+    if (textMode) return;
+    if (HitTestPlotRect(p) != 0) return;
+    bool draw = false;
+    if (UpdateHover(p) && !HitTestLabels(p, false)) draw = redrawHover = true;
+    if (showValueMarkers && UpdateValueMarkers(p)) draw = redrawValueMarkers = true;
+    if (draw) DrawOverlaysNow();
 }
 
 void ScrolledImageComponent::OnLeave(wxMouseEvent&) {
+    UpdateValueMarkers(kNoPoint);
+    UpdateHover(kNoPoint);
     UpdateStatusReadout(kNoPoint);
     if (!textMode) {
         LeftRelease();

@@ -10,11 +10,13 @@
 #include <wx/dcclient.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 #include "app/CurvetapApp.h"
 #include "app/numbers.h"
 #include "canvas/selection.h"
+#include "detect/hover.h"
 
 wxString ScrolledImageComponent::AxisValueText(double v) const { return Wide(FormatDouble("%g", v)); }
 
@@ -32,6 +34,47 @@ void ScrolledImageComponent::DrawOverlays(wxDC& dc) {
             const int lo = std::min(run.row1, run.row2), hi = std::max(run.row1, run.row2);
             dc.DrawLine(run.col, hi, run.col, lo == hi ? lo + 1 : lo);
         }
+
+    // Highlights of the unselected patches under the mouse (white is transparent).
+    redrawHover = false;
+    for (const Patch& patch : hovered) {
+        const IRect box = PatchBoundingBox(patch);
+        const int key = HoverKey(box, imageHeight, imageWidth);
+        auto found = hoverBitmaps.find(key);
+        if (found == hoverBitmaps.end()) {
+            const auto pictures = hoverTable.find(key);
+            if (pictures == hoverTable.end()) continue;  // not computed yet
+            std::vector<wxBitmap> bitmaps;
+            for (const cv::Mat& picture : pictures->second) {
+                wxImage img(picture.cols, picture.rows, false);
+                for (int y = 0; y < picture.rows; ++y)
+                    std::memcpy(img.GetData() + size_t(y) * picture.cols * 3, picture.ptr(y), size_t(picture.cols) * 3);
+                img.SetMaskColour(255, 255, 255);
+                bitmaps.emplace_back(img);
+            }
+            found = hoverBitmaps.emplace(key, std::move(bitmaps)).first;
+        }
+        for (const wxBitmap& bitmap : found->second) dc.DrawBitmap(bitmap, box.left - kHoverMargin, box.top - kHoverMargin, true);
+    }
+
+    // Value markers, where their point lies on a drawn selected run.
+    redrawValueMarkers = false;
+    if (!valueMarkers.empty() && ChooseMarkerFont(dc)) {
+        dc.SetPen(*wxBLACK_PEN);
+        dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
+        dc.SetTextBackground(wxColour(255, 255, 224));
+        dc.SetTextForeground(*wxBLACK);
+        const int m = int(4 / zoom);
+        for (const ValueMarker& marker : valueMarkers) {
+            if (!OnSelectedRun(marker.col, marker.row)) continue;
+            const wxString text = Wide(marker.text);
+            wxCoord tw = 0, th = 0;
+            dc.GetTextExtent(text, &tw, &th);
+            dc.DrawEllipse(marker.col - 4, marker.row - 4, 8, 8);
+            dc.DrawText(text, std::max(0, marker.col - 5 - tw - m), std::max(0, marker.row - 5 - th - m));
+        }
+        dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    }
 
     redrawAxisMarks = false;
     dc.SetFont(axisFont);

@@ -12,8 +12,6 @@
 #include "canvas/selection.h"
 #include "ui/UiSeam.h"
 
-wxDEFINE_EVENT(EVT_THINNED_READY, wxCommandEvent);
-wxDEFINE_EVENT(EVT_HOVERS_READY, wxCommandEvent);
 
 namespace {
 // The seven patch colours, cycling.
@@ -22,7 +20,8 @@ const cv::Scalar kPatchColours[] = {{255, 96, 0}, {0, 0, 255}, {255, 255, 0}, {1
 }  // namespace
 
 ScrolledImageComponent::ScrolledImageComponent(wxWindow* parent, wxWindowID id)
-    : wxScrolled<wxPanel>(parent, id, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL) {
+    : wxScrolled<wxPanel>(parent, id, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL),
+      resultSink(std::make_shared<ResultSink>(this)) {
     ResetState();
     ClearHistory();
     hitTolerance = 2;
@@ -59,7 +58,8 @@ ScrolledImageComponent::ScrolledImageComponent(wxWindow* parent, wxWindowID id)
     Bind(EVT_HOVERS_READY, &ScrolledImageComponent::OnHoversReady, this);
 }
 
-ScrolledImageComponent::~ScrolledImageComponent() = default;
+// Workers still running deliver nowhere once the window is gone.
+ScrolledImageComponent::~ScrolledImageComponent() { resultSink->Detach(); }
 
 // ---------------------------------------------------------------- image and view
 
@@ -103,6 +103,8 @@ void ScrolledImageComponent::ResetState() {
     working.clear();
     slots.clear();
     thinned.clear();
+    hoverTable.clear();
+    hoverBitmaps.clear();
     hovered.clear();
     textLabels.clear();
     slots.emplace_back();
@@ -409,13 +411,31 @@ void ScrolledImageComponent::UndoRedo(bool undo) {
 
 void ScrolledImageComponent::StartThinnedWorker() {
     thinned.clear();
+    auto* worker = new CalculateThinned(resultSink, thinnedStarted, patches, imageHeight, imageWidth);
     ++thinnedStarted;
+    if (worker->Run() != wxTHREAD_NO_ERROR) delete worker;
 }
 
-void ScrolledImageComponent::StartHoverWorker() { ++hoversStarted; }
+void ScrolledImageComponent::StartHoverWorker() {
+    hoverTable.clear();
+    hoverBitmaps.clear();
+    auto* worker = new CalculateHovers(resultSink, hoversStarted, patches, imageHeight, imageWidth);
+    ++hoversStarted;
+    if (worker->Run() != wxTHREAD_NO_ERROR) delete worker;
+}
 
-void ScrolledImageComponent::OnThinnedReady(wxCommandEvent& event) { thinnedReceived = event.GetInt(); }
-void ScrolledImageComponent::OnHoversReady(wxCommandEvent& event) { hoversReceived = event.GetInt(); }
+void ScrolledImageComponent::OnThinnedReady(wxThreadEvent& event) {
+    thinnedReceived = event.GetInt();
+    thinned = std::move(*event.GetPayload<std::shared_ptr<ThinnedResult>>());
+    Refresh();
+}
+
+void ScrolledImageComponent::OnHoversReady(wxThreadEvent& event) {
+    hoversReceived = event.GetInt();
+    hoverTable = std::move(*event.GetPayload<std::shared_ptr<HoverMap>>());
+    hoverBitmaps.clear();
+    Refresh();
+}
 
 // ---------------------------------------------------------------- text labels
 

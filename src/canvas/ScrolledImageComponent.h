@@ -9,12 +9,11 @@
 
 #include "app/common.h"
 #include "canvas/edit_state.h"
+#include "detect/Workers.h"
 #include "detect/thinning.h"
 #include "detect/types.h"
 #include "text/label.h"
 
-wxDECLARE_EVENT(EVT_THINNED_READY, wxCommandEvent);
-wxDECLARE_EVENT(EVT_HOVERS_READY, wxCommandEvent);
 
 class ScrolledImageComponent : public wxScrolled<wxPanel> {
 public:
@@ -102,6 +101,16 @@ public:
     // Generations of the worker results (started, received) for tests.
     int ThinnedStarted() const { return thinnedStarted; }
     int ThinnedReceived() const { return thinnedReceived; }
+    // Worker results as they arrived.
+    size_t ThinnedCount() const { return thinned.size(); }
+    size_t HoverKeyCount() const { return hoverTable.size(); }
+
+    // Hover readout: the unselected patches under the cursor and the value markers.
+    bool UpdateHover(IPoint p);
+    bool UpdateValueMarkers(IPoint p);
+    std::string FormatPointValue(int column, int row) const;
+    const PatchList& HoveredPatches() const { return hovered; }
+    const std::vector<ValueMarker>& ValueMarkers() const { return valueMarkers; }
     int HoversStarted() const { return hoversStarted; }
     int HoversReceived() const { return hoversReceived; }
 
@@ -119,8 +128,8 @@ private:
     void OnLeave(wxMouseEvent& event);
     void OnKeyDown(wxKeyEvent& event);
     void OnSetCursor(wxSetCursorEvent& event);
-    void OnThinnedReady(wxCommandEvent& event);
-    void OnHoversReady(wxCommandEvent& event);
+    void OnThinnedReady(wxThreadEvent& event);
+    void OnHoversReady(wxThreadEvent& event);
 
     void StartThinnedWorker();
     void StartHoverWorker();
@@ -151,6 +160,9 @@ private:
     void TextAreaRelease();
     void SetLabelCalibration(const TextLabel& label, int kinds);
     void PushHistory(const EditState& before);
+    bool ChooseMarkerFont(wxDC& dc) const;
+    void RefreshMarker(const ValueMarker& marker);
+    bool OnSelectedRun(int column, int row) const;
 
     // Image and view.
     cv::Mat baseImage;
@@ -194,6 +206,9 @@ private:
     std::vector<PatchList> slots;
     int currentSlot = 0;
     std::vector<ColumnMap> thinned;
+    HoverMap hoverTable;
+    std::map<int, std::vector<wxBitmap>> hoverBitmaps;  // hoverTable made drawable, on first use
+    std::shared_ptr<ResultSink> resultSink;
     std::vector<ValueMarker> valueMarkers;
     std::vector<TextLabel> textLabels;
     EditHistory history;

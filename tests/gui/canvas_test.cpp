@@ -314,3 +314,73 @@ TEST(Canvas, TextModeKeysAndRightPresses) {
     EXPECT_EQ(g_canvas->WorkingSelection().size(), picks);
     EXPECT_EQ(g_canvas->CanUndo(), couldUndo);
 }
+
+namespace {
+bool WorkersDone() {
+    return g_canvas->ThinnedCount() == g_canvas->AllPatches().size() && g_canvas->HoverKeyCount() > 0;
+}
+wxColour Shown(int x, int y) {
+    const wxImage shot = GrabClient(g_canvas);
+    const wxPoint w = g_canvas->ImageToWindow({x, y});
+    return wxColour(shot.GetRed(w.x, w.y), shot.GetGreen(w.x, w.y), shot.GetBlue(w.x, w.y));
+}
+}  // namespace
+
+TEST(Canvas, WorkersDeliverThinnedCurvesAndHighlightPictures) {
+    Fresh();
+    ASSERT_TRUE(PumpUntil(WorkersDone, 10000));
+    // Reprocessing with an equal result starts no new workers; a different one replaces the results.
+    const int started = g_canvas->ThinnedStarted();
+    ProcessNow();
+    EXPECT_EQ(g_canvas->ThinnedStarted(), started);
+    g_mainFrame->RunCommand(wxID_REVERT);
+    EXPECT_EQ(g_canvas->ThinnedCount(), 0u);
+}
+
+TEST(Canvas, HoveringHighlightsAnUnselectedPatchUntilTheMouseLeavesIt) {
+    Fresh();
+    ASSERT_TRUE(PumpUntil(WorkersDone, 10000));
+    EXPECT_EQ(Shown(49, 40), wxColour(255, 255, 255));
+    real::Move(51, 40);
+    ASSERT_EQ(g_canvas->HoveredPatches().size(), 1u);
+    EXPECT_EQ(Shown(49, 40), wxColour(255, 0, 255)) << "the 4-pixel highlight shows beside the line";
+    real::Move(120, 10);
+    EXPECT_TRUE(g_canvas->HoveredPatches().empty());
+    EXPECT_EQ(Shown(49, 40), wxColour(255, 255, 255)) << "and goes when the mouse leaves";
+    // A selected patch is not highlighted.
+    real::Click(50, 40);
+    real::Move(51, 41);
+    EXPECT_TRUE(g_canvas->HoveredPatches().empty());
+}
+
+TEST(Canvas, ValueMarkersFollowTheMouseNearASelectedCurve) {
+    Fresh();
+    ASSERT_TRUE(PumpUntil(WorkersDone, 10000));
+    real::Click(30, 100);  // the blue line
+    real::Move(30, 107);   // seven rows below it
+    ASSERT_EQ(g_canvas->ValueMarkers().size(), 1u);
+    EXPECT_EQ(g_canvas->ValueMarkers()[0].text, "(30, 100)") << "without calibration markers show pixels";
+    const wxColour ring = Shown(26, 100);
+    EXPECT_LT(ring.Red() + ring.Green() + ring.Blue(), 400) << "the marker's circle is drawn";
+    real::Move(30, 109);
+    EXPECT_TRUE(g_canvas->ValueMarkers().empty());
+    // Zoomed out no markers are made.
+    wxGetApp().SetCanvasZoom(0.5);
+    real::Move(30, 104);
+    EXPECT_TRUE(g_canvas->ValueMarkers().empty());
+    wxGetApp().SetCanvasZoom(1);
+    // With both axes calibrated markers show values.
+    Seam().Reset();
+    Seam().texts = {"0", "100", "0", "10"};
+    real::Key('X');
+    real::Click(20, 140);
+    real::Click(120, 140);
+    real::Move(100, 70);
+    real::Key('Y');
+    real::Click(10, 100);
+    real::Click(10, 0);
+    real::Move(30, 105);  // the first motion ends the calibration mode
+    real::Move(30, 104);
+    ASSERT_EQ(g_canvas->ValueMarkers().size(), 1u);
+    EXPECT_EQ(g_canvas->ValueMarkers()[0].text, "10, 0");
+}
