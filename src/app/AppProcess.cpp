@@ -129,4 +129,3 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     return true;
 }
 
-void curvetapApp::RecogniseArea(int, int, int, int) {}
