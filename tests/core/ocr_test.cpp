@@ -1,0 +1,357 @@
+// Text recognition of a marked area, driven through a scripted engine: which
+// calls are made, which reading wins, where the labels land and what is logged;
+// and the preparation of the area (enlarged, thresholded per channel).
+#include "text/ocr.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include <deque>
+#include <random>
+#include <string>
+
+namespace {
+struct Component {
+    cv::Rect rect;
+    std::string text;
+    float confidence;
+};
+
+struct Reply {
+    std::string fullText;
+    std::vector<Component> components;
+    bool fail = false;  // throws after storing its components
+};
+
+struct Call {
+    int mode;
+    int level;
+    cv::Mat image;
+};
+
+// Answers each recognition with the next scripted reply (nothing found when the
+// script has run out) and records what it was asked.
+class ScriptedEngine : public OcrEngine {
+public:
+    void SetSegmentationMode(int mode) override {
+        if (failModeSetting) throw 3;
+        mode_ = mode;
+    }
+    void Recognise(const cv::Mat& prepared, std::string& fullText, std::vector<cv::Rect>& rects,
+                   std::vector<std::string>& texts, std::vector<float>& confidences, int level) override {
+        calls.push_back({mode_, level, prepared.clone()});
+        Reply r;
+        if (!replies.empty()) {
+            r = replies.front();
+            replies.pop_front();
+        }
+        fullText = r.fullText;
+        for (const Component& c : r.components) {
+            rects.push_back(c.rect);
+            texts.push_back(c.text);
+            confidences.push_back(c.confidence);
+        }
+        if (r.fail) throw 7;
+    }
+    std::vector<std::pair<int, int>> ModesAndLevels() const {
+        std::vector<std::pair<int, int>> out;
+        for (const Call& c : calls) out.emplace_back(c.mode, c.level);
+        return out;
+    }
+
+    std::deque<Reply> replies;
+    std::vector<Call> calls;
+    bool failModeSetting = false;
+
+private:
+    int mode_ = -1;
+};
+
+using Steps = std::vector<std::pair<int, int>>;
+
+struct Outcome {
+    std::vector<TextLabel> labels;
+    std::string log;
+    int errors = 0;
+};
+
+Outcome Recognised(ScriptedEngine& engine, const cv::Rect& area) {
+    const cv::Mat prepared(area.height * kOcrScale, area.width * kOcrScale, CV_8UC1, cv::Scalar(255));
+    StringLog log;
+    Outcome out;
+    out.labels = RunOcr(engine, prepared, area, log, [&] { ++out.errors; });
+    out.log = log.Text();
+    return out;
+}
+
+const cv::Rect kArea(100, 50, 30, 12);
+const Steps kUprightThenTurned = {{6, 1}, {6, 1}, {6, 1}, {6, 1}};
+}  // namespace
+
+TEST(Ocr, ConfidentNumberIsReadAgainAtTheFinerLevelAndThatReadingBecomesTheLabels) {
+    ScriptedEngine engine;
+    engine.replies = {{"0.5 1.0\n", {{{8, 16, 64, 40}, "0.5 1.0\n", 88.f}}},
+                      {"0.5 1.0\n", {{{16, 8, 24, 41}, "0.5", 95.f}, {{120, 8, 31, 40}, "1.0\n", 91.f}}}};
+    const Outcome out = Recognised(engine, kArea);
+    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}, {6, 0}}));
+    EXPECT_EQ(out.log, "OCR result:\n0.5\n1.0\n");
+    EXPECT_EQ(out.errors, 0);
+    ASSERT_EQ(out.labels.size(), 2u);
+    TextLabel expected;
+    expected.text = "0.5";
+    expected.left = 102;  // positions and sizes divided by 8, toward zero
+    expected.top = 51;
+    expected.width = 3;
+    expected.height = 5;
+    expected.orientation = 0;
+    expected.kind = LABEL_TEXT;
+    EXPECT_EQ(out.labels[0], expected);  // box and font size stay -1, not selected
+    EXPECT_EQ(out.labels[1].text, "1.0");
+    EXPECT_EQ(out.labels[1].left, 115);
+}
+
+TEST(Ocr, ConfidentWordsAreKeptWithoutRerun) {
+    ScriptedEngine engine;
+    engine.replies = {{"Time (s)\n", {{{0, 0, 80, 32}, "Time", 90.f}, {{96, 0, 64, 32}, "(s)\n", 75.f}}}};
+    const Outcome out = Recognised(engine, kArea);
+    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}}));
+    EXPECT_EQ(out.log, "OCR result:\nTime\n(s)\n");
+    ASSERT_EQ(out.labels.size(), 2u);
+    EXPECT_EQ(out.labels[1].left, 112);
+    EXPECT_EQ(out.labels[1].width, 8);
+}
+
+TEST(Ocr, UprightJudgementCountsNumbersLongTextsAndBlanksButNotShortSpecks) {
+    struct Case {
+        std::vector<Component> components;
+        bool accepted;
+    };
+    const cv::Rect r(0, 0, 16, 16);
+    const std::vector<Case> cases = {
+        // A non-number whose last visible character is its first or second is not counted.
+        {{{r, "Voltage", 80.f}, {r, "l", 90.f}}, false},        // 40
+        {{{r, "Voltage", 80.f}, {r, "ab \n", 99.f}}, false},    // 40
+        {{{r, "Voltage", 80.f}, {r, "abc", 60.f}}, true},       // 70, the boundary accepts
+        {{{r, "Voltage", 80.f}, {r, "5", 60.f}}, true},         // a number always counts
+        {{{r, "Voltage", 80.f}, {r, " -2e3x", 60.f}}, true},    // numeric by its start
+        {{{r, "Voltage", 80.f}, {r, " \n", 60.f}}, true},       // no visible character: counted
+        {{{r, "Voltage", 80.f}, {r, "5", 59.9f}}, false},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE("case " + std::to_string(i));
+        ScriptedEngine engine;
+        engine.replies = {{"text\n", cases[i].components}};
+        Recognised(engine, kArea);
+        if (cases[i].accepted) {
+            // Accepted: at most the numeric rerun follows, never the turned passes.
+            EXPECT_LE(engine.calls.size(), 2u);
+            EXPECT_EQ(engine.calls.back().level, engine.calls.size() == 2 ? 0 : 1);
+        } else {
+            EXPECT_EQ(engine.ModesAndLevels(), kUprightThenTurned);
+        }
+    }
+}
+
+TEST(Ocr, VerticalTitleIsReadTurnedAndPlacedBackInTheArea) {
+    // A tall area: 8 wide, 40 high in image pixels.
+    const cv::Rect area(10, 20, 8, 40);
+    cv::Mat prepared(area.height * kOcrScale, area.width * kOcrScale, CV_8UC1, cv::Scalar(255));
+    prepared.at<uchar>(3, 5) = 0;  // a marker to follow through the turns
+
+    for (int winner = 1; winner <= 2; ++winner) {
+        SCOPED_TRACE("orientation " + std::to_string(winner));
+        ScriptedEngine engine;
+        const Reply low{"ab\n", {{{0, 0, 8, 8}, "ab", 20.f}}};
+        const Reply title{"Voltage\n", {{{40, 16, 160, 24}, "Voltage\n", 85.f}}};
+        engine.replies = {low, low, winner == 1 ? title : low, winner == 2 ? title : low};
+        StringLog log;
+        const std::vector<TextLabel> labels = RunOcr(engine, prepared, area, log, nullptr);
+        EXPECT_EQ(engine.ModesAndLevels(), kUprightThenTurned);
+        EXPECT_EQ(log.Text(), "OCR result:\nVoltage\n");
+
+        // Upright pass and upright entry see the area as it is; the others turned.
+        ASSERT_EQ(engine.calls.size(), 4u);
+        EXPECT_EQ(cv::norm(engine.calls[1].image, prepared, cv::NORM_INF), 0);
+        const int W = prepared.cols, H = prepared.rows;
+        for (int i = 2; i <= 3; ++i) {
+            const cv::Mat& turned = engine.calls[i].image;
+            ASSERT_EQ(turned.size(), cv::Size(H, W));
+            EXPECT_EQ(cv::countNonZero(turned == 0), 1);
+        }
+        // Clockwise: the top-left corner goes to the top-right; counter-clockwise: bottom-left.
+        EXPECT_EQ(engine.calls[2].image.at<uchar>(5, H - 1 - 3), 0);
+        EXPECT_EQ(engine.calls[3].image.at<uchar>(W - 1 - 5, 3), 0);
+
+        ASSERT_EQ(labels.size(), 1u);
+        const TextLabel& l = labels[0];
+        EXPECT_EQ(l.orientation, winner);
+        EXPECT_EQ(l.width, 20);  // as measured in the turned reading, not swapped
+        EXPECT_EQ(l.height, 3);
+        if (winner == 1) {  // left = ax + cy, top = ay + ah - cx - cw
+            EXPECT_EQ(l.left, 10 + 2);
+            EXPECT_EQ(l.top, 20 + 40 - 5 - 20);
+        } else {  // left = ax + aw - cy - ch, top = ay + cx
+            EXPECT_EQ(l.left, 10 + 8 - 2 - 3);
+            EXPECT_EQ(l.top, 20 + 5);
+        }
+    }
+}
+
+TEST(Ocr, TurnedPassesWithEqualMeansKeepTheEarlierOrientation) {
+    const Reply low{"x\n", {{{0, 0, 8, 8}, "x", 10.f}}};
+    const Reply a{"A\n", {{{0, 0, 8, 8}, "first", 60.f}, {{0, 0, 8, 8}, "A", 80.f}}};  // plain mean 70
+    const Reply b{"B\n", {{{0, 0, 8, 8}, "second", 70.f}}};
+    {
+        ScriptedEngine engine;
+        engine.replies = {low, low, a, b};
+        const Outcome out = Recognised(engine, kArea);
+        ASSERT_EQ(out.labels.size(), 2u);
+        EXPECT_EQ(out.labels[0].text, "first");
+        EXPECT_EQ(out.labels[0].orientation, 1);
+    }
+    {
+        ScriptedEngine engine;
+        engine.replies = {low, b, a, b};  // the upright entry ties with both turned ones
+        const Outcome out = Recognised(engine, kArea);
+        ASSERT_EQ(out.labels.size(), 1u);
+        EXPECT_EQ(out.labels[0].orientation, 0);
+    }
+    {
+        ScriptedEngine engine;
+        engine.replies = {low, low, b, Reply{"C\n", {{{0, 0, 8, 8}, "third", 70.5f}}}};
+        const Outcome out = Recognised(engine, kArea);
+        ASSERT_EQ(out.labels.size(), 1u);
+        EXPECT_EQ(out.labels[0].text, "third");  // strictly higher wins
+        EXPECT_EQ(out.labels[0].orientation, 2);
+    }
+}
+
+TEST(Ocr, LineFeedOnlyAndBlankComponentsAreSkippedSilently) {
+    ScriptedEngine engine;
+    // Accepted (blank texts count), and the line feed alone is whitelisted: rerun.
+    engine.replies = {{"Area\n\n", {{{0, 0, 8, 8}, "Area\n", 90.f}, {{0, 0, 8, 8}, "\n", 90.f}}},
+                      {"Area\n\n", {{{0, 0, 40, 8}, "Ar\nea\n", 90.f}, {{0, 0, 8, 8}, "\n", 90.f},
+                                    {{0, 0, 8, 8}, "  \n ", 90.f}, {{8, 0, 8, 8}, "", 90.f}}}};
+    const Outcome out = Recognised(engine, kArea);
+    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}, {6, 0}}));
+    EXPECT_EQ(out.log, "OCR result:\nArea\n");
+    ASSERT_EQ(out.labels.size(), 1u);
+    EXPECT_EQ(out.labels[0].text, "Area");
+}
+
+TEST(Ocr, EmptyFirstReadingIsRetriedAsOneCharacterAndReplaced) {
+    ScriptedEngine engine;
+    engine.replies = {{"", {{{0, 0, 8, 8}, "Wrong", 99.f}}},
+                      {"7\n", {{{8, 8, 16, 16}, "7\n", 92.f}}},
+                      {"7\n", {{{16, 8, 16, 16}, "7", 96.f}}}};
+    const Outcome out = Recognised(engine, kArea);
+    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}, {10, 0}, {6, 0}}));
+    EXPECT_EQ(out.log, "OCR result:\n7\n");
+    ASSERT_EQ(out.labels.size(), 1u);
+    EXPECT_EQ(out.labels[0].left, kArea.x + 2);
+}
+
+TEST(Ocr, NothingFoundLogsEmptyAreaAndAddsNoLabel) {
+    ScriptedEngine engine;
+    const Outcome out = Recognised(engine, kArea);
+    // Upright, its single-character retry, then the three orientations.
+    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}, {10, 0}, {6, 1}, {6, 1}, {6, 1}}));
+    EXPECT_EQ(out.log, "Empty area for OCR\nOCR result:\n");
+    EXPECT_TRUE(out.labels.empty());
+}
+
+TEST(Ocr, EngineErrorsAreReportedAndTheOperationGoesOn) {
+    {
+        // A failing first pass skips the retry; one turned pass fails with part of an
+        // answer, which still competes.
+        ScriptedEngine engine;
+        engine.replies = {Reply{"", {}, true}, Reply{}, Reply{"Q\n", {{{0, 0, 8, 8}, "Quit", 40.f}}, true},
+                          Reply{"R\n", {{{0, 0, 8, 8}, "Rest", 30.f}}}};
+        const Outcome out = Recognised(engine, kArea);
+        EXPECT_EQ(out.errors, 2);
+        EXPECT_EQ(engine.ModesAndLevels(), kUprightThenTurned);
+        ASSERT_EQ(out.labels.size(), 1u);
+        EXPECT_EQ(out.labels[0].text, "Quit");
+        EXPECT_EQ(out.labels[0].orientation, 1);
+    }
+    {
+        // A failing numeric rerun keeps the accepted upright reading.
+        ScriptedEngine engine;
+        engine.replies = {{"125\n", {{{0, 0, 24, 8}, "125\n", 91.f}}}, Reply{"", {}, true}};
+        const Outcome out = Recognised(engine, kArea);
+        EXPECT_EQ(out.errors, 1);
+        EXPECT_EQ(out.log, "OCR result:\n125\n");
+        ASSERT_EQ(out.labels.size(), 1u);
+        EXPECT_EQ(out.labels[0].width, 3);
+    }
+    {
+        // An engine that cannot even set its mode: every pass reports, nothing is found.
+        ScriptedEngine engine;
+        engine.failModeSetting = true;
+        const Outcome out = Recognised(engine, kArea);
+        EXPECT_EQ(out.errors, 4);
+        EXPECT_TRUE(engine.calls.empty());
+        EXPECT_EQ(out.log, "Empty area for OCR\nOCR result:\n");
+    }
+}
+
+TEST(Ocr, MoreRectanglesThanTextsDoNotReadPastTheTexts) {
+    // An engine whose lists disagree: a rectangle without a text is a blank component.
+    class Uneven : public OcrEngine {
+        void SetSegmentationMode(int) override {}
+        void Recognise(const cv::Mat&, std::string& full, std::vector<cv::Rect>& rects,
+                       std::vector<std::string>& texts, std::vector<float>& confs, int) override {
+            full = "Hello\n";
+            rects = {{0, 0, 8, 8}, {8, 0, 8, 8}};
+            texts = {"Hello"};
+            confs = {90.f};
+        }
+    } engine;
+    StringLog log;
+    const cv::Mat prepared(96, 240, CV_8UC1, cv::Scalar(255));
+    const std::vector<TextLabel> labels = RunOcr(engine, prepared, kArea, log, nullptr);
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(log.Text(), "OCR result:\nHello\n");
+}
+
+TEST(OcrPrepare, EnlargesEightTimesAndKeepsOnlyPixelsBrightInEveryChannel) {
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int w = 3 + int(rng() % 9), h = 2 + int(rng() % 7);
+        cv::Mat parent(h + 4, w + 6, CV_8UC3);
+        for (auto it = parent.begin<cv::Vec3b>(); it != parent.end<cv::Vec3b>(); ++it)
+            *it = cv::Vec3b(uchar(byte(rng)), uchar(byte(rng)), uchar(byte(rng)));
+        const cv::Mat image = parent(cv::Rect(2, 1, w + 3, h + 2));  // a view, not the whole matrix
+        const cv::Rect area(1, 2, w, h);
+        const std::vector<double> levels = {double(byte(rng)), double(byte(rng)), double(byte(rng))};
+
+        const cv::Mat out = PrepareOcrImage(image, area, levels);
+        ASSERT_EQ(out.type(), CV_8UC1);
+        ASSERT_EQ(out.size(), cv::Size(w * 8, h * 8));
+        cv::Mat enlarged;
+        cv::resize(image(area).clone(), enlarged, cv::Size(w * 8, h * 8), 0, 0, cv::INTER_CUBIC);
+        for (int y = 0; y < out.rows; ++y)
+            for (int x = 0; x < out.cols; ++x) {
+                const cv::Vec3b p = enlarged.at<cv::Vec3b>(y, x);
+                const bool all = p[0] > levels[0] && p[1] > levels[1] && p[2] > levels[2];
+                ASSERT_EQ(out.at<uchar>(y, x), all ? 255 : 0) << x << "," << y;
+            }
+    }
+}
+
+TEST(OcrPrepare, DarkTextOnWhiteAndAreasPastTheImage) {
+    cv::Mat image(10, 12, CV_8UC3, cv::Scalar(250, 250, 250));
+    image(cv::Rect(4, 3, 2, 2)).setTo(cv::Scalar(250, 20, 250));  // dark in green only
+    const std::vector<double> levels = {128, 128, 128};
+    const cv::Mat out = PrepareOcrImage(image, cv::Rect(0, 0, 12, 10), levels);
+    ASSERT_EQ(out.size(), cv::Size(96, 80));
+    EXPECT_EQ(out.at<uchar>(3 * 8 + 8, 4 * 8 + 8), 0);  // the middle of the spot: ink
+    EXPECT_EQ(out.at<uchar>(0, 0), 255);
+    EXPECT_EQ(out.at<uchar>(79, 95), 255);
+
+    // Clipped to the image; nothing left gives nothing.
+    EXPECT_EQ(PrepareOcrImage(image, cv::Rect(8, 6, 10, 10), levels).size(), cv::Size(32, 32));
+    EXPECT_TRUE(PrepareOcrImage(image, cv::Rect(12, 0, 5, 5), levels).empty());
+}
