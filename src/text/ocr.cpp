@@ -73,11 +73,21 @@ bool OnlyWhitelisted(const std::string& text) {
 }
 }  // namespace
 
+int OcrScaleFor(const cv::Size& area) {
+    const long long longer = std::max(area.width, area.height);
+    const long long pixels = (long long)area.width * area.height;
+    int scale = kOcrScale;
+    while (scale > 1 && (scale * longer > kOcrMaxPreparedSide || scale * scale * pixels > kOcrMaxPreparedPixels))
+        --scale;
+    return scale;
+}
+
 cv::Mat PrepareOcrImage(const cv::Mat& image, const cv::Rect& area, const std::vector<double>& thresholds) {
     const cv::Rect clipped = area & cv::Rect(0, 0, image.cols, image.rows);
     if (clipped.empty()) return cv::Mat();
+    const int scale = OcrScaleFor(clipped.size());
     cv::Mat enlarged;
-    cv::resize(image(clipped), enlarged, cv::Size(), kOcrScale, kOcrScale, cv::INTER_CUBIC);
+    cv::resize(image(clipped), enlarged, cv::Size(), scale, scale, cv::INTER_CUBIC);
     std::vector<cv::Mat> planes;
     cv::split(enlarged, planes);
     cv::Mat out(enlarged.size(), CV_8UC1, cv::Scalar(255));
@@ -138,10 +148,11 @@ std::vector<TextLabel> RunOcr(OcrEngine& engine, const cv::Mat& prepared, const 
     }
 
     log << "OCR result:\n";
+    const int scale = OcrScaleFor(area.size());
     std::vector<TextLabel> labels;
     for (size_t i = 0; i < answer.rects.size(); ++i) {
         const cv::Rect& r = answer.rects[i];
-        const int cx = r.x / kOcrScale, cy = r.y / kOcrScale, cw = r.width / kOcrScale, ch = r.height / kOcrScale;
+        const int cx = r.x / scale, cy = r.y / scale, cw = r.width / scale, ch = r.height / scale;
         std::string text = i < answer.texts.size() ? answer.texts[i] : std::string();
         text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
         if (text.find_first_not_of(' ') == std::string::npos) continue;

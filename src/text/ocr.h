@@ -28,14 +28,22 @@ public:
 
 // How much the area is enlarged before recognition, in both directions.
 inline constexpr int kOcrScale = 8;
+// Bounds on the enlarged image: the engine refuses images past 32767 pixels a
+// side, and 8 times a large area would take gigabytes.
+inline constexpr int kOcrMaxPreparedSide = 16384;
+inline constexpr long long kOcrMaxPreparedPixels = 64LL * 1024 * 1024;
 // A mean component confidence at least this high accepts the upright reading.
 inline constexpr double kOcrAcceptConfidence = 70.0;
 // Characters a number can be written with; a component made only of these
 // triggers the finer numeric rerun.
 inline constexpr const char* kOcrNumericWhitelist = "0123456789 .oO-+eE,\n";
 
-// Cuts `area` (clipped to the image) from the 3-channel image, enlarges it 8
-// times with bicubic interpolation and keeps as 255 only the pixels brighter
+// The enlargement for an area of this size: kOcrScale, or the largest smaller
+// factor (at least 1) that keeps the enlarged image within the bounds above.
+int OcrScaleFor(const cv::Size& area);
+
+// Cuts `area` (clipped to the image) from the 3-channel image, enlarges it by
+// OcrScaleFor (8 for any usual area) with bicubic interpolation and keeps as 255 only the pixels brighter
 // than their channel's level in every channel (0 elsewhere). Channels without a
 // level in `thresholds` are not used. Empty when the clipped area is empty.
 cv::Mat PrepareOcrImage(const cv::Mat& image, const cv::Rect& area, const std::vector<double>& thresholds);
@@ -44,7 +52,7 @@ cv::Mat PrepareOcrImage(const cv::Mat& image, const cv::Rect& area, const std::v
 bool IsNumericText(const std::string& text);
 
 // Runs the whole recognition of one area: `prepared` comes from PrepareOcrImage
-// for `area` (image pixels). Writes the progress lines to `log`, calls
+// for `area` (image pixels, inside the image). Writes the progress lines to `log`, calls
 // `onEngineError` each time the engine throws (the operation then goes on with
 // whatever that call left) and returns the new labels, of kind Text, in order.
 std::vector<TextLabel> RunOcr(OcrEngine& engine, const cv::Mat& prepared, const cv::Rect& area, LogSink& log,

@@ -355,3 +355,28 @@ TEST(OcrPrepare, DarkTextOnWhiteAndAreasPastTheImage) {
     EXPECT_EQ(PrepareOcrImage(image, cv::Rect(8, 6, 10, 10), levels).size(), cv::Size(32, 32));
     EXPECT_TRUE(PrepareOcrImage(image, cv::Rect(12, 0, 5, 5), levels).empty());
 }
+
+TEST(OcrPrepare, HugeAreasAreEnlargedLessAndLabelsScaledBackByTheSameFactor) {
+    EXPECT_EQ(OcrScaleFor({300, 40}), 8);
+    EXPECT_EQ(OcrScaleFor({2048, 10}), 8);  // 16384 wide: still within bounds
+    EXPECT_EQ(OcrScaleFor({2049, 10}), 7);
+    EXPECT_EQ(OcrScaleFor({10, 2049}), 7);
+    EXPECT_EQ(OcrScaleFor({1024, 1024}), 8);  // exactly 64 Mi pixels enlarged
+    EXPECT_EQ(OcrScaleFor({1025, 1024}), 7);
+    EXPECT_EQ(OcrScaleFor({40000, 3}), 1);
+
+    const cv::Mat image(30, 3000, CV_8UC3, cv::Scalar(255, 255, 255));
+    const cv::Rect area(0, 5, 3000, 20);
+    const cv::Mat prepared = PrepareOcrImage(image, area, {128, 128, 128});
+    EXPECT_EQ(prepared.size(), cv::Size(15000, 100));  // 5 times
+
+    ScriptedEngine engine;
+    engine.replies = {{"Title\n", {{{500, 10, 250, 50}, "Title", 90.f}}}};
+    StringLog log;
+    const std::vector<TextLabel> labels = RunOcr(engine, prepared, area, log, nullptr);
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(labels[0].left, 100);
+    EXPECT_EQ(labels[0].top, 5 + 2);
+    EXPECT_EQ(labels[0].width, 50);
+    EXPECT_EQ(labels[0].height, 10);
+}
