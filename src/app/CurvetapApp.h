@@ -8,6 +8,7 @@
 #include <wx/tipdlg.h>
 
 #include <opencv2/core.hpp>
+#include <memory>
 #include <vector>
 
 #include "app/log_sink.h"
@@ -16,6 +17,7 @@
 #include "text/label.h"
 
 class GUIFrame;
+class OcrEngine;
 class ScrolledImageComponent;
 
 // Log lines go to the main window's log pane; before it exists they are dropped.
@@ -94,6 +96,8 @@ public:
     void StoreTextLabels(const std::vector<TextLabel>& labels);
     void SetStatusText(const wxString& text, int field = 0);
     void RecogniseArea(int x, int y, int w, int h);
+    // Replaces the recognition engine (tests); null makes the next recognition load Tesseract.
+    void SetOcrEngine(std::shared_ptr<OcrEngine> engine);
 
     LogSink& Log() { return log; }
     wxTextCtrl* LogPane() const { return logPane; }
@@ -124,6 +128,7 @@ private:
     cv::Mat image;
     LogPaneSink log;
     bool exportFailedOnFile = false;
+    std::shared_ptr<OcrEngine> ocrEngine;  // created on first use
 };
 
 wxDECLARE_APP(curvetapApp);
