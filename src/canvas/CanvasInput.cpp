@@ -11,6 +11,7 @@
 #include "app/numbers.h"
 #include "canvas/selection.h"
 #include "output/mapping.h"
+#include "text/LabelDialog.h"
 #include "ui/UiSeam.h"
 
 namespace {
@@ -501,7 +502,65 @@ void ScrolledImageComponent::DeleteSelectedLabel() {
     wxGetApp().StoreTextLabels(textLabels);
 }
 
-void ScrolledImageComponent::EditSelectedLabel() {}
+void ScrolledImageComponent::EditSelectedLabel() {
+    auto it = std::find_if(textLabels.begin(), textLabels.end(), [](const TextLabel& l) { return l.selected; });
+    if (it == textLabels.end()) return;
+    const size_t index = size_t(it - textLabels.begin());
+    LabelDialog dialog(this, it->text, it->kind);
+    Ui().ShowModal(dialog);  // after Cancel the dialog hands back what it was opened with
+    const std::string text = dialog.Text();
+    const int kinds = dialog.Kinds();
+    if (text == textLabels[index].text && kinds == textLabels[index].kind) return;
+    CommitSelection();
+    textLabels[index].text = text;
+    RefreshAxisMarks(true);
+    RefreshAxisMarks(false);
+    for (int bit : {int(LABEL_XMIN), int(LABEL_XMAX), int(LABEL_YMIN), int(LABEL_YMAX)}) {
+        if (!(kinds & bit)) continue;
+        for (TextLabel& other : textLabels) other.kind &= ~bit;
+        SetLabelCalibration(textLabels[index], bit);
+    }
+    UpdateValueTextBoxes();
+    RefreshAxisMarks(true);
+    RefreshAxisMarks(false);
+    redrawAxisMarks = true;
+    TextLabel& label = textLabels[index];
+    label.kind = kinds;
+    RefreshImageBox({0, label.boxTop - 1, imageWidth, label.boxTop + label.boxHeight + 1});
+    wxGetApp().StoreTextLabels(textLabels);
+}
+
+void ScrolledImageComponent::SetLabelCalibration(const TextLabel& label, int kind) {
+    const double v = ParseLabelNumber(label.text).value_or(0.0);
+    const int x = label.left, y = label.top, w = label.width, h = label.height;
+    switch (kind) {
+    case LABEL_XMIN:
+        calib.x1 = {x + w / 2, y + h + 2};
+        calib.xValue1 = v;
+        calib.x1Set = true;
+        if (calib.x2Set) calib.x2.y = calib.x1.y;
+        break;
+    case LABEL_XMAX:
+        calib.x2 = {x + w / 2, y + h + 2};
+        calib.xValue2 = v;
+        calib.x2Set = true;
+        if (calib.x1Set) calib.x1.y = calib.x2.y;
+        break;
+    case LABEL_YMIN:
+        calib.y1 = {x + w + 2, y + h / 2};
+        calib.yValue1 = v;
+        calib.y1Set = true;
+        if (calib.y2Set) calib.y2.x = calib.y1.x;
+        break;
+    case LABEL_YMAX:
+        calib.y2 = {x + w + 2, y + h / 2};
+        calib.yValue2 = v;
+        calib.y2Set = true;
+        if (calib.y1Set) calib.y1.x = calib.y2.x;
+        break;
+    default: break;
+    }
+}
 
 void ScrolledImageComponent::UseCursor(wxStockCursor kind) {
     cursorKind = kind;

@@ -95,6 +95,7 @@ void ScrolledImageComponent::DrawOverlays(wxDC& dc) {
         dc.DrawLine(calib.y2.x - 5, calib.y2.y, calib.y2.x + 5, calib.y2.y);
     }
     redrawLabels = false;
+    for (TextLabel& label : textLabels) DrawLabel(dc, label);
 
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
     redrawPlotRect = false;
@@ -194,4 +195,53 @@ void ScrolledImageComponent::RefreshAxisMarks(bool isX) {
         const IPoint p = a != kNoPoint ? a : b, q = b != kNoPoint ? b : a;
         RefreshImageBox({std::min(p.x, q.x) - 7, std::min(p.y, q.y) - 7, std::max(p.x, q.x) + 7, std::max(p.y, q.y) + 7});
     }
+}
+
+void ScrolledImageComponent::DrawLabel(wxDC& dc, TextLabel& label) {
+    wxFont font(4, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD);
+    const wxString text = Wide(label.text);
+    wxCoord tw = 0, th = 0;
+    if (label.fontSize == -1) {
+        // Fit once: grow the font until the text fills the label's height or width.
+        label.fontSize = 4;
+        while (th < label.height && tw < label.width && label.fontSize < 400) {
+            dc.SetFont(font);
+            dc.GetTextExtent(text, &tw, &th);
+            ++label.fontSize;
+            font.SetPointSize(label.fontSize);
+        }
+        dc.SetFont(font);
+        dc.GetTextExtent(text, &tw, &th);
+    } else {
+        font.SetPointSize(label.fontSize);
+        dc.SetFont(font);
+        dc.GetTextExtent(text, &tw, &th);
+    }
+    dc.SetPen(label.selected ? *wxBLACK_PEN : *wxTRANSPARENT_PEN);
+    const int x = label.left, y = label.top, w = label.width, h = label.height;
+    const int dx = (w - tw) / 2, dy = (h - th) / 2;
+    int bx, by, bw, bh, tx, ty;
+    double angle = 0;
+    if (label.orientation == 1) {
+        bx = std::min(x, x + dy), by = std::min(y, y + dx), bw = std::max(h, int(th)), bh = std::max(w, int(tw));
+        tx = x + dy, ty = y + dx + tw, angle = 90;
+    } else if (label.orientation == 2) {
+        bx = std::min(x, x + int(th) - dy), by = std::min(y, y + dx), bw = std::max(h, int(th)), bh = std::max(w, int(tw));
+        tx = x + th - dy, ty = y + dx, angle = 270;
+    } else {
+        bx = std::min(x, x + dx), by = std::min(y, y + dy), bw = std::max(w, int(tw)), bh = std::max(h, int(th));
+        tx = x + dx, ty = y + dy;
+    }
+    dc.SetBrush(wxBrush(wxColour(255, 255, 224)));
+    dc.DrawRectangle(bx, by, bw, bh);
+    label.boxLeft = bx;
+    label.boxTop = by;
+    label.boxWidth = bw;
+    label.boxHeight = bh;
+    dc.SetTextForeground(wxColour(0, 0, 128));
+    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    if (angle == 0)
+        dc.DrawText(text, tx, ty);
+    else
+        dc.DrawRotatedText(text, tx, ty, angle);
 }

@@ -163,6 +163,7 @@ private:
     bool ChooseMarkerFont(wxDC& dc) const;
     void RefreshMarker(const ValueMarker& marker);
     bool OnSelectedRun(int column, int row) const;
+    void DrawLabel(wxDC& dc, TextLabel& label);
 
     // Image and view.
     cv::Mat baseImage;
