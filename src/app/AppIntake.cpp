@@ -91,6 +91,8 @@ void curvetapApp::InstallNewImage() {
     processed = false;
     channelThresholds.clear();
     textLabels.clear();
+    // The canvas takes the keys (X, Y, T...) at once; otherwise the toolbar's number field has them.
+    g_canvas->SetFocus();
 }
 
 void curvetapApp::RevertImage() {

@@ -66,6 +66,7 @@ bool curvetapApp::OnInit() {
     g_mainFrame->SetGraphLabel(currentGraph);
     SetupFileHistory();
     g_mainFrame->Show();
+    g_canvas->SetFocus();
     ShowTipOfTheDay(true);
     return true;
 }

@@ -116,3 +116,20 @@ TEST(Labels, AxisKindsFromTheDialogCalibrate) {
     real::Key(WXK_RETURN);
     EXPECT_EQ(wxGetApp().TextLabels().size(), before);
 }
+
+TEST(Labels, TextModeDragReadsTheAreaIntoLabels) {
+    ASSERT_TRUE(LoadPicture(std::string(PLOTSNAP_SOURCE_DIR) + "/resources/sample-chart.png"));
+    const std::string before = LogText();
+    real::Key('T');
+    ASSERT_TRUE(g_canvas->IsTextMode());
+    real::Drag(200, 333, 300, 359);  // the X axis title
+    const std::string added = LogText().substr(before.size());
+    EXPECT_NE(added.find("OCR result:\n"), std::string::npos) << added;
+    EXPECT_TRUE(g_canvas->IsTextMode()) << "text mode stays on for the next area";
+    std::vector<TextLabel> labels;
+    g_canvas->GetTextLabels(labels);
+    ASSERT_FALSE(labels.empty()) << added;
+    EXPECT_NE(labels[0].text.find("time"), std::string::npos) << labels[0].text;
+    real::Key('T');
+    EXPECT_FALSE(g_canvas->IsTextMode());
+}
