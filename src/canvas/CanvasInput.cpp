@@ -452,21 +452,12 @@ void ScrolledImageComponent::UpdateStatusReadout(IPoint p) {
         wxGetApp().SetStatusText(wxEmptyString, 0);
         return;
     }
-    double xv1, xv2, yv1, yv2;
-    int xp1, xp2, yp1, yp2;
-    GetAxisCalibration(xv1, xp1, xv2, xp2, yv1, yp1, yv2, yp2);
-    const int bits = CheckCalibration(xv1, xp1, xv2, xp2, yv1, yp1, yv2, yp2);
-    const bool xUsable = !(bits & (CAL_X_UNSET | CAL_X_TOO_SMALL));
-    const bool yUsable = !(bits & (CAL_Y_UNSET | CAL_Y_TOO_SMALL));
     const std::string cursor = "Cursor: (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
-    if (!xUsable && !yUsable) {
+    std::string vx, vy;
+    if (!AxisValues(p.x, p.y, "%g", vx, vy)) {
         wxGetApp().SetStatusText(cursor, 0);
         return;
     }
-    const std::string vx =
-        xUsable ? FormatDouble("%g", float(PixelToValueX(p.x, xv1, xp1, xv2, xp2, calib.xLog))) : std::string("?");
-    const std::string vy =
-        yUsable ? FormatDouble("%g", float(PixelToValueY(p.y, yv1, yp1, yv2, yp2, calib.yLog, 0))) : std::string("?");
     wxGetApp().SetStatusText(Wide("Values: (" + vx + ", " + vy + "); " + cursor), 0);
 }
 
@@ -531,35 +522,21 @@ void ScrolledImageComponent::EditSelectedLabel() {
 }
 
 void ScrolledImageComponent::SetLabelCalibration(const TextLabel& label, int kind) {
-    const double v = ParseLabelNumber(label.text).value_or(0.0);
+    const bool isX = kind == LABEL_XMIN || kind == LABEL_XMAX;
+    const bool first = kind == LABEL_XMIN || kind == LABEL_YMIN;
+    if (!isX && kind != LABEL_YMIN && kind != LABEL_YMAX) return;
+    IPoint& point = isX ? (first ? calib.x1 : calib.x2) : (first ? calib.y1 : calib.y2);
+    IPoint& other = isX ? (first ? calib.x2 : calib.x1) : (first ? calib.y2 : calib.y1);
+    double& value = isX ? (first ? calib.xValue1 : calib.xValue2) : (first ? calib.yValue1 : calib.yValue2);
+    bool& set = isX ? (first ? calib.x1Set : calib.x2Set) : (first ? calib.y1Set : calib.y2Set);
+    const bool otherSet = isX ? (first ? calib.x2Set : calib.x1Set) : (first ? calib.y2Set : calib.y1Set);
     const int x = label.left, y = label.top, w = label.width, h = label.height;
-    switch (kind) {
-    case LABEL_XMIN:
-        calib.x1 = {x + w / 2, y + h + 2};
-        calib.xValue1 = v;
-        calib.x1Set = true;
-        if (calib.x2Set) calib.x2.y = calib.x1.y;
-        break;
-    case LABEL_XMAX:
-        calib.x2 = {x + w / 2, y + h + 2};
-        calib.xValue2 = v;
-        calib.x2Set = true;
-        if (calib.x1Set) calib.x1.y = calib.x2.y;
-        break;
-    case LABEL_YMIN:
-        calib.y1 = {x + w + 2, y + h / 2};
-        calib.yValue1 = v;
-        calib.y1Set = true;
-        if (calib.y2Set) calib.y2.x = calib.y1.x;
-        break;
-    case LABEL_YMAX:
-        calib.y2 = {x + w + 2, y + h / 2};
-        calib.yValue2 = v;
-        calib.y2Set = true;
-        if (calib.y1Set) calib.y1.x = calib.y2.x;
-        break;
-    default: break;
-    }
+    // X values sit just below the middle of the label, Y values just right of it; the
+    // axis's other point is moved onto the same row (X) or column (Y).
+    point = isX ? IPoint{x + w / 2, y + h + 2} : IPoint{x + w + 2, y + h / 2};
+    value = ParseLabelNumber(label.text).value_or(0.0);
+    set = true;
+    if (otherSet) (isX ? other.y : other.x) = isX ? point.y : point.x;
 }
 
 void ScrolledImageComponent::UseCursor(wxStockCursor kind) {

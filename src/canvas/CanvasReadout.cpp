@@ -40,18 +40,23 @@ bool ScrolledImageComponent::UpdateHover(IPoint p) {
     return true;
 }
 
-std::string ScrolledImageComponent::FormatPointValue(int column, int row) const {
+bool ScrolledImageComponent::AxisValues(int column, int row, const char* format, std::string& vx,
+                                        std::string& vy) const {
     double xv1, xv2, yv1, yv2;
     int xp1, xp2, yp1, yp2;
     GetAxisCalibration(xv1, xp1, xv2, xp2, yv1, yp1, yv2, yp2);
     const int bits = CheckCalibration(xv1, xp1, xv2, xp2, yv1, yp1, yv2, yp2);
     const bool xUsable = !(bits & (CAL_X_UNSET | CAL_X_TOO_SMALL));
     const bool yUsable = !(bits & (CAL_Y_UNSET | CAL_Y_TOO_SMALL));
-    if (!xUsable && !yUsable) return "(" + std::to_string(column) + ", " + std::to_string(row) + ")";
-    const std::string vx =
-        xUsable ? FormatDouble("%.5g", float(PixelToValueX(column, xv1, xp1, xv2, xp2, calib.xLog))) : "?";
-    const std::string vy =
-        yUsable ? FormatDouble("%.5g", float(PixelToValueY(row, yv1, yp1, yv2, yp2, calib.yLog, 0))) : "?";
+    // Values are shown rounded to single precision.
+    vx = xUsable ? FormatDouble(format, float(PixelToValueX(column, xv1, xp1, xv2, xp2, calib.xLog))) : "?";
+    vy = yUsable ? FormatDouble(format, float(PixelToValueY(row, yv1, yp1, yv2, yp2, calib.yLog, 0))) : "?";
+    return xUsable || yUsable;
+}
+
+std::string ScrolledImageComponent::FormatPointValue(int column, int row) const {
+    std::string vx, vy;
+    if (!AxisValues(column, row, "%.5g", vx, vy)) return "(" + std::to_string(column) + ", " + std::to_string(row) + ")";
     return vx + ", " + vy;
 }
 

@@ -163,6 +163,8 @@ private:
     bool ChooseMarkerFont(wxDC& dc) const;
     void RefreshMarker(const ValueMarker& marker);
     bool OnSelectedRun(int column, int row) const;
+    // The calibrated values at a pixel, "?" for an unusable axis; false when neither axis is usable.
+    bool AxisValues(int column, int row, const char* format, std::string& vx, std::string& vy) const;
     void DrawLabel(wxDC& dc, TextLabel& label);
 
     // Image and view.

@@ -35,32 +35,42 @@ private:
 
 using ThinnedResult = std::vector<ColumnMap>;
 
-class CalculateThinned : public wxThread {
+// What both workers are given: where to deliver, their generation, and their own copy
+// of the patches and the image size (they never read the canvas).
+class PatchWorker : public wxThread {
 public:
-    CalculateThinned(std::shared_ptr<ResultSink> sink, int generation, PatchList patches, int imageHeight, int imageWidth);
-    ~CalculateThinned() override = default;
+    PatchWorker(std::shared_ptr<ResultSink> sink, int generation, PatchList patches, int imageHeight, int imageWidth)
+        : wxThread(wxTHREAD_DETACHED), sink(std::move(sink)), generation(generation), patches(std::move(patches)),
+          imageHeight(imageHeight), imageWidth(imageWidth) {}
 
 protected:
-    ExitCode Entry() override;
+    // Posts the result with the generation number to the sink.
+    template <class Result>
+    void Post(wxEventType type, std::shared_ptr<Result> result) {
+        auto* event = new wxThreadEvent(type, int(GetId()));
+        event->SetInt(generation);
+        event->SetPayload(result);
+        sink->Deliver(event);
+    }
 
-private:
     std::shared_ptr<ResultSink> sink;
     int generation;
     PatchList patches;
     int imageHeight, imageWidth;
 };
 
-class CalculateHovers : public wxThread {
+class CalculateThinned : public PatchWorker {
 public:
-    CalculateHovers(std::shared_ptr<ResultSink> sink, int generation, PatchList patches, int imageHeight, int imageWidth);
-    ~CalculateHovers() override = default;
+    using PatchWorker::PatchWorker;
 
 protected:
     ExitCode Entry() override;
+};
 
-private:
-    std::shared_ptr<ResultSink> sink;
-    int generation;
-    PatchList patches;
-    int imageHeight, imageWidth;
+class CalculateHovers : public PatchWorker {
+public:
+    using PatchWorker::PatchWorker;
+
+protected:
+    ExitCode Entry() override;
 };
