@@ -8,7 +8,7 @@
 #include <string>
 
 struct PictureRead {
-    enum Status { Ok, Unreadable, TooLarge };
+    enum Status { Ok, Unreadable, TooLarge, Empty };
     Status status = Unreadable;
     wxImage image;         // transparent pixels already white
     int frameCount = 0;    // images the file holds (1 normally)
@@ -16,8 +16,9 @@ struct PictureRead {
     std::string message;   // what to tell the user when status is not Ok
 };
 
-// Never throws; a file that cannot be decoded, or that states a size beyond the
-// limit, is refused without decoding it in full.
+// Never throws. A file that is not one of the formats InstallPictureHandlers
+// registers, or that states a size beyond the limit (in any frame) or no pixels
+// at all, is refused before it is decoded.
 PictureRead ReadPictureFile(const wxString& path);
 
 // Transparent pixels (alpha) become white, blended by their opacity.
@@ -30,3 +31,8 @@ cv::Mat MatrixFromImage(const wxImage& img);
 std::string TooLargeMessage(long long width, long long height);
 
 inline const char* kUnreadableMessage = "Can not read image file";
+inline const char* kEmptyMessage = "Image is empty";
+
+// Registers the decoders of the formats we open: PNG, JPEG, BMP, GIF, TIFF, PNM,
+// PCX, TGA and WebP. Call it instead of wxInitAllImageHandlers.
+void InstallPictureHandlers();

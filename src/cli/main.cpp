@@ -12,6 +12,7 @@
 
 #include "app/PictureFile.h"
 #include "app/common.h"
+#include "app/input_rules.h"
 #include "app/log_sink.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
@@ -93,6 +94,10 @@ int Digitize(const CliOptions& o) {
     read.image = wxImage();  // the matrix is a copy; don't hold the picture twice
     if (image.empty()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
 
+    if (!o.plotRect.IsUnset()) {
+        const std::string problem = PlotRectProblem(o.plotRect, image.cols, image.rows);
+        if (!problem.empty()) return Fail(kExitUsage, problem + " (--plot-rect)");
+    }
     // The processing pass; the long-grouping question is answered "go on".
     const PlotArea userRect{o.plotRect.left, o.plotRect.top, o.plotRect.right, o.plotRect.bottom};
     std::vector<double> channelThresholds;
@@ -172,7 +177,7 @@ int main(int argc, char** argv) {
     }
     wxInitializer toolkit;
     if (!toolkit.IsOk()) return Fail(kExitOutputFailed, "could not start the image library");
-    wxInitAllImageHandlers();
+    InstallPictureHandlers();
     try {
         return Digitize(parsed.options);
     } catch (const std::exception& e) {
