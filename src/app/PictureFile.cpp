@@ -82,9 +82,10 @@ wxBitmapType DecoderOf(PictureFormat format) {
 // PNG, JPEG, TIFF and WebP go to their long-hardened reference libraries; every other
 // format is decoded by the toolkit's own code, which a malformed file can crash (a
 // damaged GIF does).
-bool DecodedByHardenedLibrary(PictureFormat format) {
-    return format == PictureFormat::Png || format == PictureFormat::Jpeg || format == PictureFormat::Tiff ||
-           format == PictureFormat::WebP;
+bool NeedsProbe(PictureFormat format, PictureProbe probe) {
+    if (probe == PictureProbe::KnownCrashingDecoders) return format == PictureFormat::Gif;
+    return format != PictureFormat::Png && format != PictureFormat::Jpeg && format != PictureFormat::Tiff &&
+           format != PictureFormat::WebP;
 }
 
 // Decodes the file once in a child process: if the decoder crashes or hangs on it, only
@@ -158,7 +159,7 @@ cv::Mat MatrixFromImage(const wxImage& img) {
     return cv::Mat(img.GetHeight(), img.GetWidth(), CV_8UC3, img.GetData()).clone();
 }
 
-PictureRead ReadPictureFile(const wxString& path) {
+PictureRead ReadPictureFile(const wxString& path, PictureProbe probe) {
     PictureRead r;
     r.message = kUnreadableMessage;
     // Our own message replaces the decoders' error reports.
@@ -177,7 +178,7 @@ PictureRead ReadPictureFile(const wxString& path) {
         return r;
     }
     const wxBitmapType type = DecoderOf(header->format);
-    if (!DecodedByHardenedLibrary(header->format) && !DecodesInChild(path, type)) return r;
+    if (NeedsProbe(header->format, probe) && !DecodesInChild(path, type)) return r;
     r.frameCount = header->frames;
     try {
         if (!r.image.LoadFile(path, type, -1) || !r.image.IsOk()) return r;

@@ -19,7 +19,11 @@ struct PictureRead {
 // Never throws. A file that is not one of the formats InstallPictureHandlers
 // registers, or that states a size beyond the limit (in any frame) or no pixels
 // at all, is refused before it is decoded.
-PictureRead ReadPictureFile(const wxString& path);
+// Formats decoded by the toolkit's own code are first decoded once in a child process
+// (see PictureProbe); the fuzz target probes only the decoder known to crash, so the
+// others' faults show in process.
+enum class PictureProbe { ToolkitDecoders, KnownCrashingDecoders };
+PictureRead ReadPictureFile(const wxString& path, PictureProbe probe = PictureProbe::ToolkitDecoders);
 
 // Transparent pixels (alpha) become white, blended by their opacity.
 void FlattenAlphaOnWhite(wxImage& img);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <set>
 
@@ -21,8 +22,14 @@ bool Read(std::istream& in, unsigned char* to, std::streamsize n) {
     return static_cast<bool>(in.read(reinterpret_cast<char*>(to), n));
 }
 
+// Pixels of a width x height image, saturating instead of overflowing.
+long long Area(long long width, long long height) {
+    if (width <= 0 || height <= 0) return 0;
+    return width > LLONG_MAX / height ? LLONG_MAX : width * height;
+}
+
 ImageHeaderSize Single(PictureFormat format, long long width, long long height) {
-    return ImageHeaderSize{format, width, height, 1, width * height};
+    return ImageHeaderSize{format, width, height, 1, Area(width, height)};
 }
 
 std::optional<ImageHeaderSize> Jpeg(std::istream& in) {
@@ -82,7 +89,7 @@ std::optional<ImageHeaderSize> Tiff(std::istream& in, bool little, bool big) {
         offset = big ? u64(b) : u32(b);
     }
     if (size.frames == 0) return std::nullopt;
-    size.decodedPixels = size.width * size.height;
+    size.decodedPixels = Area(size.width, size.height);
     return size;
 }
 
@@ -103,7 +110,7 @@ std::optional<ImageHeaderSize> Gif(std::istream& in, const unsigned char* h) {
             if (!Read(in, b, 9)) break;
             const long long w = Le16(b + 4), hh = Le16(b + 6);
             if (w * hh >= size.width * size.height) size.width = w, size.height = hh;
-            size.decodedPixels += w * hh;
+            size.decodedPixels = std::min(size.decodedPixels + w * hh, LLONG_MAX / 2);
             ++size.frames;
             if (b[8] & 0x80) in.seekg(3 << ((b[8] & 7) + 1), std::ios::cur);
             if (!Read(in, b, 1) || !skipSubBlocks()) break;  // code size, then the data

@@ -2,8 +2,6 @@
 // decoded when their header already tells: the same reading path as the window's Open.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include <webp/encode.h>
 
 #include "cli_run.h"
@@ -67,34 +65,10 @@ TEST(OddFiles, RefusedWithTheirReasonOrRead) {
     EXPECT_NE(r.err.find("lies outside the 30 x 20 picture"), std::string::npos) << r.err;
 }
 
-TEST(OddFiles, MutatedFilesAreRefusedOrReadButNeverCrash) {
+// Mutated pictures are the picture fuzz target's work (fuzz/); this one is known to crash
+// the toolkit's GIF decoder, and the probe in a child process must contain it.
+TEST(OddFiles, AGifThatCrashesTheToolkitDecoderIsRefused) {
     TempDir dir;
-    std::mt19937 rng(20261206);
-    int refused = 0, read = 0;
-    for (const char* ext : {"png", "jpg", "bmp", "gif", "tif"}) {
-        const std::string seed = ReadFile(std::string(PLOTSNAP_SOURCE_DIR) + "/tests/data/small." + ext);
-        ASSERT_FALSE(seed.empty()) << ext;
-        for (int i = 0; i < 24; ++i) {
-            std::string bytes = seed;
-            // Damage the headers most of the time, anywhere now and then; sometimes cut the file short.
-            const int flips = 1 << (rng() % 5);
-            for (int k = 0; k < flips; ++k) {
-                const size_t span = rng() % 4 ? std::min<size_t>(bytes.size(), 400) : bytes.size();
-                bytes[rng() % span] = char(rng() % 256);
-            }
-            if (rng() % 5 == 0) bytes.resize(1 + rng() % bytes.size());
-            const std::string path = dir / (std::string("case.") + ext);
-            std::ofstream(path, std::ios::binary) << bytes;
-            const CliResult r = RunCli({"process", path, "--list-patches"}, dir);
-            ASSERT_TRUE(r.exitCode == 0 || r.exitCode == 3)
-                << ext << " case " << i << " ended with " << r.exitCode << ": " << r.err;
-            (r.exitCode == 0 ? read : refused) += 1;
-        }
-    }
-    // Both outcomes occur, so the mutations really reach the decoders.
-    EXPECT_GT(refused, 0);
-    EXPECT_GT(read, 0);
-    // This one crashes the toolkit's GIF decoder; the probe in a child process contains it.
     const CliResult r =
         RunCli({"process", std::string(PLOTSNAP_SOURCE_DIR) + "/tests/data/damaged-lzw.gif", "--list-patches"}, dir);
     EXPECT_EQ(r.exitCode, 3) << r.err;

@@ -65,78 +65,65 @@ protected:
 }  // namespace
 
 TEST_F(AtomicWrite, EachKindOfTarget) {
+    using Dir = const std::string&;
     struct Case {
         const char* name;
-        std::function<std::string(const std::string& dir)> make;  // returns the path to write
-        bool ok;
-        const char* errorPart;  // for refusals
-        std::function<void(const std::string& dir)> check;
+        std::function<std::string(Dir)> make;  // prepares the folder, returns the path to write
+        const char* refusal;                   // part of the message, or null when the write succeeds
+        std::function<bool(Dir)> check;        // what must hold afterwards
     };
     const std::string text = "x, y\n1, 2\n";
     const Case cases[] = {
-        {"new file", [](const std::string& d) { return d + "/new.csv"; }, true, "",
-         [&](const std::string& d) {
-             EXPECT_EQ(Read(d + "/new.csv"), text);
-             EXPECT_EQ(Names(d), std::vector<std::string>{"new.csv"});  // no temporary left over
-         }},
-        {"longer file, mode 0640", [](const std::string& d) {
+        {"new file", [](Dir d) { return d + "/new.csv"; }, nullptr,
+         [&](Dir d) { return Read(d + "/new.csv") == text && Names(d) == std::vector<std::string>{"new.csv"}; }},
+        {"longer file of mode 0640",
+         [](Dir d) {
              Put(d + "/old.csv", std::string(100000, 'o'));
              ::chmod((d + "/old.csv").c_str(), 0640);
              return d + "/old.csv";
-         }, true, "",
-         [&](const std::string& d) {
-             EXPECT_EQ(Read(d + "/old.csv"), text);  // nothing of the longer content remains
-             EXPECT_EQ(fs::status(d + "/old.csv").permissions(), fs::perms(0640));
-         }},
-        {"chain of relative links", [](const std::string& d) {
+         },
+         nullptr, [&](Dir d) { return Read(d + "/old.csv") == text && fs::status(d + "/old.csv").permissions() == fs::perms(0640); }},
+        {"chain of relative links",
+         [](Dir d) {
              fs::create_directory(d + "/real");
              Put(d + "/real/data.csv", "old");
              fs::create_symlink("real/data.csv", d + "/one");
              fs::create_symlink("one", d + "/two");
              return d + "/two";
-         }, true, "",
-         [&](const std::string& d) {
-             EXPECT_TRUE(fs::is_symlink(d + "/one") && fs::is_symlink(d + "/two"));
-             EXPECT_EQ(Read(d + "/real/data.csv"), text);
-             EXPECT_EQ(Names(d + "/real"), std::vector<std::string>{"data.csv"});
+         },
+         nullptr,
+         [&](Dir d) {
+             return fs::is_symlink(d + "/one") && fs::is_symlink(d + "/two") && Read(d + "/real/data.csv") == text &&
+                    Names(d + "/real") == std::vector<std::string>{"data.csv"};
          }},
-        {"dangling link", [](const std::string& d) {
-             fs::create_symlink(d + "/later.csv", d + "/link");
-             return d + "/link";
-         }, true, "",
-         [&](const std::string& d) {
-             EXPECT_TRUE(fs::is_symlink(d + "/link"));
-             EXPECT_EQ(Read(d + "/later.csv"), text);
-         }},
-        {"/dev/null", [](const std::string&) { return std::string("/dev/null"); }, true, "",
-         [](const std::string&) { EXPECT_TRUE(fs::is_character_file("/dev/null")); }},
-        {"/dev/full", [](const std::string&) { return std::string("/dev/full"); }, false, "No space left",
-         [](const std::string&) { EXPECT_TRUE(fs::is_character_file("/dev/full")); }},
-        {"folder", [](const std::string& d) { fs::create_directory(d + "/sub"); return d + "/sub"; }, false,
-         "Is a directory", [](const std::string& d) { EXPECT_TRUE(fs::is_directory(d + "/sub")); }},
-        {"socket", [](const std::string& d) {
+        {"dangling link", [](Dir d) { fs::create_symlink(d + "/later.csv", d + "/link"); return d + "/link"; }, nullptr,
+         [&](Dir d) { return fs::is_symlink(d + "/link") && Read(d + "/later.csv") == text; }},
+        {"/dev/null", [](Dir) { return std::string("/dev/null"); }, nullptr, [](Dir) { return fs::is_character_file("/dev/null"); }},
+        {"/dev/full", [](Dir) { return std::string("/dev/full"); }, "No space left", [](Dir) { return fs::is_character_file("/dev/full"); }},
+        {"folder", [](Dir d) { fs::create_directory(d + "/sub"); return d + "/sub"; }, "Is a directory",
+         [](Dir d) { return fs::is_directory(d + "/sub"); }},
+        {"socket",
+         [](Dir d) {
              sockaddr_un addr{};
              addr.sun_family = AF_UNIX;
-             const std::string path = d + "/sock";
-             path.copy(addr.sun_path, sizeof addr.sun_path - 1);
+             (d + "/sock").copy(addr.sun_path, sizeof addr.sun_path - 1);
              const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-             EXPECT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+             ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
              ::close(s);
-             return path;
-         }, false, "not a regular file", [](const std::string& d) { EXPECT_TRUE(fs::is_socket(d + "/sock")); }},
-        {"empty name", [](const std::string&) { return std::string(); }, false, "No file name", nullptr},
-        {"missing folder", [](const std::string& d) { return d + "/missing/data.csv"; }, false, "No such file",
-         [](const std::string& d) { EXPECT_FALSE(fs::exists(d + "/missing")); }},
+             return d + "/sock";
+         },
+         "not a regular file", [](Dir d) { return fs::is_socket(d + "/sock"); }},
+        {"empty name", [](Dir) { return std::string(); }, "No file name", [](Dir) { return true; }},
+        {"missing folder", [](Dir d) { return d + "/missing/data.csv"; }, "No such file",
+         [](Dir d) { return !fs::exists(d + "/missing"); }},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
         const std::string sub = dir_ + "/case";
         fs::create_directory(sub);
-        const std::string path = c.make(sub);
         std::string error;
-        EXPECT_EQ(WriteTextFileAtomically(path, text, &error), c.ok) << error;
-        EXPECT_NE(error.find(c.errorPart), std::string::npos) << error;
-        if (c.check) c.check(sub);
+        EXPECT_EQ(WriteTextFileAtomically(c.make(sub), text, &error), c.refusal == nullptr) << c.name << ": " << error;
+        if (c.refusal) EXPECT_NE(error.find(c.refusal), std::string::npos) << c.name << ": " << error;
+        EXPECT_TRUE(c.check(sub)) << c.name;
         fs::remove_all(sub);
     }
 }
