@@ -2,7 +2,7 @@
 // kind clicks always leave a valid set of kinds.
 #include <cmath>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "text/label_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -24,13 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cv::Mat image(rows, cols, CV_8UC3, cv::Scalar(255, 255, 255));
     const size_t bytes = std::min(size - 16, image.total() * 3);
     std::memcpy(image.data, data + 16, bytes);
-    std::vector<double> thresholds;
-    PatchList patches;
-    PlotArea area;
     NullLog log;
-    RunProcessing(image, s, rect, thresholds, patches, area, log, [] { return false; });
+    const ProcessResult result = RunProcessing(image, s, rect, log, [] { return false; });
     PointList points;
     ColumnMap columns;
-    BuildPointList(points, patches, rows, cols, true, columns);
+    BuildPointList(points, result.patches, rows, cols, true, columns);
     return 0;
 }

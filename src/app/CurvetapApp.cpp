@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "app/PictureFile.h"
-#include "app/common.h"
 #include "app/input_rules.h"
+#include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"

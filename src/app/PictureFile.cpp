@@ -16,7 +16,7 @@
 
 #include <webp/decode.h>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "app/image_header.h"
 
 std::string TooLargeMessage(long long w, long long h) {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <set>
 
-#include "app/common.h"
+#include "base/common.h"
 
 namespace {
 uint32_t Be16(const unsigned char* p) { return uint32_t(p[0]) << 8 | p[1]; }
@@ -122,11 +122,14 @@ std::optional<ImageHeaderSize> Gif(std::istream& in, const unsigned char* h) {
     return size;
 }
 
-// "P1".."P6", then width and height as decimal text, with comments allowed between.
-std::optional<ImageHeaderSize> Pnm(std::istream& in) {
+// "P1".."P6", then width, height and (but for the bitmaps P1 and P4) the largest sample
+// value as decimal text, with comments allowed between. The toolkit's decoder divides
+// by that value, so a missing or zero one is refused here.
+std::optional<ImageHeaderSize> Pnm(std::istream& in, char kind) {
     in.seekg(2);
-    long long value[2] = {0, 0};
-    for (long long& v : value) {
+    const bool bitmap = kind == '1' || kind == '4';
+    long long value[3] = {0, 0, 0};
+    for (int i = 0; i < (bitmap ? 2 : 3); ++i) {
         int c = in.get();
         for (;;) {
             if (c == '#')
@@ -137,8 +140,9 @@ std::optional<ImageHeaderSize> Pnm(std::istream& in) {
                 break;
         }
         if (c < '0' || c > '9') return std::nullopt;
-        for (; c >= '0' && c <= '9'; c = in.get()) v = std::min(v * 10 + (c - '0'), 1LL << 40);
+        for (; c >= '0' && c <= '9'; c = in.get()) value[i] = std::min(value[i] * 10 + (c - '0'), 1LL << 40);
     }
+    if (!bitmap && (value[2] < 1 || value[2] > 65535)) return std::nullopt;
     return Single(PictureFormat::Pnm, value[0], value[1]);
 }
 
@@ -174,7 +178,7 @@ std::optional<ImageHeaderSize> ReadImageHeader(std::istream& in) {
     if (got >= 8 && std::memcmp(h, "MM\0*", 4) == 0) return Tiff(in, false, false);
     if (got >= 16 && std::memcmp(h, "II+\0\x08\0\0\0", 8) == 0) return Tiff(in, true, true);
     if (got >= 16 && std::memcmp(h, "MM\0+\0\x08\0\0", 8) == 0) return Tiff(in, false, true);
-    if (got >= 3 && h[0] == 'P' && h[1] >= '1' && h[1] <= '6') return Pnm(in);
+    if (got >= 3 && h[0] == 'P' && h[1] >= '1' && h[1] <= '6') return Pnm(in, char(h[1]));
     if (got >= 16 && std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WEBP", 4) == 0) return WebP(h, got);
     // PCX: manufacturer 10, a known version, run-length encoding; the box is inclusive.
     if (got >= 12 && h[0] == 0x0A && (h[1] <= 5 && h[1] != 1) && h[2] == 1)

@@ -3,7 +3,7 @@
 // command line) before they reach processing.
 #include <string>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "app/preferences.h"
 
 // A stored integer as an int: values beyond the int range are pinned to its ends.

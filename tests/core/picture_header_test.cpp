@@ -75,7 +75,10 @@ TEST(PictureHeader, SizesFromCraftedFiles) {
                         Le32(1) + Le32(0) + Le32(70000) + Le32(0) + Zeros(8),
          Expect{PictureFormat::Tiff, 70000, 0, 1, 0}},
         {"pnm with a comment", "P6\n# made by hand\n 1234\t567\n255\n", Expect{PictureFormat::Pnm, 1234, 567, 1, 1234LL * 567}},
+        {"pbm has no sample value", "P4 8 2\n", Expect{PictureFormat::Pnm, 8, 2, 1, 16}},
         {"pnm without numbers", "P3\n# nothing\n", std::nullopt},
+        {"pnm whose largest sample is not a number", "P6\n2 2\n)55\n", std::nullopt},  // the decoder divides by it
+        {"pnm whose largest sample is 0", "P5 2 2 0\n", std::nullopt},
         {"pcx: inclusive box", std::string("\x0A\x05\x01\x08", 4) + Le16(10) + Le16(20) + Le16(109) + Le16(69) + Zeros(120),
          Expect{PictureFormat::Pcx, 100, 50, 1, 5000}},
         {"tga", std::string("\x00\x00\x02", 3) + Zeros(9) + Le16(65535) + Le16(65535) + "\x18" + Zeros(1),
