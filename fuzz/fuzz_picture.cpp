@@ -1,5 +1,5 @@
-// Picture reading as Open does it, decoders in process (only the toolkit's GIF
-// decoder, which is known to crash, stays behind its child-process probe).
+// Picture reading as Open does it, decoders in process (only the toolkit's GIF and
+// PNM decoders, which are known to crash, stay behind their child-process probe).
 #include <wx/image.h>
 #include <wx/init.h>
 

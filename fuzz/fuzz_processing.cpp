@@ -7,6 +7,8 @@
 #include "detect/thinning.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool oneThread = [] { cv::setNumThreads(0); return true; }();  // no pool hand-offs per run
+    (void)oneThread;
     if (size < 16) return 0;
     const int cols = 1 + data[0] % 64, rows = 1 + data[1] % 64;
     ProcessSettings s;

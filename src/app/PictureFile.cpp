@@ -83,7 +83,7 @@ wxBitmapType DecoderOf(PictureFormat format) {
 // format is decoded by the toolkit's own code, which a malformed file can crash (a
 // damaged GIF does).
 bool NeedsProbe(PictureFormat format, PictureProbe probe) {
-    if (probe == PictureProbe::KnownCrashingDecoders) return format == PictureFormat::Gif;
+    if (probe == PictureProbe::KnownCrashingDecoders) return format == PictureFormat::Gif || format == PictureFormat::Pnm;
     return format != PictureFormat::Png && format != PictureFormat::Jpeg && format != PictureFormat::Tiff &&
            format != PictureFormat::WebP;
 }

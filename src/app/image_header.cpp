@@ -141,6 +141,8 @@ std::optional<ImageHeaderSize> Pnm(std::istream& in, char kind) {
         }
         if (c < '0' || c > '9') return std::nullopt;
         for (; c >= '0' && c <= '9'; c = in.get()) value[i] = std::min(value[i] * 10 + (c - '0'), 1LL << 40);
+        // Each field ends in white space; the toolkit's reader takes "1;255" otherwise.
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\v' && c != '\f') return std::nullopt;
     }
     if (!bitmap && (value[2] < 1 || value[2] > 65535)) return std::nullopt;
     return Single(PictureFormat::Pnm, value[0], value[1]);

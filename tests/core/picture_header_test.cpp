@@ -79,6 +79,7 @@ TEST(PictureHeader, SizesFromCraftedFiles) {
         {"pnm without numbers", "P3\n# nothing\n", std::nullopt},
         {"pnm whose largest sample is not a number", "P6\n2 2\n)55\n", std::nullopt},  // the decoder divides by it
         {"pnm whose largest sample is 0", "P5 2 2 0\n", std::nullopt},
+        {"pnm fields not apart", "P2\n3 1;255\n0 128 255\n", std::nullopt},
         {"pcx: inclusive box", std::string("\x0A\x05\x01\x08", 4) + Le16(10) + Le16(20) + Le16(109) + Le16(69) + Zeros(120),
          Expect{PictureFormat::Pcx, 100, 50, 1, 5000}},
         {"tga", std::string("\x00\x00\x02", 3) + Zeros(9) + Le16(65535) + Le16(65535) + "\x18" + Zeros(1),
