@@ -17,7 +17,6 @@ stamp "sanitizer build done"
 
 export ASAN_OPTIONS=abort_on_error=0:detect_leaks=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp
 (cd "$BUILD" && OMP_THREAD_LIMIT=1 ctest -L core -j "$JOBS" --output-on-failure)
 stamp "core tests under AddressSanitizer and UndefinedBehaviorSanitizer passed"
 
