@@ -1,0 +1,148 @@
+// The rules a new user meets first: the export file name, the calibration
+// guidance, the logarithmic-axis checks, the command line and the window's size.
+#include <gtest/gtest.h>
+
+#include "output/export_name.h"
+#include "ui/guidance.h"
+#include "ui/startup_arguments.h"
+#include "ui/window_layout.h"
+
+TEST(ExportName, OfferedAndCompleted) {
+    const std::pair<const char*, const char*> offered[] = {
+        {"/home/u/chart.png", "chart.csv"}, {"scan.2024.tiff", "scan.2024.csv"}, {"/d.x/noext", "noext.csv"},
+        {"", "data.csv"},                    {".hidden", ".hidden.csv"},          {"/pics/chart.", "chart.csv"},
+    };
+    for (const auto& c : offered) EXPECT_EQ(DefaultExportName(c.first), c.second) << c.first;
+    const std::pair<const char*, const char*> typed[] = {
+        {"/tmp/data", "/tmp/data.csv"}, {"/tmp/data.csv", "/tmp/data.csv"}, {"/tmp/data.txt", "/tmp/data.txt"},
+        {"/run.1/data", "/run.1/data.csv"}, {"/tmp/.hidden", "/tmp/.hidden.csv"}, {"/tmp/data.", "/tmp/data.csv"},
+        {"", ""}, {"/tmp/", "/tmp/"}, {"..", ".."},
+    };
+    for (const auto& c : typed) EXPECT_EQ(WithCsvExtension(c.first), c.second) << c.first;
+}
+
+TEST(Guidance, PromptsNameTheAxisThePointAndTheKind) {
+    struct Case {
+        Axis axis;
+        int done;
+        bool log;
+        const char* starts;
+        bool mentionsLog;
+    };
+    const Case cases[] = {
+        {Axis::X, 0, false, "Click the first X reference point", false},
+        {Axis::X, 1, false, "Click the second X reference point", false},
+        {Axis::Y, 0, true, "Click the first Y reference point", true},
+        {Axis::Y, 1, true, "Click the second Y reference point", true},
+    };
+    for (const Case& c : cases) {
+        const std::string text = CalibrationPrompt(c.axis, c.done, c.log);
+        EXPECT_EQ(text.rfind(c.starts, 0), 0u) << text;
+        EXPECT_EQ(text.find("logarithmic") != std::string::npos, c.mentionsLog) << text;
+        EXPECT_NE(text.find("Escape cancels."), std::string::npos) << text;
+    }
+    EXPECT_EQ(CalibrationDoneText(Axis::X, false), "X axis calibrated. Press Y to calibrate the Y axis.");
+    EXPECT_EQ(CalibrationDoneText(Axis::Y, false), "Y axis calibrated. Press X to calibrate the X axis.");
+    EXPECT_EQ(CalibrationDoneText(Axis::Y, true).rfind("X and Y axes calibrated", 0), 0u);
+    EXPECT_EQ(AxisKindsText(false, false), "X linear, Y linear");
+    EXPECT_EQ(AxisKindsText(true, false), "X logarithmic, Y linear");
+    EXPECT_EQ(AxisKindsText(false, true), "X linear, Y logarithmic");
+}
+
+TEST(Guidance, LogarithmicAxesTakeOnlyValuesAboveZero) {
+    struct Case {
+        double value;
+        bool log, usable;
+    };
+    const Case cases[] = {{0, false, true},   {-80, false, true}, {0, true, false},   {-80, true, false},
+                          {1e-300, true, true}, {5, true, true},  {-1e-300, true, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(AxisValueUsable(c.value, c.log), c.usable) << c.value << " " << c.log;
+        EXPECT_EQ(!LogAxisValueProblem(Axis::Y, c.value, c.log), c.usable) << c.value << " " << c.log;
+        EXPECT_EQ(!LogAxisCalibrationProblem(Axis::X, 10, c.value, c.log), c.usable);
+        EXPECT_EQ(!LogAxisCalibrationProblem(Axis::X, c.value, 10, c.log), c.usable);
+    }
+    EXPECT_EQ(*LogAxisValueProblem(Axis::X, -80, true),
+              "The X axis is logarithmic, so its values must be above zero; -80 can not be used.\n\n"
+              "Type another value, or turn off the logarithmic X axis in Options.");
+    EXPECT_EQ(*LogAxisCalibrationProblem(Axis::Y, 0, 10, true),
+              "Y is logarithmic but a reference value is at or below zero: calibrate Y again or turn logarithmic Y "
+              "off in Options");
+}
+
+TEST(StartupArguments, FirstFileOpensTheRestIsNoted) {
+    using S = StartupArguments;
+    struct Case {
+        std::vector<std::string> args;
+        S::Outcome outcome;
+        std::string open;
+        std::vector<std::string> unused;
+    };
+    const Case cases[] = {
+        {{}, S::Run, "", {}},
+        {{"chart.png"}, S::Run, "chart.png", {}},
+        {{"/a/b c.png", "d.jpg", "e.bmp"}, S::Run, "/a/b c.png", {"d.jpg", "e.bmp"}},
+        {{""}, S::Run, "", {}},  // a launcher's empty %f
+        {{"-"}, S::Run, "-", {}},
+        {{"--", "-x.png", "--help"}, S::Run, "-x.png", {"--help"}},
+        {{"a.png", "--help"}, S::Help, "", {}},
+        {{"-h"}, S::Help, "", {}},
+        {{"--version", "a.png"}, S::Version, "", {}},
+        {{"--geometry=10x10", "a.png"}, S::UsageError, "", {}},
+    };
+    for (const Case& c : cases) {
+        const S r = ReadStartupArguments(c.args);
+        EXPECT_EQ(r.outcome, c.outcome) << (c.args.empty() ? "" : c.args[0]);
+        if (r.outcome == S::Run) {
+            EXPECT_EQ(r.open, c.open);
+            EXPECT_EQ(r.unused, c.unused);
+        }
+    }
+    EXPECT_EQ(ReadStartupArguments({"-q"}).message, "unknown option '-q'");
+    EXPECT_EQ(UnusedFilesNote({}), "");
+    EXPECT_EQ(UnusedFilesNote({"d.jpg", "e.bmp"}), "Only the first file is opened; not opened: d.jpg e.bmp\n");
+}
+
+TEST(WindowLayout, ToolbarWidthPictureAndScreen) {
+    struct Case {
+        int pw, ph, toolbar, sw, sh, w, h;
+    };
+    const int m = 2 * kCanvasMargin, log = 100, dw = 10, dh = 60;
+    const Case cases[] = {
+        {640, 480, 1100, 1920, 1080, 1100, 480 + m + log},   // narrow picture: as wide as the toolbar
+        {1500, 480, 1100, 1920, 1080, 1500 + m, 480 + m + log},
+        {40000, 30000, 1100, 1920, 1080, 1920 - dw, 1080 - dh},  // never beyond the screen
+        {100, 100, 1100, 800, 600, 800 - dw, 100 + m + log},    // the screen wins over the toolbar
+        {100, 100, 1100, 150, 150, 200, 200},  // a tiny screen still gets a usable window
+    };
+    for (const Case& c : cases) {
+        const ClientSize s = ClientSizeForPicture(c.pw, c.ph, c.toolbar, log, c.sw, c.sh, dw, dh);
+        EXPECT_EQ(s.width, c.w) << c.pw << "x" << c.ph;
+        EXPECT_EQ(s.height, c.h) << c.pw << "x" << c.ph;
+    }
+}
+
+TEST(WindowLayout, SavedPlaceFittedToTheDisplay) {
+    const WindowBox display{0, 0, 1920, 1080};
+    struct Case {
+        WindowBox saved;
+        bool used;
+        WindowBox out;
+    };
+    const Case cases[] = {
+        {{100, 50, 800, 600}, true, {100, 50, 800, 600}},
+        {{1800, 900, 800, 600}, true, {1120, 480, 800, 600}},  // moved back onto the display
+        {{-3000, -20, 800, 600}, true, {0, 0, 800, 600}},       // a screen that is gone
+        {{0, 0, 5000, 4000}, true, {0, 0, 1920, 1080}},
+        {{10, 10, 50, 40}, true, {10, 10, 400, 300}},           // the minimum size
+        {{10, 10, 0, 600}, false, {}},
+        {{10, 10, 800, -1}, false, {}},
+    };
+    for (const Case& c : cases) {
+        WindowBox out;
+        ASSERT_EQ(FitSavedWindow(c.saved, display, 400, 300, out), c.used) << c.saved.x;
+        if (c.used) {
+            EXPECT_EQ(out, c.out) << c.saved.x << " " << c.saved.y << " " << c.saved.width;
+        }
+    }
+}
