@@ -1,7 +1,12 @@
 // The rules a new user meets first: the export file name, the calibration
-// guidance, the logarithmic-axis checks, the command line and the window's size.
+// guidance, the logarithmic-axis checks, the command line, the window's size and
+// why a picture could not be read.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "app/picture_problem.h"
 #include "output/export_name.h"
 #include "ui/guidance.h"
 #include "ui/startup_arguments.h"
@@ -145,4 +150,61 @@ TEST(WindowLayout, SavedPlaceFittedToTheDisplay) {
             EXPECT_EQ(out, c.out) << c.saved.x << " " << c.saved.y << " " << c.saved.width;
         }
     }
+}
+
+TEST(PictureProblem, TheFirstBytesTellWhyAFileIsUnreadable) {
+    using P = PictureProblem;
+    struct Case {
+        std::string head;
+        P::Kind kind;
+        const char* format;
+    };
+    const Case cases[] = {
+        {std::string("\x89PNG\r\n\x1a\n\0\0", 10), P::Damaged, "PNG"},
+        {"\xff\xd8\xff\xe0 cut", P::Damaged, "JPEG"},
+        {"GIF89a....", P::Damaged, "GIF"},
+        {std::string("II*\0", 4), P::Damaged, "TIFF"},
+        {"BM\x36\x10", P::Damaged, "BMP"},
+        {"P6\n640 480\n", P::Damaged, "PNM"},
+        {std::string("RIFF\x10\0\0\0WEBPVP8 ", 16), P::Unsupported, "WebP"},
+        {std::string("\0\0\0\x1c" "ftypavif", 12), P::Unsupported, "AVIF"},
+        {std::string("\0\0\0\x18" "ftypheic", 12), P::Unsupported, "HEIC"},
+        {"%PDF-1.7\n", P::Unsupported, "PDF"},
+        {"<?xml version=\"1.0\"?>\n<svg xmlns=", P::Unsupported, "SVG"},
+        {"8BPS", P::Unsupported, "Photoshop"},
+        {"x,y\n1,2\n", P::NotAPicture, ""},
+        {"<?xml version=\"1.0\"?><html>", P::NotAPicture, ""},
+        {"P7 not pnm", P::NotAPicture, ""},
+        {"B", P::NotAPicture, ""},
+        {"", P::Empty, ""},
+    };
+    for (const Case& c : cases) {
+        const P p = ClassifyUnreadableBytes(c.head);
+        EXPECT_EQ(p.kind, c.kind) << c.head;
+        EXPECT_EQ(p.format, c.format) << c.head;
+    }
+}
+
+TEST(PictureProblem, MessagesNameTheFileAndTheReason) {
+    const std::string dir = ::testing::TempDir() + "/picture_problem";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/empty.png").close();
+    std::ofstream(dir + "/notes.png") << "not a picture\n";
+    std::ofstream(dir + "/cut.png", std::ios::binary) << "\x89PNG\r\n\x1a\n";
+    std::ofstream(dir + "/photo.png", std::ios::binary) << std::string("RIFF\x10\0\0\0WEBPVP8 ", 16);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir + "/missing.png", "there is no such file"},
+        {dir, "it is a folder or a device, not a file"},
+        {dir + "/empty.png", "the file is empty"},
+        {dir + "/notes.png", "it is not a picture file"},
+        {dir + "/cut.png", "the PNG picture is damaged or cut short"},
+        {dir + "/photo.png", "it is in WebP format, which plotsnap does not read; save it as PNG and open that"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UnreadablePictureMessage(c.first, DiagnoseUnreadablePicture(c.first)),
+                  "Can not read image file " + c.first + ": " + c.second);
+    PictureProblem denied{PictureProblem::CannotOpen, "", "Permission denied"};
+    EXPECT_EQ(UnreadablePictureMessage("/x.png", denied),
+              "Can not read image file /x.png: the file can not be opened (Permission denied)");
+    std::filesystem::remove_all(dir);
 }
