@@ -25,6 +25,10 @@ bench: build
 	./$(BUILD)/bench/bench_process
 	./$(BUILD)/bench/bench_export
 
+.PHONY: accuracy
+accuracy: build
+	@bash tools/accuracy/run.sh $(BUILD)
+
 screenshot: build
 	bash tools/screenshot.sh $(BUILD)
 
