@@ -443,13 +443,13 @@ TEST(Update, NewerVersionOpensTheAboutBoxInUpdateMode) {
 
 TEST(Update, ErrorReplyCannotBeRetrieved) {
     OneShotServer server("HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nNot found");
-    EXPECT_EQ(CheckAgainst(server), "Could not retrieve version information; please try again at a later time");
+    EXPECT_EQ(CheckAgainst(server), "Could not retrieve version information; please try again at a later time.");
 }
 
 TEST(Update, ReplyThatIsNoVersionCannotBeRetrieved) {
     // A portal page instead of the version file must not read as version 0.
     OneShotServer server(OneShotServer::Ok("<html><body>Sign in</body></html>"));
-    EXPECT_EQ(CheckAgainst(server), "Could not retrieve version information; please try again at a later time");
+    EXPECT_EQ(CheckAgainst(server), "Could not retrieve version information; please try again at a later time.");
 }
 
 TEST(Update, ClosedPortCannotConnect) {
@@ -457,7 +457,7 @@ TEST(Update, ClosedPortCannotConnect) {
     RunUpdateCheck(g_mainFrame, "127.0.0.1", ClosedPort());
     ASSERT_EQ(Seam().messages.size(), 1u);
     EXPECT_EQ(Seam().messages[0].text,
-              "Could not connect to plotsnap server to check for updates; Check your internet connection and try again");
+              "Could not connect to plotsnap server to check for updates; check your internet connection and try again.");
     EXPECT_EQ(Seam().messages[0].caption, "plotsnap");
 }
 
