@@ -1,13 +1,16 @@
 // The rules a new user meets first: the export file name, the calibration
 // guidance, the logarithmic-axis checks, the command line, the window's size and
-// why a picture could not be read.
+// why a picture could not be read, and dashes read as minus signs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "app/numbers.h"
 #include "app/picture_problem.h"
 #include "output/export_name.h"
+#include "text/label.h"
+#include "text/label_rules.h"
 #include "ui/guidance.h"
 #include "ui/startup_arguments.h"
 #include "ui/window_layout.h"
@@ -198,4 +201,25 @@ TEST(PictureProblem, MessagesNameTheFileAndTheReason) {
     EXPECT_EQ(UnreadablePictureMessage("/x.png", denied),
               "Can not read image file /x.png: the file can not be opened (Permission denied)");
     std::filesystem::remove_all(dir);
+}
+
+TEST(Numbers, DashesReadAsMinus) {
+    struct Case {
+        const char* text;
+        bool whole;
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        {"\xe2\x80\x94" "80", true, -80},          {"\xe2\x80\x93" "2.5", true, -2.5},
+        {"\xe2\x88\x92" "1e3", true, -1000},       {"\xe2\x80\x92" "7", true, -7},
+        {"1e\xe2\x88\x92" "3", true, 0.001},       {" \xe2\x80\x94" "80 kPa", false, -80},
+        {"\xe2\x80\x94" "80 kPa", true, {}},       {"\xe2\x80\x94", true, {}},
+        {"\xe2\x80\x90" "5", true, {}},            // a hyphen (U+2010) is no minus
+        {"\xe2\x80" "80", false, {}},              // a cut dash stays unreadable
+        {"-80", true, -80},                        {"80", true, 80},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.whole ? ParseWholeNumber(c.text) : ParseLeadingNumber(c.text), c.value) << c.text;
+    EXPECT_EQ(ParseLabelNumber("\xe2\x80\x94" "80"), -80);  // an OCR label of an axis value
+    EXPECT_TRUE(IsNumericLabelText("\xe2\x88\x92" "0.5"));
 }
