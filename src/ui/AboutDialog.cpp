@@ -9,7 +9,7 @@
 #include <wx/stattext.h>
 #include <wx/stdpaths.h>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "ui/Resources.h"
 
 // OK needs no handler of its own: the dialog's standard one ends the modal loop,

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "app/picture_problem.h"
 #include "output/export_name.h"
 #include "text/label.h"

@@ -13,14 +13,14 @@ struct AlwaysYes : ExportQuestions {
 };
 
 // X = column - 10, Y = 100 - row.
-const CalibrationValues kCal{0, 10, 10, 20, 0, 100, 50, 50};
+const Calibration kCal{0, 10, 10, 20, 0, 100, 50, 50};
 // Graph A: (0, 60) and (1, 59); graph B: (1, 70) only.
 const PatchList kA = {{::Run{40, 10, 40}, ::Run{41, 11, 41}}};
 const PatchList kB = {{::Run{30, 11, 30}}};
 // A stroke along row 10 stepping to row 11 at column 8, which holds both rows.
 const PatchList kStep = {{::Run{10, 5, 10}, ::Run{10, 6, 10}, ::Run{10, 7, 10}, ::Run{10, 8, 11}, ::Run{11, 9, 11},
                           ::Run{11, 10, 11}, ::Run{11, 11, 11}}};
-const CalibrationValues kStepCal{0, 5, 6, 11, 0, 100, 50, 50};  // X = column - 5, Y = 100 - row
+const Calibration kStepCal{0, 5, 6, 11, 0, 100, 50, 50};  // X = column - 5, Y = 100 - row
 
 TextLabel Label(const std::string& text, int kind, int left = 0, int top = 0) {
     TextLabel l;
@@ -38,7 +38,7 @@ TEST(CsvText, Layouts) {
         const char* what;
         std::vector<PatchList> graphs;
         bool commonX, thin;
-        CalibrationValues cal;
+        Calibration cal;
         std::vector<TextLabel> labels;
         std::string expected;  // after the banner
     };
@@ -76,7 +76,7 @@ TEST(CsvText, Layouts) {
          "X_0, Y_0\n0, 90\n1, 90\n2, 90\n3, 90\n3, 89\n4, 89\n5, 89\n6, 89\n"},
         {"the common X axis takes the upper pixel", {kStep}, true, false, kStepCal, {},
          "X, Y_0\n0, 90\n1, 90\n2, 90\n3, 90\n4, 89\n5, 89\n6, 89\n"},
-        {"default scales: pixel centres, Y up from the bottom of 40 rows", {kStep}, false, true, CalibrationValues{}, {},
+        {"default scales: pixel centres, Y up from the bottom of 40 rows", {kStep}, false, true, Calibration{}, {},
          "X_0, Y_0\n5.5, 29.5\n6.5, 29.5\n7.5, 29.5\n8.5, 29\n9.5, 28.5\n10.5, 28.5\n11.5, 28.5\n"},
     };
     for (const Case& c : cases) {
