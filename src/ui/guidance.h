@@ -4,14 +4,15 @@
 #include <optional>
 #include <string>
 
-enum class Axis { X, Y };
+#include "document/interaction.h"
 
-// The next step of an axis calibration after pointsDone (0 or 1) of its two points,
-// e.g. "Click the first X reference point ...". A logarithmic axis says so.
-std::string CalibrationPrompt(Axis axis, int pointsDone, bool logarithmic);
+// What to do next in a calibration mode, e.g. "Click the first X reference point ...";
+// a logarithmic axis says so. After an axis got its second point: what it gives and
+// what comes next, from whether the other axis is calibrated in cal. Empty for None.
+std::string ModeGuidance(AxisMode mode, const Calibration& cal, bool logX, bool logY);
 
-// After an axis got its second point; otherDone says whether the other axis has both.
-std::string CalibrationDoneText(Axis axis, bool otherDone);
+// While the text-area (OCR) mode is on.
+std::string TextModeGuidance();
 
 // Whether a value can stand on an axis: any value on a linear one, only values
 // above zero on a logarithmic one.

@@ -30,17 +30,23 @@ TEST(ExportName, OfferedAndCompleted) {
 }
 
 TEST(Guidance, StatusBarTexts) {
+    const Calibration none, xOnly{0, 10, 5, 200}, both{0, 10, 5, 200, 0, 300, 1, 20};
     const std::pair<std::string, const char*> cases[] = {
-        {CalibrationPrompt(Axis::X, 0, false),
+        {ModeGuidance(AxisMode::None, none, true, true), ""},
+        {ModeGuidance(AxisMode::XFirst, none, false, true),
          "Click the first X reference point, a point of known X value (on the axis or a grid line). Escape cancels."},
-        {CalibrationPrompt(Axis::Y, 1, false),
+        {ModeGuidance(AxisMode::YSecond, none, true, false),
          "Click the second Y reference point, as far from the first as possible. Escape cancels."},
-        {CalibrationPrompt(Axis::Y, 0, true),
+        {ModeGuidance(AxisMode::YFirst, none, false, true),
          "Click the first Y reference point, a point of known Y value (on the axis or a grid line); Y is "
          "logarithmic, so values must be above zero. Escape cancels."},
-        {CalibrationDoneText(Axis::X, false), "X axis calibrated. Press Y to calibrate the Y axis."},
-        {CalibrationDoneText(Axis::Y, false), "Y axis calibrated. Press X to calibrate the X axis."},
-        {CalibrationDoneText(Axis::X, true), "X and Y axes calibrated: Export (Ctrl+S) or Copy (Ctrl+C) writes the values."},
+        {ModeGuidance(AxisMode::XDone, xOnly, false, false), "X axis calibrated. Press Y to calibrate the Y axis."},
+        {ModeGuidance(AxisMode::YDone, Calibration{0, -1, 5, -1, 0, 300, 1, 20}, false, false),
+         "Y axis calibrated. Press X to calibrate the X axis."},
+        {ModeGuidance(AxisMode::YDone, both, false, false),
+         "X and Y axes calibrated: Export (Ctrl+S) or Copy (Ctrl+C) writes the values."},
+        {TextModeGuidance(),
+         "Drag a rectangle over axis numbers, a title or a legend to read it into labels; T again ends."},
         {AxisKindsText(false, false), "X linear, Y linear"},
         {AxisKindsText(true, false), "X logarithmic, Y linear"},
         {AxisKindsText(false, true), "X linear, Y logarithmic"},
