@@ -102,8 +102,7 @@ std::string ColourText(const cv::Vec3b& c) {
 }
 
 Json AxisPointJson(const ProjectAxisPoint& p) {
-    if (!p.set) return nullptr;
-    return Json{{"pixel", PointJson(p.pixel)}, {"value", NumberJson(p.value)}};
+    return Json{{"set", p.set}, {"pixel", PointJson(p.pixel)}, {"value", NumberJson(p.value)}};
 }
 
 // ---- reading: every value is checked where it is taken, and the first fault is reported ----
@@ -277,11 +276,9 @@ Project FromJson(const Json& root) {
         {"x1", &p.calibration.x1}, {"x2", &p.calibration.x2}, {"y1", &p.calibration.y1}, {"y2", &p.calibration.y2}};
     for (const auto& [key, point] : points) {
         const Json& v = Field(cal, "calibration", key);
-        if (v.is_null()) continue;
         const std::string where = Path("calibration", key);
-        if (!v.is_object()) Refuse(where, "null or {\"pixel\": [x, y], \"value\": number}");
-        point->set = true;
-        // Where the user clicked or a label stood is kept as it was, even off the picture.
+        point->set = Bool(v, where, "set");
+        // Where the user clicked is kept as it was, even off the picture or before the point was set.
         point->pixel = Point(Field(v, where, "pixel"), Path(where, "pixel"), -kMaxCoordinate, kMaxCoordinate, kMaxCoordinate);
         point->value = Number(Field(v, where, "value"), Path(where, "value"));
     }
@@ -366,8 +363,21 @@ std::string ProjectToText(const Project& p) {
         {"output", {{"lineFiltering", p.output.lineFiltering}, {"commonXAxis", p.output.commonXAxis}}},
         {"picture", {{"width", p.picture.cols}, {"height", p.picture.rows}, {"png", Base64Encode(png)}}},
     };
+    // One line per setting and per graph keeps the file readable without a line per number.
     // Label text that is not UTF-8 is written with replacement characters rather than refused.
-    return root.dump(1, '\t', false, Json::error_handler_t::replace) + "\n";
+    auto compact = [](const Json& v) { return v.dump(-1, ' ', false, Json::error_handler_t::replace); };
+    std::string text = "{";
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        text += (it == root.begin() ? "\n" : ",\n") + compact(it.key()) + ": ";
+        if (it.key() != "graphs") {
+            text += compact(it.value());
+            continue;
+        }
+        text += "[";
+        for (size_t g = 0; g < it.value().size(); ++g) text += (g ? ",\n  " : "\n  ") + compact(it.value()[g]);
+        text += "\n]";
+    }
+    return text + "\n}\n";
 }
 
 ProjectRead ProjectFromText(const std::string& text) {

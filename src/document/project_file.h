@@ -33,7 +33,8 @@ struct ProjectGraph {
     bool operator==(const ProjectGraph& o) const { return picks == o.picks; }
 };
 
-// One calibration point: for X its column counts, for Y its row.
+// One calibration point: for X its column counts, for Y its row. The pixel is
+// kept even while the point is not set, as the window keeps it.
 struct ProjectAxisPoint {
     bool set = false;
     IPoint pixel;

@@ -88,6 +88,7 @@ TEST(ProjectFile, RoundTripKeepsEverything) {
             p.calibration.y2 = {true, {0, 0}, std::numeric_limits<double>::quiet_NaN()};
             p.calibration.x2.value = std::numeric_limits<double>::denorm_min();
         },
+        [](Project& p) { p.calibration.y2 = {false, {7, 8}, 3}; },  // clicked, value not yet typed
     };
     for (size_t i = 0; i < variants.size(); ++i) {
         SCOPED_TRACE(i);
