@@ -3,7 +3,6 @@
 #include <wx/string.h>
 
 #include <opencv2/core/utility.hpp>
-#include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <atomic>
@@ -19,6 +18,7 @@
 #include "app/PictureFile.h"
 #include "cli/digitize.h"
 #include "detect/colour.h"
+#include "document/project_document.h"
 #include "document/project_picks.h"
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
@@ -31,21 +31,6 @@ constexpr int kExitOk = 0, kExitOutputFailed = 1, kExitUnreadable = 3, kExitNoth
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "plotsnap-cli: %s\n", message.c_str());
     return code;
-}
-
-// The reference colours as red, green, blue: what a project stores as a pick's class colour.
-cv::Vec3b ReferenceRgb(int index) {
-    static const std::vector<cv::Vec3b> rgb = [] {
-        cv::Mat lab(1, static_cast<int>(kReferenceColours.size()), CV_8UC3), out;
-        for (size_t i = 0; i < kReferenceColours.size(); ++i) lab.at<cv::Vec3b>(0, static_cast<int>(i)) = kReferenceColours[i];
-        cv::cvtColor(lab, out, cv::COLOR_Lab2RGB);
-        return std::vector<cv::Vec3b>(out.begin<cv::Vec3b>(), out.end<cv::Vec3b>());
-    }();
-    return index >= 0 && index < static_cast<int>(rgb.size()) ? rgb[index] : cv::Vec3b(0, 0, 0);
-}
-
-CalibrationValues Values(const ProjectCalibration& c) {
-    return {c.x1.value, c.x1.pixel.x, c.x2.value, c.x2.pixel.x, c.y1.value, c.y1.pixel.y, c.y2.value, c.y2.pixel.y};
 }
 
 // Export's questions without a person: default scales only when asked for.
@@ -67,14 +52,14 @@ private:
 std::optional<std::string> ProjectCsv(const Project& p, const std::vector<PatchList>& slots, cv::Size size,
                                       const std::vector<TextLabel>& labels, bool defaultScales, std::string* why) {
     ExportSettings settings;
-    settings.logX = p.calibration.xLog;
-    settings.logY = p.calibration.yLog;
+    settings.logX = p.logX;
+    settings.logY = p.logY;
     settings.thin = p.output.lineFiltering;
     settings.commonX = p.output.commonXAxis;
     settings.imageHeight = size.height;
     settings.imageWidth = size.width;
     Unattended questions(defaultScales);
-    const auto table = PrepareExport(slots, Values(p.calibration), settings, questions, nullptr);
+    const auto table = PrepareExport(slots, p.calibration, settings, questions, nullptr);
     if (!table) {
         *why = questions.why_;
         return std::nullopt;
@@ -123,19 +108,16 @@ Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels
     read.image = wxImage();
     if (picture.empty()) return {false, "Image is empty"};
 
+    Document doc;
+    doc.SetPicture(picture);
     NullLog quiet;
     const IRect& r = project.plotRect;
-    std::vector<double> thresholds;
-    PatchList patches;
-    PlotArea area;
-    if (!RunProcessing(picture, project.process, PlotArea{r.left, r.top, r.right, r.bottom}, thresholds, patches, area,
-                       quiet, AbortQuestion()))
-        return {false, "Image is empty"};
-    std::sort(patches.begin(), patches.end());
-    const std::vector<int> classes = PatchColours(picture, patches);
+    ProcessResult result = RunProcessing(doc.Picture(), project.process, {r.left, r.top, r.right, r.bottom}, quiet, AbortQuestion());
+    if (!result.ran) return {false, "Image is empty"};
+    doc.InstallResults(std::move(result), project.process);
     std::vector<cv::Vec3b> colours;
-    for (int c : classes) colours.push_back(ReferenceRgb(c));
-    const std::vector<PatchList> slots = CarryPicks(project.graphs, patches, colours);
+    for (int c : PatchColours(doc.Picture(), doc.Patches())) colours.push_back(ReferenceColourRgb(c));
+    const std::vector<PatchList> slots = CarryPicks(project.graphs, doc.Patches(), colours);
 
     size_t picked = 0;
     for (const PatchList& s : slots) picked += s.size();
@@ -171,31 +153,18 @@ int ExportProject(const CliOptions& o, LogSink& log) {
     return kExitOk;
 }
 
-int SaveRunAsProject(const CliOptions& o, const cv::Mat& image, const PatchList& patches, const std::vector<int>& classes,
-                     LogSink& log) {
-    Project p;
-    p.picture = image;
-    p.process = o.process;
-    p.processed = true;
-    p.plotRect = o.plotRect;
-    const std::vector<PatchList> slots = ApplyPicks(patches, classes, o.picks, nullptr);
+int SaveRunAsProject(const CliOptions& o, const Document& processed, const std::vector<int>& classes, LogSink& log) {
+    Document doc = processed;
+    ApplyPicks(doc, classes, o.picks);
+    doc.SetCalibration(o.calibration);
+    const PatchList& patches = doc.Patches();
     std::vector<cv::Vec3b> colours;
-    for (const PatchList& slot : slots)
-        for (const Patch& patch : slot) {
+    for (const PatchList& graph : doc.Graphs())
+        for (const Patch& patch : graph) {
             const size_t i = std::lower_bound(patches.begin(), patches.end(), patch) - patches.begin();
-            colours.push_back(ReferenceRgb(classes[i]));
+            colours.push_back(ReferenceColourRgb(i < classes.size() ? classes[i] : -1));
         }
-    p.graphs = PicksFromSlots(slots, colours);
-    p.currentGraph = static_cast<int>(p.graphs.size()) - 1;
-    const CalibrationValues& c = o.calibration;
-    // The command line gives only the column of an X point and the row of a Y point.
-    p.calibration.x1 = {c.xPixel1 >= 0, {c.xPixel1, -1}, c.xValue1};
-    p.calibration.x2 = {c.xPixel2 >= 0, {c.xPixel2, -1}, c.xValue2};
-    p.calibration.y1 = {c.yPixel1 >= 0, {-1, c.yPixel1}, c.yValue1};
-    p.calibration.y2 = {c.yPixel2 >= 0, {-1, c.yPixel2}, c.yValue2};
-    p.calibration.xLog = o.logX;
-    p.calibration.yLog = o.logY;
-    p.output = {o.filter, o.commonX};
+    const Project p = ProjectFromDocument(doc, colours, o.logX, o.logY, {o.filter, o.commonX});
     std::string error;
     if (!WriteProjectFile(o.saveProjectPath, p, &error))
         return Fail(kExitOutputFailed, "Error saving the project: " + o.saveProjectPath + " (" + error + ")");

@@ -6,9 +6,9 @@
 
 #include <opencv2/core.hpp>
 
-#include "app/log_sink.h"
+#include "base/log_sink.h"
 #include "cli/cli_options.h"
-#include "detect/types.h"
+#include "document/document.h"
 
 // Exit code of a batch in which at least one picture failed.
 inline constexpr int kExitBatchFailures = 6;
@@ -22,9 +22,9 @@ std::string ProjectOptionsProblem(const CliOptions& o, const std::vector<std::st
 int ExportProject(const CliOptions& o, LogSink& log);
 
 // --save-project: the picture, settings, plot rectangle, picks and calibration of
-// this run. patches are in the canvas's order, classes their reference colours.
-int SaveRunAsProject(const CliOptions& o, const cv::Mat& image, const PatchList& patches, const std::vector<int>& classes,
-                     LogSink& log);
+// this run; `processed` holds the processed picture, classes the reference colour
+// of each of its patches.
+int SaveRunAsProject(const CliOptions& o, const Document& processed, const std::vector<int>& classes, LogSink& log);
 
 // --project: every picture digitized with the project's set-up, one CSV each in
 // the -o folder; a failing picture is reported and skipped. One progress line per

@@ -19,11 +19,6 @@
 
 using Json = nlohmann::ordered_json;
 
-bool ProjectAxisPoint::operator==(const ProjectAxisPoint& o) const {
-    // Bit equality, so a saved NaN compares equal to the NaN read back.
-    return set == o.set && pixel == o.pixel && std::memcmp(&value, &o.value, sizeof value) == 0;
-}
-
 namespace {
 
 constexpr const char* kFormatName = "plotsnap project";
@@ -101,10 +96,6 @@ std::string ColourText(const cv::Vec3b& c) {
     return text;
 }
 
-Json AxisPointJson(const ProjectAxisPoint& p) {
-    return Json{{"set", p.set}, {"pixel", PointJson(p.pixel)}, {"value", NumberJson(p.value)}};
-}
-
 // ---- reading: every value is checked where it is taken, and the first fault is reported ----
 
 struct Damaged {
@@ -159,9 +150,9 @@ const Json& List(const Json& object, const std::string& where, const char* key) 
     return v;
 }
 
-IPoint Point(const Json& v, const std::string& path, int lo, int width, int height) {
+IPoint Point(const Json& v, const std::string& path, int width, int height) {
     if (!v.is_array() || v.size() != 2) Refuse(path, "a pixel [x, y]");
-    return {IntValue(v[0], path + "[0]", lo, width - 1), IntValue(v[1], path + "[1]", lo, height - 1)};
+    return {IntValue(v[0], path + "[0]", 0, width - 1), IntValue(v[1], path + "[1]", 0, height - 1)};
 }
 
 cv::Vec3b Colour(const Json& v, const std::string& path) {
@@ -253,7 +244,7 @@ Project FromJson(const Json& root) {
         for (size_t k = 0; k < picks.size(); ++k) {
             const std::string pw = Item(gw + ".picks", k);
             ProjectPick pick;
-            pick.seed = Point(Field(picks[k], pw, "seed"), Path(pw, "seed"), 0, w, h);
+            pick.seed = Point(Field(picks[k], pw, "seed"), Path(pw, "seed"), w, h);
             pick.colour = Colour(Field(picks[k], pw, "colour"), Path(pw, "colour"));
             const Json& runs = List(picks[k], pw, "runs");
             const std::string rw = Path(pw, "runs");
@@ -272,18 +263,16 @@ Project FromJson(const Json& root) {
     p.currentGraph = Int(root, "", "currentGraph", 0, static_cast<long long>(graphs.size()) - 1);
 
     const Json& cal = Field(root, "", "calibration");
-    const std::pair<const char*, ProjectAxisPoint*> points[] = {
-        {"x1", &p.calibration.x1}, {"x2", &p.calibration.x2}, {"y1", &p.calibration.y1}, {"y2", &p.calibration.y2}};
-    for (const auto& [key, point] : points) {
-        const Json& v = Field(cal, "calibration", key);
-        const std::string where = Path("calibration", key);
-        point->set = Bool(v, where, "set");
-        // Where the user clicked is kept as it was, even off the picture or before the point was set.
-        point->pixel = Point(Field(v, where, "pixel"), Path(where, "pixel"), -kMaxCoordinate, kMaxCoordinate, kMaxCoordinate);
-        point->value = Number(Field(v, where, "value"), Path(where, "value"));
-    }
-    p.calibration.xLog = Bool(cal, "calibration", "xLog");
-    p.calibration.yLog = Bool(cal, "calibration", "yLog");
+    Calibration& c = p.calibration;
+    // Pixels are kept as the user placed them, even off the picture; -1 is unset.
+    const std::pair<const char*, int*> pixels[] = {{"xPixel1", &c.xPixel1}, {"xPixel2", &c.xPixel2}, {"yPixel1", &c.yPixel1},
+                                                   {"yPixel2", &c.yPixel2}, {"xRow", &c.xRow},       {"yColumn", &c.yColumn}};
+    for (const auto& [key, pixel] : pixels) *pixel = Int(cal, "calibration", key, -kMaxCoordinate, kMaxCoordinate);
+    const std::pair<const char*, double*> values[] = {
+        {"xValue1", &c.xValue1}, {"xValue2", &c.xValue2}, {"yValue1", &c.yValue1}, {"yValue2", &c.yValue2}};
+    for (const auto& [key, value] : values) *value = Number(Field(cal, "calibration", key), Path("calibration", key));
+    p.logX = Bool(cal, "calibration", "xLog");
+    p.logY = Bool(cal, "calibration", "yLog");
 
     const Json& labels = List(root, "", "labels");
     for (size_t i = 0; i < labels.size(); ++i) {
@@ -316,6 +305,7 @@ std::string ProjectToText(const Project& p) {
     if (p.graphs.empty() || p.currentGraph < 0 || p.currentGraph >= static_cast<int>(p.graphs.size()))
         throw std::invalid_argument("ProjectToText: the current graph is not one of the graphs");
     const std::string png = EncodePng(p.picture);
+    const Calibration& c = p.calibration;
 
     Json graphs = Json::array();
     for (const ProjectGraph& g : p.graphs) {
@@ -353,12 +343,18 @@ std::string ProjectToText(const Project& p) {
         {"graphs", std::move(graphs)},
         {"currentGraph", p.currentGraph},
         {"calibration",
-         {{"x1", AxisPointJson(p.calibration.x1)},
-          {"x2", AxisPointJson(p.calibration.x2)},
-          {"y1", AxisPointJson(p.calibration.y1)},
-          {"y2", AxisPointJson(p.calibration.y2)},
-          {"xLog", p.calibration.xLog},
-          {"yLog", p.calibration.yLog}}},
+         {{"xPixel1", c.xPixel1},
+          {"xValue1", NumberJson(c.xValue1)},
+          {"xPixel2", c.xPixel2},
+          {"xValue2", NumberJson(c.xValue2)},
+          {"yPixel1", c.yPixel1},
+          {"yValue1", NumberJson(c.yValue1)},
+          {"yPixel2", c.yPixel2},
+          {"yValue2", NumberJson(c.yValue2)},
+          {"xRow", c.xRow},
+          {"yColumn", c.yColumn},
+          {"xLog", p.logX},
+          {"yLog", p.logY}}},
         {"labels", std::move(labels)},
         {"output", {{"lineFiltering", p.output.lineFiltering}, {"commonXAxis", p.output.commonXAxis}}},
         {"picture", {{"width", p.picture.cols}, {"height", p.picture.rows}, {"png", Base64Encode(png)}}},

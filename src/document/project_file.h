@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "detect/process.h"
 #include "detect/types.h"
+#include "document/calibration.h"
 #include "text/label.h"
 
 inline constexpr int kProjectFormatVersion = 1;
@@ -33,23 +34,6 @@ struct ProjectGraph {
     bool operator==(const ProjectGraph& o) const { return picks == o.picks; }
 };
 
-// One calibration point: for X its column counts, for Y its row. The pixel is
-// kept even while the point is not set, as the window keeps it.
-struct ProjectAxisPoint {
-    bool set = false;
-    IPoint pixel;
-    double value = 0;
-    bool operator==(const ProjectAxisPoint& o) const;
-};
-
-struct ProjectCalibration {
-    ProjectAxisPoint x1, x2, y1, y2;
-    bool xLog = false, yLog = false;
-    bool operator==(const ProjectCalibration& o) const {
-        return x1 == o.x1 && x2 == o.x2 && y1 == o.y1 && y2 == o.y2 && xLog == o.xLog && yLog == o.yLog;
-    }
-};
-
 struct ProjectOutput {
     bool lineFiltering = true;
     bool commonXAxis = true;
@@ -65,7 +49,8 @@ struct Project {
     IRect plotRect = kNoRect;         // the user's plot rectangle; unset: the frame is detected
     std::vector<ProjectGraph> graphs{1};  // at least one slot
     int currentGraph = 0;
-    ProjectCalibration calibration;
+    Calibration calibration;
+    bool logX = false, logY = false;
     // Text, place, extent, orientation and kind are kept; where a label was last drawn is not.
     std::vector<TextLabel> labels;
     ProjectOutput output;
