@@ -13,6 +13,7 @@
 #include "app/PictureFile.h"
 #include "base/common.h"
 #include "base/log_sink.h"
+#include "cli/batch.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
 #include "detect/process.h"
@@ -113,6 +114,11 @@ int Digitize(const CliOptions& o) {
         return kExitOk;
     }
 
+    if (!o.saveProjectPath.empty()) {
+        if (const int code = SaveRunAsProject(o, doc, colours, log); code != kExitOk) return code;
+        if (o.picks.empty()) return kExitOk;  // a set-up to finish in the window
+    }
+
     // Picking.
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
@@ -170,6 +176,9 @@ int main(int argc, char** argv) {
     if (!toolkit.IsOk()) return Fail(kExitOutputFailed, "could not start the image library");
     wxInitAllImageHandlers();
     try {
+        StderrLog log;
+        if (parsed.options.exportCommand) return ExportProject(parsed.options, log);
+        if (!parsed.options.projectPath.empty()) return RunBatch(parsed.options, log);
         return Digitize(parsed.options);
     } catch (const std::exception& e) {
         return Fail(kExitOutputFailed, std::string("internal error: ") + e.what());
