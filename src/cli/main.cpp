@@ -136,6 +136,7 @@ int Digitize(const CliOptions& o) {
     settings.commonX = o.commonX;
     settings.imageHeight = image.rows;
     settings.imageWidth = image.cols;
+    settings.picture = image;
     CliQuestions questions(o.defaultScales, log);
     const auto table = PrepareExport(graphs, o.calibration, settings, questions, nullptr);
     if (!table) {
