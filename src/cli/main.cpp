@@ -133,6 +133,7 @@ int Digitize(const CliOptions& o) {
     settings.logX = o.logX;
     settings.logY = o.logY;
     settings.thin = o.filter;
+    settings.bridge = o.bridge;
     settings.commonX = o.commonX;
     settings.imageHeight = image.rows;
     settings.imageWidth = image.cols;

@@ -123,15 +123,24 @@ private:
     std::vector<std::vector<Span>> columns_;
 };
 
-// A small compact patch with no other ink of the graph within three columns of it.
+// A small round blob (not a dash: its ink spreads about as far one way as any
+// other) with no other ink of the graph within three columns of it.
 bool IsMarker(const Patch& patch, int index, const ColumnIndex& columns) {
     const IRect b = PatchBoundingBox(patch);
     if (b.IsUnset()) return false;
     const int w = b.right - b.left + 1, h = b.bottom - b.top + 1;
-    if (std::max(w, h) > kMaxMarker || std::min(w, h) < 3 || std::max(w, h) * 10 > std::min(w, h) * 17) return false;
-    long pixels = 0;
-    for (const Run& run : patch) pixels += std::abs(run.row2 - run.row1) + 1;
-    if (pixels * 10 < long(w) * h * 3) return false;
+    if (std::max(w, h) > kMaxMarker || std::min(w, h) < 3) return false;
+    // Second moments of the ink pixels, a run at a time.
+    double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    for (const Run& run : patch) {
+        const double lo = std::min(run.row1, run.row2), hi = std::max(run.row1, run.row2), k = hi - lo + 1;
+        const double rows = (lo + hi) * k / 2, squares = (hi * (hi + 1) * (2 * hi + 1) - (lo - 1) * lo * (2 * lo - 1)) / 6;
+        n += k, sx += k * run.col, sy += rows, sxx += k * run.col * run.col, syy += squares, sxy += run.col * rows;
+    }
+    const double vx = sxx / n - (sx / n) * (sx / n), vy = syy / n - (sy / n) * (sy / n);
+    const double cxy = sxy / n - (sx / n) * (sy / n);
+    const double mean = (vx + vy) / 2, spread = std::sqrt((vx - vy) * (vx - vy) / 4 + cxy * cxy);
+    if (mean + spread > 2.5 * (mean - spread)) return false;
     return !columns.OtherInk(b.left - 3, b.left - 1, b.top - h, b.bottom + h, index) &&
            !columns.OtherInk(b.right + 1, b.right + 3, b.top - h, b.bottom + h, index);
 }

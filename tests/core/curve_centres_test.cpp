@@ -85,13 +85,22 @@ TEST(PlaceCurveCentres, AntiAliasedLinesComeBackAtTheirSubPixelHeight) {
     }
 }
 
-TEST(PlaceCurveCentres, AMarkerIsOnePointAtItsInkCentroid) {
-    for (const cv::Point2d centre : {cv::Point2d(20.3, 15.7), cv::Point2d(31.5, 12.0)}) {
+TEST(PlaceCurveCentres, AMarkerIsOnePointAtItsInkCentroidButADashIsNoMarker) {
+    struct Case {
+        cv::Point2d a, b;
+        double width;
+    };
+    const Case cases[] = {{{20.3, 15.7}, {20.3, 15.7}, 8}, {{31.5, 12.0}, {31.5, 12.0}, 6}, {{16, 10}, {24, 18}, 3}};
+    for (const Case& k : cases) {
         cv::Mat picture(32, 48, CV_8UC3, cv::Scalar::all(255));
-        Stroke(picture, centre, centre, 8, kRed);  // a filled disc
+        Stroke(picture, k.a, k.b, k.width, kRed);
         const PointList points = Centres(picture, {InkPatch(picture)});
+        if (k.a != k.b) {
+            EXPECT_GT(points.size(), 5u);  // one point a column, as for any curve
+            continue;
+        }
         ASSERT_EQ(points.size(), 1u);
-        EXPECT_LT(cv::norm(points[0] - centre), 0.1) << points[0];
+        EXPECT_LT(cv::norm(points[0] - k.a), 0.1) << points[0];
     }
 }
 
