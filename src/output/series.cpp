@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "detect/centres.h"
 
 namespace {
 
 // Pixel units: column c maps to c + 0.5, the centre of the pixel.
-void ApplyDefaultScaleX(CalibrationValues& cal) {
+void ApplyDefaultScaleX(Calibration& cal) {
     cal.xValue1 = 0.5;
     cal.xPixel1 = 0;
     cal.xValue2 = 2.5;
@@ -18,7 +18,7 @@ void ApplyDefaultScaleX(CalibrationValues& cal) {
 
 // Pixel units counted upward from the bottom edge: row r maps to height - r - 0.5,
 // the image height entering as the offset.
-void ApplyDefaultScaleY(CalibrationValues& cal, int imageHeight, int& yOffset) {
+void ApplyDefaultScaleY(Calibration& cal, int imageHeight, int& yOffset) {
     cal.yValue1 = -2.5;
     cal.yPixel1 = 2;
     cal.yValue2 = -0.5;
@@ -31,7 +31,7 @@ int Column(const cv::Point2d& p) { return static_cast<int>(std::lround(p.x)); }
 
 }  // namespace
 
-std::optional<ExportTable> PrepareExport(const std::vector<PatchList>& graphs, CalibrationValues cal,
+std::optional<ExportTable> PrepareExport(const std::vector<PatchList>& graphs, Calibration cal,
                                          const ExportSettings& settings, ExportQuestions& q, bool* repaintWanted) {
     bool ignored = false;
     bool& repaint = repaintWanted ? *repaintWanted : ignored;
