@@ -135,9 +135,11 @@ int Digitize(const CliOptions& o) {
     settings.logX = o.logX;
     settings.logY = o.logY;
     settings.thin = o.filter;
+    settings.bridge = o.bridge;
     settings.commonX = o.commonX;
     settings.imageHeight = doc.Height();
     settings.imageWidth = doc.Width();
+    settings.picture = doc.Picture();
     CliQuestions questions(o.defaultScales, log);
     const auto table = PrepareExport(graphs, doc.GetCalibration(), settings, questions, nullptr);
     if (!table) {

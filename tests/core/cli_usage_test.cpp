@@ -56,7 +56,7 @@ TEST(CliUsage, HelpListsEveryOptionOnStandardOutput) {
     for (const char* option :
          {"usage: plotsnap-cli process IMAGE", "--manual-threshold", "--threshold", "--min-patch-size", "--remove-grid",
           "--grid-width", "--plot-rect", "--list-patches", "--pick", "--band", "--colour", "--graph", "--x", "--y",
-          "--log-x", "--log-y", "--default-scales", "--no-common-x", "--no-filter", "-o FILE"})
+          "--log-x", "--log-y", "--default-scales", "--no-common-x", "--no-filter", "--no-bridge", "-o FILE"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
