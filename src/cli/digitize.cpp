@@ -43,7 +43,8 @@ std::string PatchJson(size_t index, const Patch& patch, int colour) {
 }
 
 std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<int>& colours,
-                                  const std::vector<PickStep>& steps, std::vector<std::string>* idle) {
+                                  const std::vector<PickStep>& steps, std::vector<std::string>* idle,
+                                  const std::vector<bool>& curve) {
     std::vector<PatchList> slots(1);
     // Every pick comes from the list, so membership by index is membership by value.
     std::vector<bool> inSlot(patches.size(), false);
@@ -63,7 +64,9 @@ std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<in
             switch (step.kind) {
                 case PickStep::Point: take = HitPatch(step.point, p, kHitTolerance); break;
                 case PickStep::Band: take = LeftBandTouches(p, band); break;
-                case PickStep::Colour: take = i < colours.size() && colours[i] == step.colour; break;
+                case PickStep::Colour:
+                    take = i < colours.size() && colours[i] == step.colour && (curve.empty() || curve[i]);
+                    break;
                 case PickStep::NextGraph: break;
             }
             if (take) {

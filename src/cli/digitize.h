@@ -25,6 +25,9 @@ std::string PatchJson(size_t index, const Patch& patch, int colour);
 // current slot that a click there hits; a band every such patch a left rubber
 // band touches; a colour every such patch of that colour; NextGraph opens the
 // next slot. `patches` must be in the canvas's (sorted) order, `colours` parallel
-// to it. Steps that add nothing are described in *idle (may be null).
+// to it. Steps that add nothing are described in *idle (may be null). A colour
+// takes only the patches `curve` marks (all when it is empty): legends and text
+// drawn over the plot stay out of a whole-curve pick.
 std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<int>& colours,
-                                  const std::vector<PickStep>& steps, std::vector<std::string>* idle);
+                                  const std::vector<PickStep>& steps, std::vector<std::string>* idle,
+                                  const std::vector<bool>& curve = {});

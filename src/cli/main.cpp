@@ -15,10 +15,13 @@
 #include "app/log_sink.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
+#include "detect/annotation.h"
+#include "detect/legend.h"
 #include "detect/process.h"
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
 #include "output/series.h"
+#include "text/TesseractEngine.h"
 
 namespace {
 
@@ -78,6 +81,26 @@ std::string CalibrationRefusal(const CliOptions& o) {
     return text + "; or add --default-scales for pixel units";
 }
 
+// The legend's name for each graph that has patches, in export order.
+std::vector<std::string> LegendNames(const cv::Mat& image, const std::vector<PatchList>& graphs,
+                                     std::vector<Legend>& legends, const std::vector<double>& thresholds, LogSink& log) {
+    std::vector<std::string> names;
+    if (legends.empty()) return names;
+    const std::shared_ptr<TesseractEngine> engine = TesseractEngine::Create();
+    if (!engine) {
+        log << "Legend text not read: the OCR engine could not be started\n";
+        return names;
+    }
+    ReadLegendNames(legends, [&](const cv::Rect& area) { return ReadTextArea(*engine, image, area, thresholds); });
+    const std::vector<std::string> byGraph = NameGraphs(image, graphs, legends);
+    for (size_t g = 0; g < graphs.size(); ++g) {
+        if (graphs[g].empty()) continue;
+        if (!byGraph[g].empty()) log << "Graph-" << static_cast<int>(g) << " named from its legend: " << byGraph[g] << "\n";
+        names.push_back(byGraph[g]);
+    }
+    return names;
+}
+
 int Digitize(const CliOptions& o) {
     StderrLog log;
 
@@ -117,8 +140,15 @@ int Digitize(const CliOptions& o) {
     // Picking.
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
+    // Legends and what is drawn over the plot stay out of colour picks.
+    std::vector<Legend> legends = FindLegends(image);
+    std::vector<bool> curve;
+    if (std::any_of(o.picks.begin(), o.picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour; })) {
+        const std::vector<PatchRole> roles = ClassifyPatches(patches, colours, legends, plotArea);
+        for (PatchRole r : roles) curve.push_back(r == PatchRole::Curve);
+    }
     std::vector<std::string> idle;
-    const std::vector<PatchList> graphs = ApplyPicks(patches, colours, o.picks, &idle);
+    const std::vector<PatchList> graphs = ApplyPicks(patches, colours, o.picks, &idle, curve);
     for (const std::string& step : idle) log << step << " added no patch\n";
     bool any = false;
     for (size_t g = 0; g < graphs.size(); ++g) {
@@ -142,7 +172,7 @@ int Digitize(const CliOptions& o) {
         if (questions.DeclinedScales()) return Fail(kExitCalibration, CalibrationRefusal(o));
         return Fail(kExitCalibration, "calibration refused: " + questions.Error());
     }
-    const std::string csv = BuildCsvText(*table, {});
+    const std::string csv = BuildCsvText(*table, {}, LegendNames(image, graphs, legends, channelThresholds, log));
 
     if (!o.outputPath.empty()) {
         std::string error;

@@ -13,4 +13,6 @@
 // fields in the later rows, empty, so every value stays under its own heading and
 // every row has the same number of fields. Line breaks inside a label's text are
 // written as blanks so that a label cannot break the line structure.
-std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels);
+// names[j], when given and not empty, heads graph j's Y column in place of Y_j.
+std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels,
+                         const std::vector<std::string>& names = {});
