@@ -140,7 +140,7 @@ def draw_chart(spec, outdir):
         return pts[:, 0] - 0.5, H - pts[:, 1] - 0.5
 
     # Each curve alone, for its pixels.
-    hidden = [legend] + list(ax.spines.values())
+    hidden = [a for a in [legend] + list(ax.spines.values()) if a.get_visible()]
     for a in hidden:
         a.set_visible(False)
     ax.xaxis.set_visible(False)
