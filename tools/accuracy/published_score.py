@@ -21,24 +21,11 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import score  # noqa: E402
 
 
-def columns(text, ncurves):
-    """Graph g's points and heading, by position: fields 2g and 2g + 1 after the heading line."""
-    lines = text.splitlines()
-    start = next((i for i, ln in enumerate(lines) if ln.startswith("X_0")), None)
-    points, names = [[] for _ in range(ncurves)], [""] * ncurves
-    if start is None:
-        return points, names
-    heads = [h.strip() for h in lines[start].split(", ")]
-    for g in range(ncurves):
-        if 2 * g + 1 < len(heads):
-            names[g] = heads[2 * g + 1]
-    for ln in lines[start + 1:]:
-        fields = [f.strip() for f in ln.split(",")]
-        for g in range(ncurves):
-            xi, yi = 2 * g, 2 * g + 1
-            if yi < len(fields) and fields[xi] and fields[yi]:
-                points[g].append((float(fields[xi]), float(fields[yi])))
-    return points, names
+def headings(text, ncurves):
+    """The heading of each graph's Y column (the field after X_g)."""
+    line = next((ln for ln in text.splitlines() if ln.startswith("X_0")), "")
+    heads = [h.strip() for h in line.split(", ")]
+    return [heads[2 * g + 1] if 2 * g + 1 < len(heads) else "" for g in range(ncurves)]
 
 
 def area_error(stderr, axes):
@@ -71,8 +58,10 @@ def main():
         a = t["args"]
         xaxis = score.Axis(a[a.index("--x") + 1], False)
         yaxis = score.Axis(a[a.index("--y") + 1], False)
-        points, names = columns(proc.stdout, len(t["curves"])) if proc.returncode == 0 else \
-            ([[] for _ in t["curves"]], [""] * len(t["curves"]))
+        n = len(t["curves"])
+        ok = proc.returncode == 0
+        points = score.parse_csv(proc.stdout, n) if ok else [[] for _ in range(n)]
+        names = headings(proc.stdout, n) if ok else [""] * n
         area = area_error(proc.stderr, t["axes"])
         named = all(names[g] == c["label"] for g, c in enumerate(t["curves"]))
         charts.append({"chart": t["name"], "area": area, "named": named, "names": names})
