@@ -5,6 +5,7 @@
 #include "detect/process.h"
 #include "canvas/selection.h"
 #include "output/csv_writer.h"
+#include "cli_run.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -243,4 +244,26 @@ TEST(Legend, TextsNameTheGraphsOfTheirColoursInTheHeading) {
         const std::string heading = csv.substr(csv.find("\n\n") + 2, csv.find('\n', csv.find("\n\n") + 2) - csv.find("\n\n") - 2);
         EXPECT_EQ(heading, commonX ? "X, al pha, Y_1, beta" : "X_0, al pha, X_1, Y_1, X_2, beta");
     }
+}
+
+TEST(Legend, CommandLineNamesEachColourPickAfterItsLegendText) {
+    cv::Mat img = Chart();
+    Curve(img, Wave, kRed, 2);
+    Curve(img, Rise, kBlue, 2);
+    const std::vector<Entry> entries = {{kRed, "Speed"}, {kBlue, "Load"}};
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const int y = 40 + 18 * int(i);
+        cv::line(img, {290, y}, {314, y}, entries[i].ink, 2, cv::LINE_AA);
+        cv::putText(img, entries[i].text, {320, y + 5}, cv::FONT_HERSHEY_DUPLEX, 0.5, kBlack, 1, cv::LINE_AA);
+    }
+    cv::rectangle(img, cv::Rect(284, 30, 100, 44), kBlack, 1, cv::LINE_8);
+    cli_test::TempDir dir;
+    ASSERT_TRUE(cli_test::WritePpm(dir / "legend.ppm", img));
+    const cli_test::CliResult r = cli_test::RunCli(
+        {"process", dir / "legend.ppm", "--plot-rect", "42,20,382,260", "--colour", "blue", "--graph", "--colour", "red",
+         "--default-scales"}, dir);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto lines = cli_test::Lines(r.out);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "X, Load, Speed");
 }
