@@ -17,6 +17,7 @@
 #include "cli/digitize.h"
 #include "detect/annotation.h"
 #include "detect/legend.h"
+#include "detect/overlap.h"
 #include "detect/process.h"
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
@@ -121,7 +122,8 @@ int Digitize(const CliOptions& o) {
     std::vector<double> channelThresholds;
     PatchList patches;
     PlotArea plotArea;
-    if (!RunProcessing(image, o.process, userRect, channelThresholds, patches, plotArea, log, AbortQuestion()))
+    cv::Mat binary;
+    if (!RunProcessing(image, o.process, userRect, channelThresholds, patches, plotArea, log, AbortQuestion(), &binary))
         return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
     log << "Processing complete!\n";
     // The canvas keeps its patch list sorted; clicks walk it in that order.
@@ -167,7 +169,10 @@ int Digitize(const CliOptions& o) {
     settings.imageHeight = image.rows;
     settings.imageWidth = image.cols;
     CliQuestions questions(o.defaultScales, log);
-    const auto table = PrepareExport(graphs, o.calibration, settings, questions, nullptr);
+    // Where thick curves overlap, each is measured with its covered edge restored.
+    std::vector<PatchList> strokes;
+    for (const PatchList& g : graphs) strokes.push_back(RestoreCoveredEdges(g, binary));
+    const auto table = PrepareExport(strokes, o.calibration, settings, questions, nullptr);
     if (!table) {
         if (questions.DeclinedScales()) return Fail(kExitCalibration, CalibrationRefusal(o));
         return Fail(kExitCalibration, "calibration refused: " + questions.Error());
