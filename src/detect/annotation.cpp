@@ -13,6 +13,8 @@ struct Piece {
     double thick = 1;
     double length = 1;
     bool directed = false;     // long against its stroke: it has two ends and a course
+    bool folded = false;       // a stroke that turns back on itself, as in a letter or digit
+    bool headed = false;       // a straight stroke much wider at one end, as an arrow
     cv::Point2d end[2];        // a dot has one "end", its centre
     cv::Point2d out[2];        // unit direction leaving each end
 };
@@ -51,6 +53,27 @@ Piece Describe(const Patch& patch) {
     p.length = hi - lo + 1;
     p.thick = double(px.size()) / p.length;
     p.directed = p.length >= 3 * p.thick && p.length >= 5;
+    // Spread across the main axis against spread along it.
+    const double half = (cxx + cyy) / 2, root = std::sqrt((cxx - cyy) * (cxx - cyy) / 4 + cxy * cxy);
+    const double across = std::sqrt(std::max(0.0, half - root)), along = std::sqrt(half + root);
+    p.folded = p.length >= 5 && across >= 0.35 * along;
+    if (p.directed && !p.folded) {
+        // Width across the axis at the ends and in the middle.
+        const cv::Point2d n(-u.y, u.x);
+        double endLo[2] = {1e300, 1e300}, endHi[2] = {-1e300, -1e300}, midLo = 1e300, midHi = -1e300;
+        for (const auto& q : px) {
+            const double at = ((q - mean).dot(u) - lo) / p.length, off = (q - mean).dot(n);
+            if (at <= 0.2 || at >= 0.8) {
+                const int e = at <= 0.2 ? 0 : 1;
+                endLo[e] = std::min(endLo[e], off), endHi[e] = std::max(endHi[e], off);
+            } else if (at >= 0.3 && at <= 0.7) {
+                midLo = std::min(midLo, off), midHi = std::max(midHi, off);
+            }
+        }
+        const double mid = std::max(1.0, midHi - midLo + 1);
+        const double end = std::max(endHi[0] - endLo[0], endHi[1] - endLo[1]) + 1;
+        p.headed = end >= 3 * mid && end >= 5;
+    }
     if (!p.directed) {
         p.end[0] = p.end[1] = mean;
         return p;
@@ -141,6 +164,56 @@ bool Continues(const Piece& a, int ea, const Piece& b, int eb, int cls, const In
     return samples == 0 || covered >= s.hiddenCover * samples;
 }
 
+// Per column, the middle rows of a curve's runs there.
+using Course = std::map<int, std::vector<double>>;
+
+struct ShortChain {
+    cv::Rect box;
+    Course columns;
+    int pieces = 0, folded = 0;
+    bool headed = false;
+    double thick = 1;
+    bool apart = false;
+};
+
+double Mean(const std::vector<double>& v) { return std::accumulate(v.begin(), v.end(), 0.0) / double(v.size()); }
+
+// The course's row in column x nearest `row`, NaN when it has none there.
+double CourseRow(const Course& course, int x, double row) {
+    const auto it = course.find(x);
+    if (it == course.end()) return std::nan("");
+    return *std::min_element(it->second.begin(), it->second.end(),
+                             [&](double a, double b) { return std::abs(a - row) < std::abs(b - row); });
+}
+
+// +1 when a short chain carries on the course of the long ones: it stands in
+// their gap (or beyond their end) and meets them, or their straight extension,
+// within `tol` rows; -1 when it stands beside them or off their course; 0 when
+// no course is near.
+int OnCourse(const Course& course, const ShortChain& c, double tol) {
+    if (course.empty()) return 0;
+    int shared = 0;
+    for (const auto& [x, rows] : c.columns) shared += course.count(x) > 0;
+    if (shared * 2 > int(c.columns.size())) return -1;
+    const int reach = std::max(4 * c.box.width, 40);
+    const auto leftEnd = c.columns.begin(), rightEnd = std::prev(c.columns.end());
+    // The course's nearest column beyond each end, and its row extended to that end.
+    const auto meets = [&](int x0, double row0, int step) -> int {
+        for (int x = x0 + step, n = 0; n < reach; x += step, ++n) {
+            const double at = CourseRow(course, x, row0);
+            if (std::isnan(at)) continue;
+            const double further = CourseRow(course, x + 4 * step, at);
+            const double slope = std::isnan(further) ? 0 : (further - at) / (4 * step);
+            return std::abs(at - slope * (x - x0) - row0) <= tol + 0.2 * std::abs(x - x0) ? 1 : -1;
+        }
+        return 0;
+    };
+    const int left = meets(leftEnd->first, Mean(leftEnd->second), -1);
+    const int right = meets(rightEnd->first, Mean(rightEnd->second), +1);
+    if (left < 0 || right < 0) return -1;
+    return left > 0 || right > 0 ? 1 : 0;
+}
+
 }  // namespace
 
 std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vector<int>& classes,
@@ -194,9 +267,41 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
         int longest = 0;
         for (const auto& [root, box] : chains) longest = std::max({longest, box.width, box.height});
         const double least = std::min(s.minChainShare * longest, s.minPlotShare * plotSide);
+        // The course of the long chains, and the short chains judged against it.
+        Course course;
+        std::map<int, ShortChain> shorts;
         for (int m : members) {
-            const cv::Rect& c = chains[Find(parent, m)];
-            if (std::max(c.width, c.height) < least) roles[m] = PatchRole::Annotation;
+            const int root = Find(parent, m);
+            const bool isShort = std::max(chains[root].width, chains[root].height) < least;
+            for (const Run& r : patches[m]) {
+                const double mid = (r.row1 + r.row2) / 2.0;
+                if (!isShort) course[r.col].push_back(mid);
+                else shorts[root].columns[r.col].push_back(mid);
+            }
+            if (isShort) {
+                ShortChain& c = shorts[root];
+                c.box = chains[root];
+                ++c.pieces;
+                c.folded += pieces[m].folded;
+                c.headed = pieces[m].headed;
+                c.thick = std::max(c.thick, pieces[m].thick);
+            }
+        }
+        const auto alike = [](const cv::Rect& a, const cv::Rect& b) {
+            return std::abs(a.width - b.width) <= 0.35 * a.width + 1 && std::abs(a.height - b.height) <= 0.35 * a.height + 1;
+        };
+        for (auto& [root, c] : shorts) {
+            // Many alike folded shapes are a scatter's markers.
+            const int twins = int(std::count_if(shorts.begin(), shorts.end(), [&](const auto& o) {
+                return o.second.folded && alike(c.box, o.second.box);
+            }));
+            if (c.folded && twins >= s.minMarkers) continue;
+            const int judged = OnCourse(course, c, std::max(3 * c.thick, 6.0));
+            c.apart = judged < 0 || (judged == 0 && (c.folded || (c.pieces == 1 && c.headed)));
+        }
+        for (int m : members) {
+            const auto it = shorts.find(Find(parent, m));
+            if (it != shorts.end() && it->second.apart) roles[m] = PatchRole::Annotation;
         }
     }
     return roles;

@@ -2,7 +2,9 @@
 // Which patches of a colour belong to its curve. A whole-curve pick takes the
 // patches that continue one another end to end (dashes, pieces cut by crossings
 // or hidden under other ink) and leaves out legends and what is drawn over the
-// plot: text, numbers and arrows, which stand apart from the curve's course.
+// plot: text and numbers (short, folded strokes) and arrows (one straight stroke
+// with a head) that stand apart from the curve's course. Short straight pieces
+// that join nothing are kept: they are more often bits of the curve.
 #include <opencv2/core.hpp>
 
 #include <vector>
@@ -21,6 +23,7 @@ struct AnnotationSettings {
     double hiddenAngleDegrees = 25;  // ends joined across other ink
     double maxHiddenShare = 0.35;    // of the plot area's width
     double hiddenCover = 0.8;        // share of a hidden gap that other ink must cover
+    int minMarkers = 8;              // this many alike folded shapes are a scatter's markers
 };
 
 // One role per patch. `classes` gives each patch's colour class (parallel to

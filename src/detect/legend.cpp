@@ -47,14 +47,19 @@ bool IsLineSample(const Component& c, const LegendSettings& s, int imageCols) {
     const cv::Rect& b = c.box;
     if (b.width < s.minSampleLength || b.width > s.maxSampleShare * imageCols) return false;
     if (b.height > s.maxSampleThickness || b.width < 3 * b.height) return false;
+    // Level: the stroke's middle keeps to one row, unlike a flat stretch of a curve.
     int thickest = 0;
+    double lowMiddle = 1e9, highMiddle = -1e9;
     for (int x = b.x; x < b.x + b.width; ++x) {
         int n = 0;
-        for (int y = b.y; y < b.y + b.height; ++y) n += c.Has(y, x);
+        double sum = 0;
+        for (int y = b.y; y < b.y + b.height; ++y)
+            if (c.Has(y, x)) ++n, sum += y;
         if (n == 0) return false;
         thickest = std::max(thickest, n);
+        lowMiddle = std::min(lowMiddle, sum / n), highMiddle = std::max(highMiddle, sum / n);
     }
-    return c.area >= 0.6 * b.width * thickest;
+    return c.area >= 0.6 * b.width * thickest && highMiddle - lowMiddle <= 1.0;
 }
 
 bool IsCharacter(const Component& c, const LegendSettings& s) {
@@ -103,7 +108,8 @@ bool SameLegend(const LegendEntry& a, const LegendEntry& b, const LegendSettings
     const double tol = s.alignTolerance;
     if (std::abs(a.sample.width - b.sample.width) > tol + 2) return false;
     const int lineHeight = std::max(a.text.height, b.text.height);
-    const bool column = std::abs(a.sample.x - b.sample.x) <= tol &&
+    if (3 * lineHeight > 4 * std::min(a.text.height, b.text.height) + 3) return false;
+    const bool column = std::abs(a.sample.x - b.sample.x) <= tol && std::abs(a.text.x - b.text.x) <= tol &&
                         std::abs(a.sample.y - b.sample.y) <= 4 * lineHeight + 4;
     const double rowA = a.sample.y + a.sample.height / 2.0, rowB = b.sample.y + b.sample.height / 2.0;
     const cv::Rect ea = a.sample | a.text, eb = b.sample | b.text;
@@ -151,10 +157,19 @@ std::vector<Legend> FindLegends(const cv::Mat& rgb, const LegendSettings& s) {
                              stats.at<int>(i, cv::CC_STAT_AREA), i, &labels[m]});
     }
 
+    // Legend texts are set in black or dark grey: their strokes have a dark core,
+    // which the pale fringes of curves lack.
+    std::vector<int> darkest(comps.size() + 1, 255);
+    for (int y = 0; y < rgb.rows; ++y) {
+        const int* label = labels[0].ptr<int>(y);
+        const cv::Vec3b* in = rgb.ptr<cv::Vec3b>(y);
+        for (int x = 0; x < rgb.cols; ++x)
+            if (label[x] > 0) darkest[label[x]] = std::min(darkest[label[x]], Grey(in[x]));
+    }
     std::vector<const Component*> samples, chars;
     for (const Component& c : comps) {
         if (IsLineSample(c, s, rgb.cols)) samples.push_back(&c);
-        else if (IsCharacter(c, s)) chars.push_back(&c);
+        else if (c.labels == &labels[0] && darkest[c.label] <= 110 && IsCharacter(c, s)) chars.push_back(&c);
     }
 
     std::vector<LegendEntry> entries;
