@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "app/PictureFile.h"
-#include "app/common.h"
-#include "app/log_sink.h"
+#include "base/common.h"
+#include "base/log_sink.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
 #include "detect/annotation.h"
 #include "detect/legend.h"
 #include "detect/overlap.h"
 #include "detect/process.h"
+#include "document/document.h"
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
 #include "output/series.h"
@@ -113,22 +114,21 @@ int Digitize(const CliOptions& o) {
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
     log << "Successfully loaded image " << o.imagePath << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
-    const cv::Mat image = MatrixFromImage(read.image);
-    read.image = wxImage();  // the matrix is a copy; don't hold the picture twice
-    if (image.empty()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+    Document doc;
+    doc.SetPicture(MatrixFromImage(read.image));
+    read.image = wxImage();  // the document holds the picture; don't hold it twice
+    if (!doc.HasPicture()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
 
     // The processing pass; the long-grouping question is answered "go on".
-    const PlotArea userRect{o.plotRect.left, o.plotRect.top, o.plotRect.right, o.plotRect.bottom};
-    std::vector<double> channelThresholds;
-    PatchList patches;
-    PlotArea plotArea;
-    cv::Mat binary;
-    if (!RunProcessing(image, o.process, userRect, channelThresholds, patches, plotArea, log, AbortQuestion(), &binary))
-        return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+    const IRect& r = o.plotRect;
+    ProcessSettings process = o.process;
+    process.keepBinary = true;  // overlapping strokes are measured against it
+    ProcessResult result = RunProcessing(doc.Picture(), process, {r.left, r.top, r.right, r.bottom}, log, AbortQuestion());
+    if (!result.ran) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+    doc.InstallResults(std::move(result), o.process);
     log << "Processing complete!\n";
-    // The canvas keeps its patch list sorted; clicks walk it in that order.
-    std::sort(patches.begin(), patches.end());
-    const std::vector<int> colours = PatchColours(image, patches);
+    const PatchList& patches = doc.Patches();
+    const std::vector<int> colours = PatchColours(doc.Picture(), patches);
 
     if (o.listPatches) {
         std::string text;
@@ -143,41 +143,40 @@ int Digitize(const CliOptions& o) {
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
     // Legends and what is drawn over the plot stay out of colour picks.
-    std::vector<Legend> legends = FindLegends(image);
+    std::vector<Legend> legends = FindLegends(doc.Picture());
     std::vector<bool> curve;
     if (std::any_of(o.picks.begin(), o.picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour; })) {
-        const std::vector<PatchRole> roles = ClassifyPatches(patches, colours, legends, plotArea);
-        for (PatchRole r : roles) curve.push_back(r == PatchRole::Curve);
+        const IRect& a = doc.PlotRect();
+        for (PatchRole role : ClassifyPatches(patches, colours, legends, {a.left, a.top, a.right, a.bottom}))
+            curve.push_back(role == PatchRole::Curve);
     }
-    std::vector<std::string> idle;
-    const std::vector<PatchList> graphs = ApplyPicks(patches, colours, o.picks, &idle, curve);
-    for (const std::string& step : idle) log << step << " added no patch\n";
-    bool any = false;
-    for (size_t g = 0; g < graphs.size(); ++g) {
+    for (const std::string& step : ApplyPicks(doc, colours, o.picks, curve)) log << step << " added no patch\n";
+    const std::vector<PatchList>& graphs = doc.Graphs();
+    for (size_t g = 0; g < graphs.size(); ++g)
         log << "Graph-" << static_cast<int>(g) << ": " << graphs[g].size() << (graphs[g].size() == 1 ? " patch\n" : " patches\n");
-        any = any || !graphs[g].empty();
-    }
-    if (!any)
+    if (!doc.HasPicks())
         return Fail(kExitNothingPicked, "nothing picked: no patch lies under the picks given (--list-patches shows the patches)");
 
     // Export, through the same preparation and text as the window's.
+    doc.SetCalibration(o.calibration);
     ExportSettings settings;
     settings.logX = o.logX;
     settings.logY = o.logY;
     settings.thin = o.filter;
     settings.commonX = o.commonX;
-    settings.imageHeight = image.rows;
-    settings.imageWidth = image.cols;
+    settings.imageHeight = doc.Height();
+    settings.imageWidth = doc.Width();
     CliQuestions questions(o.defaultScales, log);
     // Where thick curves overlap, each is measured with its covered edge restored.
     std::vector<PatchList> strokes;
-    for (const PatchList& g : graphs) strokes.push_back(RestoreCoveredEdges(g, binary));
-    const auto table = PrepareExport(strokes, o.calibration, settings, questions, nullptr);
+    for (const PatchList& g : graphs) strokes.push_back(RestoreCoveredEdges(g, doc.Binary()));
+    const auto table = PrepareExport(strokes, doc.GetCalibration(), settings, questions, nullptr);
     if (!table) {
         if (questions.DeclinedScales()) return Fail(kExitCalibration, CalibrationRefusal(o));
         return Fail(kExitCalibration, "calibration refused: " + questions.Error());
     }
-    const std::string csv = BuildCsvText(*table, {}, LegendNames(image, graphs, legends, channelThresholds, log));
+    const std::string csv =
+        BuildCsvText(*table, doc.Labels(), LegendNames(doc.Picture(), graphs, legends, doc.ChannelThresholds(), log));
 
     if (!o.outputPath.empty()) {
         std::string error;

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/log_sink.h"
 #include "detect/types.h"
 #include "text/ocr.h"
 

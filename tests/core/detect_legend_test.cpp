@@ -3,7 +3,7 @@
 #include "detect/annotation.h"
 #include "detect/legend.h"
 #include "detect/process.h"
-#include "canvas/selection.h"
+#include "document/selection.h"
 #include "output/csv_writer.h"
 #include "cli_run.h"
 
@@ -79,11 +79,11 @@ int InkIndex(const cv::Vec3b& p) {
 
 Digitized Digitize(const cv::Mat& img) {
     Digitized d;
-    std::vector<double> levels;
-    PlotArea area;
     StringLog log;
     const PlotArea inside{kPlot.x, kPlot.y, kPlot.x + kPlot.width, kPlot.y + kPlot.height};
-    RunProcessing(img, ProcessSettings(), inside, levels, d.patches, area, log, AbortQuestion());
+    ProcessResult pass = RunProcessing(img, ProcessSettings(), inside, log, AbortQuestion());
+    d.patches = std::move(pass.patches);
+    const PlotArea area = pass.plotArea;
     for (const Patch& p : d.patches) d.classes.push_back(InkIndex(img.at<cv::Vec3b>(p.front().row1, p.front().col)));
     d.legends = FindLegends(img);
     d.roles = ClassifyPatches(d.patches, d.classes, d.legends, area);
