@@ -29,6 +29,10 @@ bench: build
 accuracy: build
 	@bash tools/accuracy/run.sh $(BUILD)
 
+.PHONY: accuracy-published
+accuracy-published: build
+	@bash tools/accuracy/run.sh $(BUILD) --published
+
 screenshot: build
 	bash tools/screenshot.sh $(BUILD)
 

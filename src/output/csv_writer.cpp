@@ -35,7 +35,8 @@ std::string AxisName(const std::vector<TextLabel>& labels, int kind, const char*
 
 }  // namespace
 
-std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels) {
+std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels,
+                         const std::vector<std::string>& names) {
     static const char* const kSep = ", ";
     const Calibration& c = table.calibration;
     const auto valueX = [&](double px) {
@@ -64,10 +65,14 @@ std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>&
     const std::string xName = AxisName(labels, LABEL_XLEGEND, "X");
     const std::string yName = AxisName(labels, LABEL_YLEGEND, "Y");
     const int n = static_cast<int>(table.graphs.size());
+    const auto yHeading = [&](int j) {
+        const bool named = j < static_cast<int>(names.size()) && !names[j].empty();
+        return named ? names[j] : yName + "_" + ValueToText(j);
+    };
 
     if (table.commonX) {
         out += Field(xName);
-        for (int j = 0; j < n; ++j) out += AfterSeparator(Field(yName + "_" + ValueToText(j)));
+        for (int j = 0; j < n; ++j) out += AfterSeparator(Field(yHeading(j)));
         out += "\n";
         for (int col : table.columns) {
             out += valueX(col);
@@ -82,7 +87,7 @@ std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>&
     } else {
         for (int j = 0; j < n; ++j) {
             const std::string x = Field(xName + "_" + ValueToText(j));
-            out += (j > 0 ? AfterSeparator(x) : x) + AfterSeparator(Field(yName + "_" + ValueToText(j)));
+            out += (j > 0 ? AfterSeparator(x) : x) + AfterSeparator(Field(yHeading(j)));
         }
         out += "\n";
         for (size_t k = 0; k < table.longest; ++k) {
