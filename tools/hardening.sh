@@ -22,7 +22,7 @@ stamp "core tests under AddressSanitizer and UndefinedBehaviorSanitizer passed"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for target in image_header version_reply numbers_labels cli_options processing picture; do
+for target in image_header version_reply numbers_labels cli_options processing project picture; do
   mkdir -p "$work/$target"
   seeds=(fuzz/corpus/$target)
   case $target in image_header|picture) seeds+=(tests/data) ;; esac
