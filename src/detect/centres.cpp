@@ -100,6 +100,8 @@ public:
             }
     }
     int Count() const { return count_; }
+    int First() const { return first_; }
+    int Last() const { return first_ + int(columns_.size()) - 1; }
     const std::vector<Span>* Column(int col) const {
         return col < first_ || col - first_ >= int(columns_.size()) ? nullptr : &columns_[col - first_];
     }
@@ -238,6 +240,22 @@ void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat&
             if (m.weight > 0) p.y = m.row / m.weight;
         }
         placed.push_back(p);
+    }
+    // Thinning eats into the free ends of strokes two pixels thick; a column that
+    // lost its point but holds one run of the graph gets the run's centre.
+    std::vector<int> placedColumns;
+    for (const cv::Point2d& p : placed) placedColumns.push_back(int(std::lround(p.x)));
+    std::sort(placedColumns.begin(), placedColumns.end());
+    for (int col = columns.First(); col <= columns.Last(); ++col) {
+        const auto* spans = columns.Column(col);
+        if (!spans || spans->size() != 1 || marker[spans->front().patch] ||
+            std::binary_search(placedColumns.begin(), placedColumns.end(), col))
+            continue;
+        const Span& s = spans->front();
+        Contrast c;
+        Moments m;
+        if (StrokeContrast(picture, col, s.row1, s.row2, c)) WeighStroke(picture, col, s.row1, s.row2, c, m);
+        placed.emplace_back(col, m.weight > 0 ? m.row / m.weight : (s.row1 + s.row2) * 0.5);
     }
     for (size_t p = 0; p < graph.size(); ++p)
         if (marker[p]) {

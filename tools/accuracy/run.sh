@@ -9,10 +9,11 @@ bash "$here/../install-accuracy-deps.sh"
 # Debian's python3 holds the packages, whatever python3 comes first on PATH.
 py=/usr/bin/python3
 out="$build/accuracy"
-stamp=$(sha1sum "$here/charts.py" | cut -c1-16)
+stamp=$(cat "$here/charts.py" "$here/frames.py" | sha1sum | cut -c1-16)
 if [ "$(cat "$out/charts/.stamp" 2>/dev/null)" != "$stamp" ]; then
   rm -rf "$out/charts"
   "$py" "$here/charts.py" "$out/charts"
+  "$py" "$here/frames.py" "$out/charts"
   echo "$stamp" > "$out/charts/.stamp"
 fi
 "$py" "$here/score.py" "$build/plotsnap-cli" "$out/charts" --json "$out/results.json" "$@" | tee "$out/table.txt"
