@@ -266,3 +266,18 @@ void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat&
     if (bridge) Bridge(placed, columns, picture);
     points.swap(placed);
 }
+
+double StrokeCentre(const Patch& patch, int col, int row, const cv::Mat& picture) {
+    if (picture.empty() || col < 0 || col >= picture.cols) return row;
+    CV_Assert(picture.type() == CV_8UC3);
+    for (const Run& run : patch) {
+        const int lo = std::max(std::min(run.row1, run.row2), 0);
+        const int hi = std::min(std::max(run.row1, run.row2), picture.rows - 1);
+        if (run.col != col || row < lo || row > hi) continue;
+        Contrast c;
+        Moments m;
+        if (StrokeContrast(picture, col, lo, hi, c)) WeighStroke(picture, col, lo, hi, c, m);
+        return m.weight > 0 ? m.row / m.weight : row;
+    }
+    return row;
+}

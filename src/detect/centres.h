@@ -20,3 +20,7 @@
 // column and the gap is no wider than that ink's stroke plus 2 px.
 // Returns the points sorted by x then y.
 void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat& picture, bool bridge);
+
+// The ink-weighted centre row, as PlaceCurveCentres finds it, of the run of `patch`
+// holding (col, row); `row` itself where no run holds it or the column lacks contrast.
+double StrokeCentre(const Patch& patch, int col, int row, const cv::Mat& picture);
