@@ -3,6 +3,7 @@
 # the test suite fails on each. Works on a scratch copy of the tree, so the
 # working tree is never touched; a fault that no longer applies is reported too.
 #   tools/mutants.sh [scratch-dir [commit]]   (default: .mutants beside src/, the working tree)
+#   ONLY="3 8" tools/mutants.sh ...           runs only those faults (by number)
 # Exit status: 0 when every fault was caught and applied.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,9 +29,9 @@ src/output/mapping.cpp|if (xPixel2 - xPixel1 == 1) bits|if (xPixel2 - xPixel1 ==
 src/output/mapping.cpp|std::chars_format::general, 6)|std::chars_format::general, 5)|five significant digits in exported numbers
 src/output/csv_writer.cpp|return ValueToText(PixelToValueX(px, c.xValue1, c.xPixel1, c.xValue2, c.xPixel2, table.logX));|return ValueToText(PixelToValueY(px, c.yValue1, c.yPixel1, c.yValue2, c.yPixel2, table.logY, table.yOffset));|X and Y swapped in the exported X values
 src/detect/colour.cpp|return 169u * dl * dl + 576u * da * da + 676u * db * db;|return 169u * dl * dl + 676u * da * da + 676u * db * db;|wrong colour weight for the a channel
-src/detect/grid.cpp|for (int i = 1; i <= gap; ++i)\n            Dot(image, {x, std::max(y + i, top)}|for (int i = 1; i < gap; ++i)\n            Dot(image, {x, std::max(y + i, top)}|a grid-width step dropped when erasing a line
+src/detect/grid.cpp|for (int i = 1; i <= gap; ++i) {|for (int i = 1; i < gap; ++i) {|a grid-width step dropped when erasing a line
 src/detect/thinning.cpp|sum >= 2 && sum <= 6;|sum >= 2 && sum <= 5;|thinning keeps pixels with six neighbours
-src/detect/grouping.cpp|if (minPatchSize <= runs.size() || minPatchSize <= height)|if (minPatchSize < runs.size() || minPatchSize < height)|minimum patch size off by one
+src/detect/grouping.cpp|if (minPatchSize <= runs.size() \|\| minPatchSize <= height)|if (minPatchSize < runs.size() \|\| minPatchSize < height)|minimum patch size off by one
 src/detect/binarise.cpp|cv::threshold(grey, out, threshold, 255, cv::THRESH_BINARY);|cv::threshold(grey, out, threshold + 1, 255, cv::THRESH_BINARY);|manual threshold off by one
 src/text/label_rules.cpp|if ((others & ~otherAxis) == 0) return others \| withK;|if ((others & ~otherAxis) != 0) return others \| withK;|a label kind rule inverted
 src/base/numbers.cpp|if (!in.eof()) return std::nullopt;|if (in.eof()) return std::nullopt;|whole-number test inverted
@@ -75,6 +76,7 @@ suite quick || { echo "the unchanged suite does not pass; see $SCRATCH/*.log"; e
 while IFS='|' read -r file from to what; do
     [ -z "$file" ] && continue
     n=$((n + 1))
+    if [ -n "${ONLY:-}" ] && [[ " $ONLY " != *" $n "* ]]; then continue; fi
     cp "$TREE/$file" "$SCRATCH/original"
     if ! apply "$TREE/$file" "$from" "$to"; then
         printf '%-4s %-8s %s (%s: text not found)\n' "$n" "STALE" "$what" "$file"
@@ -90,5 +92,6 @@ while IFS='|' read -r file from to what; do
     printf '%-4s %-8s %s (%s)\n' "$n" "$result" "$what" "$file"
     cp "$SCRATCH/original" "$TREE/$file"
 done <<<"$(printf '%s\n' "$MUTANTS" | sed -e 's/\\|/\x01/g')"
+[ -n "${ONLY:-}" ] && n=$(wc -w <<<"$ONLY")
 echo "$((n - missed)) of $n faults caught"
 [ "$missed" -eq 0 ]

@@ -63,6 +63,7 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     settings.commonX = prefs.commonXAxis;
     settings.imageHeight = doc.Height();
     settings.imageWidth = doc.Width();
+    settings.picture = doc.Picture();
     SeamQuestions questions;
     bool repaint = false;
     const auto table = PrepareExport(doc.Graphs(), doc.GetCalibration(), settings, questions, &repaint);
@@ -74,6 +75,7 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     if (!toClipboard) {
         std::string error;
         if (!WriteTextFileAtomically(path.utf8_string(), text, &error)) {
+            log << error << "\n";  // why: a folder, a socket, a full disk, ...
             Ui().Message("Error opening file for writing data", kAppName, wxOK | wxCENTRE, g_mainFrame);
             g_canvas->Refresh();
             exportFailedOnFile = true;

@@ -5,6 +5,8 @@
 #include <ctime>
 #include <cstdlib>
 
+#include "app/PictureFile.h"
+#include "app/input_rules.h"
 #include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "ui/GUIFrame.h"
@@ -28,7 +30,7 @@ bool curvetapApp::OnInit() {
                               wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE);
     LoadPreferences();
     logPane = nullptr;
-    wxInitAllImageHandlers();
+    InstallPictureHandlers();
     workerSink = std::make_shared<ResultSink>(this);
     Bind(EVT_THINNED_READY, [this](wxThreadEvent& e) { AcceptWorkerResult(doc, e); });
     Bind(EVT_HOVERS_READY, [this](wxThreadEvent& e) { AcceptWorkerResult(doc, e); });
@@ -113,14 +115,15 @@ void curvetapApp::LoadPreferences() {
     config->Read(PrefKeys::LogScaleX, &prefs.logScaleX, d.logScaleX);
     config->Read(PrefKeys::LogScaleY, &prefs.logScaleY, d.logScaleY);
     config->Read(PrefKeys::MinPatchSize, &v, d.minPatchSize);
-    prefs.minPatchSize = int(v);
+    prefs.minPatchSize = StoredInt(v);
     config->Read(PrefKeys::LineFiltering, &v, d.lineFiltering);
-    prefs.lineFiltering = int(v);
+    prefs.lineFiltering = StoredInt(v);
     config->Read(PrefKeys::ManualThreshold, &prefs.manualThreshold, d.manualThreshold);
     config->Read(PrefKeys::Threshold, &v, d.threshold);
-    prefs.threshold = int(v);
+    prefs.threshold = StoredInt(v);
     config->Read(PrefKeys::ShowTooltips, &prefs.showTooltips, d.showTooltips);
     config->Read(PrefKeys::CommonXAxis, &prefs.commonXAxis, d.commonXAxis);
+    prefs = ClampPreferences(prefs);
 }
 
 void curvetapApp::SavePreferences() {

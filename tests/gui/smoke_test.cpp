@@ -5,6 +5,8 @@
 
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
+#include <wx/filename.h>
+#include <wx/hyperlink.h>
 #include <wx/spinctrl.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include "canvas/ScrolledImageComponent.h"
 #include "gui_support.h"
 #include "text/ocr.h"
+#include "ui/AboutDialog.h"
 #include "ui/FlickerFree.h"
 #include "ui/GUIFrame.h"
 #include "ui/OptionsDialog.h"
@@ -176,6 +179,19 @@ TEST(Smoke, OptionsChangeOnlyWhatWasEdited) {
     wxGetApp().SetLogarithmicX(before.logScaleX);
     wxGetApp().SavePreferences();
     Seam().dialogHandler = nullptr;
+}
+
+TEST(Smoke, AboutLinksToTheInstalledGuide) {
+    std::string url;
+    Seam().Reset();
+    Seam().dialogHandler = [&](wxDialog& d) {
+        if (auto* guide = dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::Manual)))
+            url = guide->GetURL().ToStdString();
+        return wxID_OK;
+    };
+    g_mainFrame->RunCommand(wxID_ABOUT);
+    Seam().dialogHandler = nullptr;
+    EXPECT_TRUE(wxFileName::URLToFileName(url).FileExists()) << url;
 }
 
 TEST(Smoke, TypingAGridWidthProcessesOnceWithTheLastValue) {
