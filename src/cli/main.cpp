@@ -116,9 +116,10 @@ int Digitize(const CliOptions& o) {
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
     log << "Successfully loaded image " << o.imagePath << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
+    // The document works on the decoded bytes themselves: the picture is held once.
     Document doc;
-    doc.SetPicture(MatrixFromImage(read.image));
-    read.image = wxImage();  // the document holds the picture; don't hold it twice
+    if (read.image.IsOk() && read.image.GetWidth() > 0 && read.image.GetHeight() > 0)
+        doc.SetPicture(cv::Mat(read.image.GetHeight(), read.image.GetWidth(), CV_8UC3, read.image.GetData()));
     if (!doc.HasPicture()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
 
     if (!o.plotRect.IsUnset()) {
