@@ -218,7 +218,7 @@ TEST(Document, RevertAndNewPictureStartClean) {
 
 TEST(Document, AClickHitsARunWithinOnePixel) {
     // The run covers column 20, rows 10 to 40 (given in either order).
-    const Run run{40, 20, 10};
+    const ::Run run{40, 20, 10};
     struct Case {
         IPoint p;
         bool hit;
