@@ -2,17 +2,24 @@
 # Puts small deliberate faults into the core, one at a time, and reports whether
 # the test suite fails on each. Works on a scratch copy of the tree, so the
 # working tree is never touched; a fault that no longer applies is reported too.
-#   tools/mutants.sh [scratch-dir]     (default: .mutants beside src/)
+#   tools/mutants.sh [scratch-dir [commit]]   (default: .mutants beside src/, the working tree)
+#   ONLY="3 8" tools/mutants.sh ...           runs only those faults (by number)
 # Exit status: 0 when every fault was caught and applied.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 SCRATCH=${1:-$ROOT/.mutants}
+COMMIT=${2:-}
 TREE=$SCRATCH/tree
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$ROOT")} CCACHE_NOHASHDIR=1 OMP_THREAD_LIMIT=1
 export HOME=$SCRATCH/home
 mkdir -p "$TREE" "$HOME"
 # The same layout below the scratch tree as below the real one keeps the compiler cache warm.
-rsync -a --delete --exclude /build --exclude /.mutants --exclude /.git "$ROOT"/ "$TREE"/
+if [ -n "$COMMIT" ]; then
+    find "$TREE" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+    git -C "$ROOT" archive "$COMMIT" | tar -x -C "$TREE"
+else
+    rsync -a --delete --exclude /build --exclude '/.mutants*' --exclude /.git "$ROOT"/ "$TREE"/
+fi
 cmake -S "$TREE" -B "$TREE/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 2
 
 # file | text to find (exactly once) | replacement | what the fault is
@@ -22,9 +29,9 @@ src/output/mapping.cpp|if (xPixel2 - xPixel1 == 1) bits|if (xPixel2 - xPixel1 ==
 src/output/mapping.cpp|std::chars_format::general, 6)|std::chars_format::general, 5)|five significant digits in exported numbers
 src/output/csv_writer.cpp|return ValueToText(PixelToValueX(px, c.xValue1, c.xPixel1, c.xValue2, c.xPixel2, table.logX));|return ValueToText(PixelToValueY(px, c.yValue1, c.yPixel1, c.yValue2, c.yPixel2, table.logY, table.yOffset));|X and Y swapped in the exported X values
 src/detect/colour.cpp|return 169u * dl * dl + 576u * da * da + 676u * db * db;|return 169u * dl * dl + 676u * da * da + 676u * db * db;|wrong colour weight for the a channel
-src/detect/grid.cpp|for (int i = 1; i <= gap; ++i)\n            Dot(image, {x, std::max(y + i, top)}|for (int i = 1; i < gap; ++i)\n            Dot(image, {x, std::max(y + i, top)}|a grid-width step dropped when erasing a line
+src/detect/grid.cpp|for (int i = 1; i <= gap; ++i) {|for (int i = 1; i < gap; ++i) {|a grid-width step dropped when erasing a line
 src/detect/thinning.cpp|sum >= 2 && sum <= 6;|sum >= 2 && sum <= 5;|thinning keeps pixels with six neighbours
-src/detect/grouping.cpp|if (minPatchSize <= runs.size() || minPatchSize <= height)|if (minPatchSize < runs.size() || minPatchSize < height)|minimum patch size off by one
+src/detect/grouping.cpp|if (minPatchSize <= runs.size() \|\| minPatchSize <= height)|if (minPatchSize < runs.size() \|\| minPatchSize < height)|minimum patch size off by one
 src/detect/binarise.cpp|cv::threshold(grey, out, threshold, 255, cv::THRESH_BINARY);|cv::threshold(grey, out, threshold + 1, 255, cv::THRESH_BINARY);|manual threshold off by one
 src/text/label_rules.cpp|if ((others & ~otherAxis) == 0) return others \| withK;|if ((others & ~otherAxis) != 0) return others \| withK;|a label kind rule inverted
 src/base/numbers.cpp|if (!in.eof()) return std::nullopt;|if (in.eof()) return std::nullopt;|whole-number test inverted
@@ -51,19 +58,25 @@ open(path, 'w').write(text.replace(old, new))
 PY
 }
 
-suite() {  # 0 when the suite passes
-    cmake --build "$TREE/build" -j2 --target core_tests gui_tests >"$SCRATCH/build.log" 2>&1 || return 2
-    "$TREE/build/tests/core_tests" --gtest_brief=1 --gtest_fail_fast >"$SCRATCH/core.log" 2>&1 || return 1
+suite() {  # 0 when the suite passes; the window tests only run when the core ones pass
+    cmake --build "$TREE/build" -j2 --target core_tests >"$SCRATCH/build.log" 2>&1 || return 2
+    # The quick tests first; the slow file-damage and usage runs only when those pass.
+    local quick='-DamagedFiles.*:CliUsage.*'
+    "$TREE/build/tests/core_tests" --gtest_brief=1 --gtest_fail_fast --gtest_filter="$quick" >"$SCRATCH/core.log" 2>&1 || return 1
+    [ "${1:-}" = quick ] && return 0
+    "$TREE/build/tests/core_tests" --gtest_brief=1 --gtest_fail_fast --gtest_filter="${quick#-}" >>"$SCRATCH/core.log" 2>&1 || return 1
+    cmake --build "$TREE/build" -j2 --target gui_tests >>"$SCRATCH/build.log" 2>&1 || return 2
     (cd "$TREE/build" && xvfb-run -a -s "-screen 0 1280x1024x24" ./tests/gui_tests >"$SCRATCH/gui.log" 2>&1) || return 1
     return 0
 }
 
 missed=0 n=0
 printf '%-4s %-8s %s\n' "#" "result" "fault"
-suite || { echo "the unchanged suite does not pass; see $SCRATCH/*.log"; exit 2; }
+suite quick || { echo "the unchanged suite does not pass; see $SCRATCH/*.log"; exit 2; }
 while IFS='|' read -r file from to what; do
     [ -z "$file" ] && continue
     n=$((n + 1))
+    if [ -n "${ONLY:-}" ] && [[ " $ONLY " != *" $n "* ]]; then continue; fi
     cp "$TREE/$file" "$SCRATCH/original"
     if ! apply "$TREE/$file" "$from" "$to"; then
         printf '%-4s %-8s %s (%s: text not found)\n' "$n" "STALE" "$what" "$file"
@@ -79,5 +92,6 @@ while IFS='|' read -r file from to what; do
     printf '%-4s %-8s %s (%s)\n' "$n" "$result" "$what" "$file"
     cp "$SCRATCH/original" "$TREE/$file"
 done <<<"$(printf '%s\n' "$MUTANTS" | sed -e 's/\\|/\x01/g')"
+[ -n "${ONLY:-}" ] && n=$(wc -w <<<"$ONLY")
 echo "$((n - missed)) of $n faults caught"
 [ "$missed" -eq 0 ]

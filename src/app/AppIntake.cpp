@@ -23,8 +23,6 @@ void SetClientSizeWithinScreen(int w, int h) {
 }
 }  // namespace
 
-void curvetapApp::BuildMatrix() { image = MatrixFromImage(loadedImage); }
-
 bool curvetapApp::LoadImageFile(const wxFileName& fileName) {
     const wxString path = fileName.GetFullPath();
     PictureRead read = ReadPictureFile(path);
@@ -33,14 +31,13 @@ bool curvetapApp::LoadImageFile(const wxFileName& fileName) {
         return false;
     }
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
-    loadedImage = read.image;
     log << "Successfully loaded image " << path.ToStdString(wxConvUTF8) << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
-    BuildMatrix();
-    if (g_mainFrame) g_mainFrame->SetTitle(wxString(kAppName) + " - " + fileName.GetFullName());
+    InstallPicture(read.image);
+    g_mainFrame->SetTitle(wxString(kAppName) + " - " + fileName.GetFullName());
     fileHistory->AddFileToHistory(path);
     fileHistory->Save(*config);
-    if (g_mainFrame) g_mainFrame->FileMenu()->Enable(wxID_CLEAR, true);
+    g_mainFrame->FileMenu()->Enable(wxID_CLEAR, true);
     config->Flush();
     InstallNewImage();
     return true;
@@ -53,76 +50,59 @@ void curvetapApp::PasteImage(const wxImage& pasted) {
                               : wxString("Can't paste bitmap from the clipboard"));
         return;
     }
-    if (&pasted != &loadedImage) loadedImage = pasted;
     log << "Successfully pasted an image from clipboard\n";
-    FlattenAlphaOnWhite(loadedImage);
-    BuildMatrix();
-    if (g_mainFrame) g_mainFrame->SetTitle(wxString(kAppName) + " - (pasted from clipboard)");
+    wxImage flat = pasted.Copy();
+    FlattenAlphaOnWhite(flat);
+    InstallPicture(flat);
+    g_mainFrame->SetTitle(wxString(kAppName) + " - (pasted from clipboard)");
     InstallNewImage();
 }
 
+void curvetapApp::InstallPicture(const wxImage& image) {
+    // The document works on the decoded bytes themselves: the picture is held once.
+    pictureBytes = image;
+    const bool ok = pictureBytes.IsOk() && pictureBytes.GetWidth() > 0 && pictureBytes.GetHeight() > 0;
+    doc.SetPicture(ok ? cv::Mat(pictureBytes.GetHeight(), pictureBytes.GetWidth(), CV_8UC3, pictureBytes.GetData())
+                      : cv::Mat());
+}
+
 void curvetapApp::InstallNewImage() {
-    plotArea = PlotArea();
-    patches.clear();
-    if (image.empty()) {
+    if (!doc.HasPicture()) {
         ShowBox("Image is empty");
-        return;
-    }
-    if (!g_mainFrame) {
-        ShowBox("Image frame is null");
         return;
     }
     const bool maximised = g_mainFrame->IsMaximized();
     if (maximised) g_mainFrame->Maximize(false);
-    SetClientSizeWithinScreen(image.cols, image.rows + 100);
+    SetClientSizeWithinScreen(doc.Width(), doc.Height() + 100);
     if (maximised) g_mainFrame->Maximize(true);
     g_mainFrame->SetZoomChoice(3);
     g_mainFrame->EnableDeleteItem(false);
-    g_canvas->LoadImage(loadedImage);
-    g_canvas->SetDisplayImage(image);
-    g_canvas->SetGridSettings(g_mainFrame->RemoveGridValue(), g_mainFrame->GridWidth());
-    g_canvas->SetPlotRect(kNoRect);
-    g_canvas->ClearHistory();
-    g_canvas->RequestFullRedraw();
-    currentGraph = 0;
+    g_canvas->ResetView();
     g_mainFrame->SetGraphCount(1);
     g_mainFrame->SetGraphLabel(0);
-    g_canvas->SelectGraph(0);
-    processed = false;
-    channelThresholds.clear();
-    textLabels.clear();
+    graphShown = 0;
     // The canvas takes the keys (X, Y, T...) at once; otherwise the toolbar's number field has them.
     g_canvas->SetFocus();
 }
 
 void curvetapApp::RevertImage() {
-    if (image.empty()) return;
+    if (!doc.HasPicture()) return;
     log << "Reverting\n";
-    currentGraph = 0;
-    plotArea = PlotArea();
-    g_canvas->ResetState();
-    g_canvas->SetDisplayImage(image);
-    patches.clear();
-    g_canvas->InstallResults(patches, -1, -1, -1, -1, g_mainFrame->RemoveGridValue(), g_mainFrame->GridWidth());
-    g_canvas->SelectGraph(currentGraph);
-    g_canvas->RequestFullRedraw();
-    g_canvas->ExitTextMode();
-    g_mainFrame->SetOcrMode(false);
-    textLabels.clear();
-    g_canvas->SetTextLabels(textLabels);
+    doc.Revert();
+    g_canvas->ResetModes();
     g_mainFrame->SetGraphCount(1);
     g_mainFrame->SetGraphLabel(0);
+    graphShown = 0;
 }
 
 void curvetapApp::ApplyWhiteBackground() {
-    if (image.empty()) return;
+    if (!doc.HasPicture()) return;
     log << "Setting white background\n";
-    g_canvas->SetDisplayImage(image);
-    g_canvas->RequestFullRedraw();
+    g_canvas->Refresh();
 }
 
 void curvetapApp::FitWindowToImage() {
-    if (image.empty() || !g_mainFrame) return;
+    if (!doc.HasPicture()) return;
     const double z = g_canvas->GetZoom();
-    SetClientSizeWithinScreen(int(loadedImage.GetWidth() * z), int(loadedImage.GetHeight() * z + 100.0));
+    SetClientSizeWithinScreen(int(doc.Width() * z), int(doc.Height() * z + 100.0));
 }

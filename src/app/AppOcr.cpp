@@ -12,8 +12,10 @@
 
 void curvetapApp::SetOcrEngine(std::shared_ptr<OcrEngine> engine) { ocrEngine = std::move(engine); }
 
-void curvetapApp::RecogniseArea(int x, int y, int w, int h) {
-    const cv::Rect area = cv::Rect(x, y, w, h) & cv::Rect(0, 0, image.cols, image.rows);
+void curvetapApp::RecogniseArea(const IRect& box) {
+    const cv::Mat& image = doc.Picture();
+    const cv::Rect area =
+        cv::Rect(box.left, box.top, box.right - box.left, box.bottom - box.top) & cv::Rect(0, 0, image.cols, image.rows);
     if (area.empty()) return;
     wxBusyCursor busy;
     // Loading the engine and its language data takes a moment: only on first use.
@@ -23,14 +25,14 @@ void curvetapApp::RecogniseArea(int x, int y, int w, int h) {
                       wxOK | wxICON_ERROR, g_mainFrame);
         return;
     }
-    if (channelThresholds.empty()) {
+    if (doc.ChannelThresholds().empty()) {
         cv::Mat unused;  // only the levels are wanted; processing later reuses them
-        BinariseByChannels(unused, image, channelThresholds, 3);
+        std::vector<double> levels;
+        BinariseByChannels(unused, image, levels, 3);
+        doc.AddChannelThresholds(levels);
     }
-    const cv::Mat prepared = PrepareOcrImage(image, area, channelThresholds);
-    const std::vector<TextLabel> found = RunOcr(*ocrEngine, prepared, area, log, [] {
+    const cv::Mat prepared = PrepareOcrImage(image, area, doc.ChannelThresholds());
+    doc.AddLabels(RunOcr(*ocrEngine, prepared, area, log, [] {
         Ui().Message("OCR internal error", kAppName, wxOK, g_mainFrame);
-    });
-    textLabels.insert(textLabels.end(), found.begin(), found.end());
-    if (g_canvas) g_canvas->SetTextLabels(textLabels);
+    }));
 }

@@ -2,8 +2,6 @@
 #include <wx/clipbrd.h>
 #include <wx/utils.h>
 
-#include <opencv2/imgproc.hpp>
-
 #include "app/CurvetapApp.h"
 #include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
@@ -29,84 +27,55 @@ public:
 
 void curvetapApp::ProcessImage() {
     wxBusyCursor busy;
-    if (image.empty() || image.total() == 0) return;
-    g_canvas->FinishPlotRectDrag();
-    const IRect user = g_canvas->GetPlotRect();
+    if (!doc.HasPicture()) return;
+    g_canvas->Command([](InteractionController& c) { c.FinishPlotRectDrag(); });
+    const IRect user = doc.PlotRect();
     ProcessSettings settings;
     settings.manualThreshold = prefs.manualThreshold;
     settings.threshold = prefs.threshold;
     settings.minPatchSize = unsigned(prefs.minPatchSize);
-    settings.removeGrid = g_mainFrame && g_mainFrame->RemoveGridValue();
-    settings.gridWidth = g_mainFrame ? g_mainFrame->GridWidth() : 2;
+    settings.removeGrid = g_mainFrame->RemoveGridValue();
+    settings.gridWidth = g_mainFrame->GridWidth();
+    settings.keepBinary = prefs.whiteBackground;
     const auto ask = [] {
         return Ui().Message("Processing seems to be taking longer than usual. Abort?", "Stop Operation?",
                             wxYES_NO | wxCENTRE, nullptr) == wxYES;
     };
-    settings.keepBinary = prefs.whiteBackground;
     ProcessResult result;
     try {
-        result = RunProcessing(image, settings, {user.left, user.top, user.right, user.bottom}, log, ask);
+        result = RunProcessing(doc.Picture(), settings, {user.left, user.top, user.right, user.bottom}, log, ask);
     } catch (const cv::Exception& e) {
         log << "Processing failed: " << e.what() << "\n";
         return;
     }
     if (!result.ran) return;
-    channelThresholds.insert(channelThresholds.end(), result.channelThresholds.begin(), result.channelThresholds.end());
-    plotArea = result.plotArea;
-    if (result.inkFound) patches = std::move(result.patches);
-    const cv::Mat& binary = result.binary;
-    if (prefs.whiteBackground && !binary.empty()) {
-        cv::Mat shown;
-        cv::cvtColor(binary, shown, cv::COLOR_GRAY2RGB);
-        g_canvas->SetProcessedImage(shown);
-    }
-    processed = true;
-    if (!g_mainFrame) {
-        log << "load_new_image error\n";
-        return;
-    }
-    g_canvas->InstallResults(patches, plotArea.left, plotArea.top, plotArea.right, plotArea.bottom,
-                             g_mainFrame->RemoveGridValue(), g_mainFrame->GridWidth());
+    doc.InstallResults(std::move(result), settings);
     g_canvas->SetFocus();
     log << "Processing complete!\n";
 }
 
-bool curvetapApp::HasSelectedGraphs() {
-    std::vector<PatchList> graphs;
-    g_canvas->GetSelectedGraphs(graphs);
-    for (const PatchList& g : graphs)
-        if (!g.empty()) return true;
-    return false;
-}
-
 bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     exportFailedOnFile = false;
-    std::vector<PatchList> graphs;
-    g_canvas->GetSelectedGraphs(graphs);
-    Calibration cal;
-    g_canvas->GetAxisCalibration(cal.xValue1, cal.xPixel1, cal.xValue2, cal.xPixel2, cal.yValue1, cal.yPixel1,
-                                 cal.yValue2, cal.yPixel2);
     ExportSettings settings;
     settings.logX = prefs.logScaleX;
     settings.logY = prefs.logScaleY;
     settings.thin = prefs.lineFiltering != 0;
     settings.commonX = prefs.commonXAxis;
-    settings.imageHeight = image.rows;
-    settings.imageWidth = image.cols;
-    settings.picture = image;
+    settings.imageHeight = doc.Height();
+    settings.imageWidth = doc.Width();
+    settings.picture = doc.Picture();
     SeamQuestions questions;
     bool repaint = false;
-    const auto table = PrepareExport(graphs, cal, settings, questions, &repaint);
+    const auto table = PrepareExport(doc.Graphs(), doc.GetCalibration(), settings, questions, &repaint);
     if (!table) {
         if (repaint) g_canvas->Refresh();
         return false;
     }
-    std::vector<TextLabel> labels;
-    g_canvas->GetTextLabels(labels);
-    const std::string text = BuildCsvText(*table, labels);
+    const std::string text = BuildCsvText(*table, doc.Labels());
     if (!toClipboard) {
         std::string error;
         if (!WriteTextFileAtomically(path.utf8_string(), text, &error)) {
+            log << error << "\n";  // why: a folder, a socket, a full disk, ...
             Ui().Message("Error opening file for writing data", kAppName, wxOK | wxCENTRE, g_mainFrame);
             g_canvas->Refresh();
             exportFailedOnFile = true;
@@ -132,4 +101,3 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     g_canvas->Refresh();
     return true;
 }
-

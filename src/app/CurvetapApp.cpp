@@ -5,10 +5,13 @@
 #include <ctime>
 #include <cstdlib>
 
+#include "app/PictureFile.h"
+#include "app/input_rules.h"
 #include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"
+#include "ui/Workers.h"
 
 GUIFrame* g_mainFrame = nullptr;
 ScrolledImageComponent* g_canvas = nullptr;
@@ -17,17 +20,20 @@ void LogPaneSink::Write(const std::string& text) {
     if (pane_) pane_->AppendText(Wide(text));
 }
 
+curvetapApp::~curvetapApp() {
+    // Workers still running deliver nowhere once the application is gone.
+    if (workerSink) workerSink->Detach();
+}
+
 bool curvetapApp::OnInit() {
     config = new wxFileConfig(kAppName, kVendorName, wxEmptyString, wxEmptyString,
                               wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE);
     LoadPreferences();
-    processed = false;
-    plotArea = PlotArea();
-    currentGraph = 0;
     logPane = nullptr;
-    channelThresholds.clear();
-    textLabels.clear();
-    wxInitAllImageHandlers();
+    InstallPictureHandlers();
+    workerSink = std::make_shared<ResultSink>(this);
+    Bind(EVT_THINNED_READY, [this](wxThreadEvent& e) { AcceptWorkerResult(doc, e); });
+    Bind(EVT_HOVERS_READY, [this](wxThreadEvent& e) { AcceptWorkerResult(doc, e); });
 
     g_mainFrame = new GUIFrame(nullptr, wxID_ANY, kAppName);
     const int h0 = g_mainFrame->GetSize().y;
@@ -37,12 +43,16 @@ bool curvetapApp::OnInit() {
     const int tw = g_mainFrame->Toolbar()->GetBestSize().x;
 
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    g_canvas = new ScrolledImageComponent(g_mainFrame, wxID_ANY);
-    g_canvas->SetGridSettings(g_mainFrame->RemoveGridValue(), g_mainFrame->GridWidth());
-    g_canvas->SetLogScaleX(prefs.logScaleX);
-    g_canvas->SetLogScaleY(prefs.logScaleY);
-    g_canvas->SetShowValueMarkers(prefs.showTooltips);
+    CanvasEvents events;
+    events.status = [](const wxString& text) { g_mainFrame->SetStatusText(text, 0); };
+    events.zoomChoice = [](int index) { g_mainFrame->SetZoomChoice(index); };
+    events.textMode = [](bool on) { g_mainFrame->SetOcrMode(on); };
+    events.labelCommands = [](bool on) { g_mainFrame->EnableDeleteItem(on); };
+    events.recognise = [this](const IRect& area) { RecogniseArea(area); };
+    g_canvas = new ScrolledImageComponent(g_mainFrame, wxID_ANY, doc, events);
+    g_canvas->SetReadout(Readout());
     sizer->Add(g_canvas, 1, wxEXPAND, 0);
+    doc.Observe([this](unsigned changes) { OnDocumentChanged(changes); });
 
     logPane = new wxTextCtrl(g_mainFrame, wxID_ANY, kVersionBanner, wxDefaultPosition, wxSize(-1, 100),
                              wxTE_MULTILINE | wxTE_READONLY);
@@ -54,16 +64,14 @@ bool curvetapApp::OnInit() {
     const int ch = g_mainFrame->GetClientSize().y;
     g_mainFrame->SetClientSize(tw, h0 + 100);
     g_mainFrame->SetSizer(sizer);
-    const int w2 = g_mainFrame->GetSize().x;
     // Only the height is bounded: the toolbar shows an overflow arrow when the window is
     // narrower, and Fit must be able to size the window to a small picture.
-    (void)w2;
     g_mainFrame->SetMinSize(wxSize(-1, h1 - ch + 100));
 
     g_mainFrame->EnableUndoRedo(false, false);
     g_mainFrame->EnableUndoRedo(true, false);
     g_mainFrame->EnableDeleteItem(false);
-    g_mainFrame->SetGraphLabel(currentGraph);
+    g_mainFrame->SetGraphLabel(0);
     SetupFileHistory();
     g_mainFrame->Show();
     g_canvas->SetFocus();
@@ -71,7 +79,32 @@ bool curvetapApp::OnInit() {
     return true;
 }
 
-bool curvetapApp::IsImageLoaded() const { return image.dims > 0 && !image.empty(); }
+void curvetapApp::OnDocumentChanged(unsigned changes) {
+    if (!g_mainFrame) return;
+    // Undo and Redo stay available while a picture is open; stepping past either end does nothing.
+    if (changes & (Changes::History | Changes::Picture)) {
+        g_mainFrame->EnableUndoRedo(true, doc.HasPicture());
+        g_mainFrame->EnableUndoRedo(false, doc.HasPicture());
+    }
+    if ((changes & Changes::Graphs) && doc.CurrentGraph() != graphShown) {
+        graphShown = doc.CurrentGraph();
+        if (graphShown >= g_mainFrame->GraphCount()) g_mainFrame->SetGraphCount(graphShown + 1);
+        g_mainFrame->SetGraphLabel(graphShown);
+    }
+    if (doc.ResultsGeneration() != workersStarted) {
+        workersStarted = doc.ResultsGeneration();
+        if (!doc.Patches().empty()) StartPatchWorkers(doc, workerSink);
+    }
+}
+
+ReadoutSettings curvetapApp::Readout() const {
+    ReadoutSettings r;
+    r.logX = prefs.logScaleX;
+    r.logY = prefs.logScaleY;
+    r.showValueMarkers = prefs.showTooltips;
+    r.whiteBackground = prefs.whiteBackground;
+    return r;
+}
 
 // ---------------------------------------------------------------- preferences
 
@@ -82,14 +115,15 @@ void curvetapApp::LoadPreferences() {
     config->Read(PrefKeys::LogScaleX, &prefs.logScaleX, d.logScaleX);
     config->Read(PrefKeys::LogScaleY, &prefs.logScaleY, d.logScaleY);
     config->Read(PrefKeys::MinPatchSize, &v, d.minPatchSize);
-    prefs.minPatchSize = int(v);
+    prefs.minPatchSize = StoredInt(v);
     config->Read(PrefKeys::LineFiltering, &v, d.lineFiltering);
-    prefs.lineFiltering = int(v);
+    prefs.lineFiltering = StoredInt(v);
     config->Read(PrefKeys::ManualThreshold, &prefs.manualThreshold, d.manualThreshold);
     config->Read(PrefKeys::Threshold, &v, d.threshold);
-    prefs.threshold = int(v);
+    prefs.threshold = StoredInt(v);
     config->Read(PrefKeys::ShowTooltips, &prefs.showTooltips, d.showTooltips);
     config->Read(PrefKeys::CommonXAxis, &prefs.commonXAxis, d.commonXAxis);
+    prefs = ClampPreferences(prefs);
 }
 
 void curvetapApp::SavePreferences() {
@@ -127,12 +161,12 @@ void curvetapApp::SetCommonXAxis(bool value) {
 void curvetapApp::SetLogarithmicX(bool value) {
     prefs.logScaleX = value;
     log << (value ? "X scale is logarithmic\n" : "X scale is linear\n");
-    if (g_canvas) g_canvas->SetLogScaleX(value);
+    if (g_canvas) g_canvas->SetReadout(Readout());
 }
 void curvetapApp::SetLogarithmicY(bool value) {
     prefs.logScaleY = value;
     log << (value ? "Y scale is logarithmic\n" : "Y scale is linear\n");
-    if (g_canvas) g_canvas->SetLogScaleY(value);
+    if (g_canvas) g_canvas->SetReadout(Readout());
 }
 void curvetapApp::SetManualThreshold(bool value) {
     prefs.manualThreshold = value;
@@ -140,70 +174,37 @@ void curvetapApp::SetManualThreshold(bool value) {
 }
 void curvetapApp::SetShowTooltips(bool value) {
     prefs.showTooltips = value;
-    if (g_canvas) g_canvas->SetShowValueMarkers(value);
+    if (g_canvas) g_canvas->SetReadout(Readout());
 }
-void curvetapApp::SetWhiteBackground(bool value) { prefs.whiteBackground = value; }
+void curvetapApp::SetWhiteBackground(bool value) {
+    prefs.whiteBackground = value;
+    if (g_canvas) g_canvas->SetReadout(Readout());
+}
 
-// ---------------------------------------------------------------- forwarding
+// ---------------------------------------------------------------- commands
 
 void curvetapApp::SetXAxis() {
     log << "Setting X axis\n";
-    g_canvas->StartAxisCalibration(true, false);
+    g_canvas->Command([](InteractionController& c) { c.StartAxisCalibration(Axis::X); });
 }
 void curvetapApp::SetYAxis() {
     log << "Setting Y axis\n";
-    g_canvas->StartAxisCalibration(false, false);
-}
-void curvetapApp::DeleteSelection() {
-    if (g_canvas) g_canvas->DeleteSelectedLabel();
-}
-void curvetapApp::Undo() {
-    if (g_canvas) g_canvas->UndoRedo(true);
-}
-void curvetapApp::Redo() {
-    if (g_canvas) g_canvas->UndoRedo(false);
-}
-void curvetapApp::EnableUndoRedo(bool undo, bool enable) {
-    if (g_mainFrame) g_mainFrame->EnableUndoRedo(undo, enable);
-}
-void curvetapApp::SetCurrentGraph(int n) {
-    currentGraph = n;
-    if (!g_canvas) return;
-    while (n >= int(g_canvas->GraphSlots().size())) g_canvas->AddGraphSlot();
-    g_canvas->SelectGraph(n);
-}
-void curvetapApp::ShowGraphNumber(int n) {
-    currentGraph = n;
-    if (g_mainFrame) {
-        if (n >= g_mainFrame->GraphCount()) g_mainFrame->SetGraphCount(n + 1);
-        g_mainFrame->SetGraphLabel(n);
-    }
+    g_canvas->Command([](InteractionController& c) { c.StartAxisCalibration(Axis::Y); });
 }
 void curvetapApp::SetCanvasZoom(double factor) {
     if (g_canvas) g_canvas->SetZoom(factor);
 }
-void curvetapApp::SetZoomChoice(int index) {
-    if (g_mainFrame) g_mainFrame->SetZoomChoice(index);
-}
-void curvetapApp::EnableDelete(bool enable) {
-    if (g_mainFrame) g_mainFrame->EnableDeleteItem(enable);
-}
-void curvetapApp::EnableLabelCommands(bool enable) { EnableDelete(enable); }
 void curvetapApp::SetOcrMode(bool on) {
     if (g_mainFrame) g_mainFrame->SetOcrMode(on);
 }
 bool curvetapApp::IsOcrMode() const { return g_mainFrame && g_mainFrame->IsOcrMode(); }
 void curvetapApp::StartTextArea() {
     log << "Performing OCR\n";
-    g_canvas->SetTextMode(true);
+    g_canvas->Command([](InteractionController& c) { c.SetTextMode(true); });
 }
 void curvetapApp::EndTextArea() {
     log << "Performing OCR\n";
-    g_canvas->ExitTextMode();
-}
-void curvetapApp::StoreTextLabels(const std::vector<TextLabel>& labels) { textLabels = labels; }
-void curvetapApp::SetStatusText(const wxString& text, int field) {
-    if (g_mainFrame) g_mainFrame->SetStatusText(text, field);
+    g_canvas->Command([](InteractionController& c) { c.ExitTextMode(); });
 }
 
 // ---------------------------------------------------------------- recent files

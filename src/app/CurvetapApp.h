@@ -1,6 +1,6 @@
 #pragma once
-// The application object, which is also the one open document: the picture,
-// its matrix, the processing results, the labels and the settings.
+// The application object: start-up, preferences and intake. It owns the one
+// open document and the settings; its commands are thin calls on them.
 #include <wx/wx.h>
 #include <wx/filehistory.h>
 #include <wx/fileconf.h>
@@ -13,11 +13,13 @@
 
 #include "base/log_sink.h"
 #include "app/preferences.h"
-#include "detect/types.h"
-#include "text/label.h"
+#include "document/document.h"
+#include "document/readout.h"
+#include "ui/UiSeam.h"
 
 class GUIFrame;
 class OcrEngine;
+class ResultSink;
 class ScrolledImageComponent;
 
 // Log lines go to the main window's log pane; before it exists they are dropped.
@@ -31,9 +33,10 @@ private:
 
 class curvetapApp : public wxApp {
 public:
+    ~curvetapApp() override;
     bool OnInit() override;
 
-    bool IsImageLoaded() const;
+    bool IsImageLoaded() const { return doc.HasPicture(); }
     void LoadPreferences();
     void SavePreferences();
 
@@ -55,7 +58,7 @@ public:
 
     // Processing and export.
     void ProcessImage();
-    bool HasSelectedGraphs();
+    bool HasSelectedGraphs() const { return doc.HasPicks(); }
     bool ExportData(const wxString& path, bool toClipboard);
     // The last failed export could not write its file (rather than being declined or refused).
     bool ExportFailedOnFile() const { return exportFailedOnFile; }
@@ -70,65 +73,53 @@ public:
     void SetManualThreshold(bool value);
     void SetShowTooltips(bool value);
     void SetWhiteBackground(bool value);
-    void SetProcessed(bool value) { processed = value; }
+    void SetProcessed(bool value) { doc.SetProcessed(value); }
 
     const Preferences& Prefs() const { return prefs; }
-    bool IsProcessed() const { return processed; }
+    bool IsProcessed() const { return doc.Processed(); }
 
-    // Forwarding to the canvas and the main window.
+    // Commands on the document and the canvas.
     void SetXAxis();
     void SetYAxis();
-    void DeleteSelection();
-    void Undo();
-    void Redo();
-    void EnableUndoRedo(bool undo, bool enable);
-    void SetCurrentGraph(int n);
-    void ShowGraphNumber(int n);
-    int CurrentGraph() const { return currentGraph; }
+    void DeleteSelection() { doc.DeleteSelectedLabel(); }
+    void Undo() { doc.Undo(); }
+    void Redo() { doc.Redo(); }
+    void SetCurrentGraph(int n) { doc.SelectGraph(n); }
+    int CurrentGraph() const { return doc.CurrentGraph(); }
     void SetCanvasZoom(double factor);
-    void SetZoomChoice(int index);
-    void EnableDelete(bool enable);
-    void EnableLabelCommands(bool enable);
     void SetOcrMode(bool on);
     bool IsOcrMode() const;
     void StartTextArea();
     void EndTextArea();
-    void StoreTextLabels(const std::vector<TextLabel>& labels);
-    void SetStatusText(const wxString& text, int field = 0);
-    void RecogniseArea(int x, int y, int w, int h);
+    void RecogniseArea(const IRect& area);
     // Replaces the recognition engine (tests); null makes the next recognition load Tesseract.
     void SetOcrEngine(std::shared_ptr<OcrEngine> engine);
 
+    Document& Doc() { return doc; }
     LogSink& Log() { return log; }
     wxTextCtrl* LogPane() const { return logPane; }
     wxFileConfig* Config() const { return config; }
-    const cv::Mat& Image() const { return image; }
-    const wxImage& LoadedImage() const { return loadedImage; }
-    const PatchList& Patches() const { return patches; }
-    const PlotArea& Area() const { return plotArea; }
-    const std::vector<double>& ChannelThresholds() const { return channelThresholds; }
-    const std::vector<TextLabel>& TextLabels() const { return textLabels; }
 
 private:
-    // Builds the document matrix from the toolkit image (red, green, blue bytes).
-    void BuildMatrix();
+    // Keeps the window's commands in step with the document.
+    void OnDocumentChanged(unsigned changes);
+    ReadoutSettings Readout() const;
+    // Gives the document a picture made of these bytes (kept in pictureBytes).
+    void InstallPicture(const wxImage& image);
 
-    wxImage loadedImage;
+    wxImage pictureBytes;  // the bytes the document's picture is made of
+    Document doc;
     wxTextCtrl* logPane = nullptr;
     wxTipProvider* tipProvider = nullptr;
     wxFileHistory* fileHistory = nullptr;
     Preferences prefs;
-    bool processed = false;
-    int currentGraph = 0;
     wxFileConfig* config = nullptr;
-    std::vector<double> channelThresholds;
-    std::vector<TextLabel> textLabels;
-    PatchList patches;
-    PlotArea plotArea;
-    cv::Mat image;
     LogPaneSink log;
     bool exportFailedOnFile = false;
     std::shared_ptr<OcrEngine> ocrEngine;  // created on first use
+    std::shared_ptr<ResultSink> workerSink;
+    int workersStarted = -1;  // results generation the workers last ran for
+    int graphShown = -1;
 };
 
 wxDECLARE_APP(curvetapApp);
@@ -137,5 +128,3 @@ wxDECLARE_APP(curvetapApp);
 extern GUIFrame* g_mainFrame;
 extern ScrolledImageComponent* g_canvas;
 
-// Narrow (8-bit) text from the program's core becomes wide text for the toolkit.
-inline wxString Wide(const std::string& s) { return wxString::FromUTF8(s.c_str()); }

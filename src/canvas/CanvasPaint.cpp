@@ -1,5 +1,6 @@
-// The overlay drawn above the picture: selected runs, axis marks, the plot-area
-// rectangle, the rubber band and the calibration cross-hair.
+// The overlay drawn above the picture: picked runs, hover highlights, value
+// markers, axis marks, labels, the plot-area rectangle, the rubber band and the
+// calibration cross-hair.
 //
 // Figures that follow the mouse are drawn plainly in the paint handler; when one
 // moves, the outline it occupied and the one it will occupy are repainted (thin
@@ -10,40 +11,34 @@
 #include <wx/dcclient.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 
-#include "app/CurvetapApp.h"
 #include "base/numbers.h"
 #include "document/selection.h"
-#include "detect/hover.h"
+#include "ui/UiSeam.h"
 
-wxString ScrolledImageComponent::AxisValueText(double v) const { return Wide(FormatDouble("%g", v)); }
-
-void ScrolledImageComponent::DrawCrossLines(wxDC& dc, IPoint p) {
-    dc.DrawLine(p.x, 0, p.x, imageHeight);
-    dc.DrawLine(0, p.y, imageWidth, p.y);
-}
+namespace {
+wxString AxisValueText(double v) { return Wide(FormatDouble("%g", v)); }
+}  // namespace
 
 void ScrolledImageComponent::DrawOverlays(wxDC& dc) {
-    if (!displayImage.IsOk()) return;
-    redrawSelection = false;
+    const int imageWidth = doc.Width(), imageHeight = doc.Height();
     dc.SetPen(selectionPen);
-    for (const Patch& patch : working)
+    for (const Patch& patch : doc.Selection())
         for (const Run& run : patch) {
             const int lo = std::min(run.row1, run.row2), hi = std::max(run.row1, run.row2);
             dc.DrawLine(run.col, hi, run.col, lo == hi ? lo + 1 : lo);
         }
 
-    // Highlights of the unselected patches under the mouse (white is transparent).
-    redrawHover = false;
-    for (const Patch& patch : hovered) {
+    // Highlights of the unpicked patches under the mouse (white is transparent).
+    for (const Patch& patch : controller.Hovered()) {
         const IRect box = PatchBoundingBox(patch);
         const int key = HoverKey(box, imageHeight, imageWidth);
         auto found = hoverBitmaps.find(key);
         if (found == hoverBitmaps.end()) {
-            const auto pictures = hoverTable.find(key);
-            if (pictures == hoverTable.end()) continue;  // not computed yet
+            const auto pictures = doc.Hovers().find(key);
+            if (pictures == doc.Hovers().end()) continue;  // not computed yet
             std::vector<wxBitmap> bitmaps;
             for (const cv::Mat& picture : pictures->second) {
                 wxImage img(picture.cols, picture.rows, false);
@@ -54,11 +49,11 @@ void ScrolledImageComponent::DrawOverlays(wxDC& dc) {
             }
             found = hoverBitmaps.emplace(key, std::move(bitmaps)).first;
         }
-        for (const wxBitmap& bitmap : found->second) dc.DrawBitmap(bitmap, box.left - kHoverMargin, box.top - kHoverMargin, true);
+        for (const wxBitmap& bitmap : found->second)
+            dc.DrawBitmap(bitmap, box.left - kHoverMargin, box.top - kHoverMargin, true);
     }
 
-    // Value markers, where their point lies on a drawn selected run.
-    redrawValueMarkers = false;
+    // Value markers, where their point lies on a drawn picked run.
     if (!valueMarkers.empty() && ChooseMarkerFont(dc)) {
         dc.SetPen(*wxBLACK_PEN);
         dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
@@ -76,29 +71,29 @@ void ScrolledImageComponent::DrawOverlays(wxDC& dc) {
         dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     }
 
-    redrawAxisMarks = false;
+    const Calibration& c = doc.GetCalibration();
     dc.SetFont(axisFont);
     dc.SetTextForeground(wxColour(0, 0, 255));
     dc.SetPen(wxPen(wxColour(0, 0, 255), 1, wxPENSTYLE_SOLID));
-    if (calib.x1Set) dc.DrawText(AxisValueText(calib.xValue1), calib.x1.x, calib.x1.y - 2);
-    if (calib.x2Set) dc.DrawText(AxisValueText(calib.xValue2), calib.x2.x, calib.x2.y - 2);
-    if (calib.x1Set && calib.x2Set) {
-        dc.DrawLine(calib.x1.x, calib.x1.y, calib.x2.x, calib.x2.y);
-        dc.DrawLine(calib.x1.x, calib.x1.y - 5, calib.x1.x, calib.x1.y + 5);
-        dc.DrawLine(calib.x2.x, calib.x2.y - 5, calib.x2.x, calib.x2.y + 5);
+    const bool x1 = c.xPixel1 != -1, x2 = c.xPixel2 != -1, y1 = c.yPixel1 != -1, y2 = c.yPixel2 != -1;
+    if (x1) dc.DrawText(AxisValueText(c.xValue1), c.xPixel1, c.xRow - 2);
+    if (x2) dc.DrawText(AxisValueText(c.xValue2), c.xPixel2, c.xRow - 2);
+    if (x1 && x2) {
+        dc.DrawLine(c.xPixel1, c.xRow, c.xPixel2, c.xRow);
+        dc.DrawLine(c.xPixel1, c.xRow - 5, c.xPixel1, c.xRow + 5);
+        dc.DrawLine(c.xPixel2, c.xRow - 5, c.xPixel2, c.xRow + 5);
     }
-    if (calib.y1Set) dc.DrawText(AxisValueText(calib.yValue1), calib.y1.x, calib.y1.y - 2);
-    if (calib.y2Set) dc.DrawText(AxisValueText(calib.yValue2), calib.y2.x, calib.y2.y - 2);
-    if (calib.y1Set && calib.y2Set) {
-        dc.DrawLine(calib.y1.x, calib.y1.y, calib.y2.x, calib.y2.y);
-        dc.DrawLine(calib.y1.x - 5, calib.y1.y, calib.y1.x + 5, calib.y1.y);
-        dc.DrawLine(calib.y2.x - 5, calib.y2.y, calib.y2.x + 5, calib.y2.y);
+    if (y1) dc.DrawText(AxisValueText(c.yValue1), c.yColumn, c.yPixel1 - 2);
+    if (y2) dc.DrawText(AxisValueText(c.yValue2), c.yColumn, c.yPixel2 - 2);
+    if (y1 && y2) {
+        dc.DrawLine(c.yColumn, c.yPixel1, c.yColumn, c.yPixel2);
+        dc.DrawLine(c.yColumn - 5, c.yPixel1, c.yColumn + 5, c.yPixel1);
+        dc.DrawLine(c.yColumn - 5, c.yPixel2, c.yColumn + 5, c.yPixel2);
     }
-    redrawLabels = false;
-    for (TextLabel& label : textLabels) DrawLabel(dc, label);
+    for (size_t i = 0; i < doc.Labels().size(); ++i) DrawLabel(dc, i);
 
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    redrawPlotRect = false;
+    const IRect plotRect = doc.PlotRect();
     if (!plotRect.IsUnset()) {
         dc.SetPen(plotPen);
         const IRect r = NormalizeRect(plotRect);
@@ -106,45 +101,47 @@ void ScrolledImageComponent::DrawOverlays(wxDC& dc) {
     }
     plotRectDrawn = plotRect;
 
-    if (dragState != 0 && !rubberBand.IsUnset()) {
-        dc.SetPen(textMode ? textAreaPen : wxPen(dragState == 2 ? wxColour(255, 255, 0) : wxColour(0, 255, 255), 1));
-        const IRect r = NormalizeRect(rubberBand);
+    const DragState drag = controller.Drag();
+    const IRect band = controller.RubberBand();
+    if (drag != DragState::None && !band.IsUnset()) {
+        const bool left = drag == DragState::LeftDragging;
+        dc.SetPen(controller.TextMode() ? textAreaPen
+                                        : wxPen(left ? wxColour(255, 255, 0) : wxColour(0, 255, 255), 1));
+        const IRect r = NormalizeRect(band);
         dc.DrawRectangle(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        rubberBandDrawn = rubberBand;
+        rubberBandDrawn = band;
     } else {
         rubberBandDrawn = kNoRect;
     }
 
-    fullRepaintDone = false;
-    if (axisMode != 0 && crossHair != kNoPoint) {
+    const IPoint cross = controller.CrossHair();
+    if (controller.Mode() != AxisMode::None && cross != kNoPoint) {
         dc.SetPen(crossPen);
-        DrawCrossLines(dc, crossHair);
-        crossHairDrawn = crossHair;
+        dc.DrawLine(cross.x, 0, cross.x, imageHeight);
+        dc.DrawLine(0, cross.y, imageWidth, cross.y);
+        crossHairDrawn = cross;
     } else {
         crossHairDrawn = kNoPoint;
     }
 }
 
 void ScrolledImageComponent::DrawOverlaysNow() {
-    if (!displayImage.IsOk()) return;
-    // Modes 3 and 6 end at the first overlay drawing after the second value.
-    if (axisMode == 3 || axisMode == 6) axisMode = 0;
+    if (!HasImage()) return;
+    controller.OverlayDrawn();
+    const IRect plotRect = doc.PlotRect();
     if (plotRect != plotRectDrawn) {
         RefreshFigure(plotRectDrawn);
         RefreshFigure(plotRect);
     }
-    const IRect band = dragState != 0 ? rubberBand : kNoRect;
+    const IRect band = controller.Drag() != DragState::None ? controller.RubberBand() : kNoRect;
     if (band != rubberBandDrawn) {
         RefreshFigure(rubberBandDrawn);
         RefreshFigure(band);
     }
-    const IPoint cross = axisMode != 0 ? crossHair : kNoPoint;
+    const IPoint cross = controller.Mode() != AxisMode::None ? controller.CrossHair() : kNoPoint;
     if (cross != crossHairDrawn) {
-        RefreshCrossStrips();
-        const IPoint keep = crossHairDrawn;
-        crossHairDrawn = cross;
-        RefreshCrossStrips();
-        crossHairDrawn = keep;
+        RefreshCrossStrips(crossHairDrawn);
+        RefreshCrossStrips(cross);
     }
     Update();
 }
@@ -160,63 +157,35 @@ void ScrolledImageComponent::RefreshFigure(const IRect& figure) {
     RefreshRect(wxRect(wxPoint(b.x - m, a.y - m), wxPoint(b.x + m, b.y + m)), false);
 }
 
-void ScrolledImageComponent::RefreshCrossStrips() {
-    if (crossHairDrawn == kNoPoint) return;
+void ScrolledImageComponent::RefreshCrossStrips(IPoint cross) {
+    if (cross == kNoPoint) return;
     const int m = int(std::ceil(2 * zoom)) + 2;
-    const wxPoint c = ImageToWindow(crossHairDrawn);
+    const wxPoint c = ImageToWindow(cross);
     const wxSize size = GetClientSize();
     RefreshRect(wxRect(c.x - m, 0, 2 * m + 1, size.y), false);
     RefreshRect(wxRect(0, c.y - m, size.x, 2 * m + 1), false);
 }
 
-void ScrolledImageComponent::UpdateValueTextBoxes() {
-    wxClientDC dc(this);
-    dc.SetFont(axisFont);
-    const IPoint* points[4] = {&calib.x1, &calib.x2, &calib.y1, &calib.y2};
-    const bool set[4] = {calib.x1Set, calib.x2Set, calib.y1Set, calib.y2Set};
-    const double values[4] = {calib.xValue1, calib.xValue2, calib.yValue1, calib.yValue2};
-    for (int i = 0; i < 4; ++i) {
-        if (!set[i]) {
-            valueTextBoxes[i] = kNoRect;
-            continue;
-        }
-        wxCoord w = 0, h = 0;
-        dc.GetTextExtent(AxisValueText(values[i]), &w, &h);
-        const IPoint p = *points[i];
-        valueTextBoxes[i] = {p.x, p.y - 2, p.x + w, p.y - 2 + h};
-    }
-}
-
-void ScrolledImageComponent::RefreshAxisMarks(bool isX) {
-    const IPoint a = isX ? calib.x1 : calib.y1, b = isX ? calib.x2 : calib.y2;
-    const IRect ta = valueTextBoxes[isX ? 0 : 2], tb = valueTextBoxes[isX ? 1 : 3];
-    for (const IRect& t : {ta, tb}) RefreshImageBox(Widen(t, 2));
-    if (a != kNoPoint || b != kNoPoint) {
-        const IPoint p = a != kNoPoint ? a : b, q = b != kNoPoint ? b : a;
-        RefreshImageBox({std::min(p.x, q.x) - 7, std::min(p.y, q.y) - 7, std::max(p.x, q.x) + 7, std::max(p.y, q.y) + 7});
-    }
-}
-
-void ScrolledImageComponent::DrawLabel(wxDC& dc, TextLabel& label) {
+void ScrolledImageComponent::DrawLabel(wxDC& dc, size_t index) {
+    const TextLabel& label = doc.Labels()[index];
     wxFont font(4, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD);
     const wxString text = Wide(label.text);
     wxCoord tw = 0, th = 0;
-    if (label.fontSize == -1) {
+    int fontSize = label.fontSize;
+    if (fontSize == -1) {
         // Fit once: grow the font until the text fills the label's height or width.
-        label.fontSize = 4;
-        while (th < label.height && tw < label.width && label.fontSize < 400) {
+        fontSize = 4;
+        while (th < label.height && tw < label.width && fontSize < 400) {
             dc.SetFont(font);
             dc.GetTextExtent(text, &tw, &th);
-            ++label.fontSize;
-            font.SetPointSize(label.fontSize);
+            ++fontSize;
+            font.SetPointSize(fontSize);
         }
-        dc.SetFont(font);
-        dc.GetTextExtent(text, &tw, &th);
     } else {
-        font.SetPointSize(label.fontSize);
-        dc.SetFont(font);
-        dc.GetTextExtent(text, &tw, &th);
+        font.SetPointSize(fontSize);
     }
+    dc.SetFont(font);
+    dc.GetTextExtent(text, &tw, &th);
     dc.SetPen(label.selected ? *wxBLACK_PEN : *wxTRANSPARENT_PEN);
     const int x = label.left, y = label.top, w = label.width, h = label.height;
     const int dx = (w - tw) / 2, dy = (h - th) / 2;
@@ -234,10 +203,7 @@ void ScrolledImageComponent::DrawLabel(wxDC& dc, TextLabel& label) {
     }
     dc.SetBrush(wxBrush(wxColour(255, 255, 224)));
     dc.DrawRectangle(bx, by, bw, bh);
-    label.boxLeft = bx;
-    label.boxTop = by;
-    label.boxWidth = bw;
-    label.boxHeight = bh;
+    doc.SetLabelLayout(index, {bx, by, bx + bw, by + bh}, fontSize);
     dc.SetTextForeground(wxColour(0, 0, 128));
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     if (angle == 0)

@@ -8,26 +8,21 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/CurvetapApp.h"
 #include "document/selection.h"
+#include "text/LabelDialog.h"
 #include "ui/UiSeam.h"
-
 
 namespace {
 // The seven patch colours, cycling.
 const cv::Scalar kPatchColours[] = {{255, 96, 0}, {0, 0, 255}, {255, 255, 0}, {128, 128, 255},
                                     {0, 255, 255}, {0, 192, 0}, {255, 0, 0}};
+
 }  // namespace
 
-ScrolledImageComponent::ScrolledImageComponent(wxWindow* parent, wxWindowID id)
+ScrolledImageComponent::ScrolledImageComponent(wxWindow* parent, wxWindowID id, Document& document,
+                                               CanvasEvents handlers)
     : wxScrolled<wxPanel>(parent, id, wxDefaultPosition, wxDefaultSize, wxHSCROLL | wxVSCROLL),
-      resultSink(std::make_shared<ResultSink>(this)) {
-    ResetState();
-    ClearHistory();
-    hitTolerance = 2;
-    zoom = 1;
-    calib.xLog = calib.yLog = false;
-    showValueMarkers = true;
+      doc(document), events(std::move(handlers)), controller(document, *this) {
     plotPen = wxPen(wxColour(0, 255, 0), 3, wxPENSTYLE_SHORT_DASH);
     selectionPen = wxPen(wxColour(255, 0, 255), 2, wxPENSTYLE_SOLID);
     crossPen = wxPen(wxColour(192, 192, 192), 2, wxPENSTYLE_SOLID);
@@ -38,13 +33,15 @@ ScrolledImageComponent::ScrolledImageComponent(wxWindow* parent, wxWindowID id)
         markerFonts[i] = wxFont(markerSizes[i], wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL);
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     SetScrollRate(1, 1);
+    ResetView();
+    observer = doc.Observe([this](unsigned changes) { OnDocumentChanged(changes); });
 
     Bind(wxEVT_PAINT, &ScrolledImageComponent::OnPaint, this);
     Bind(wxEVT_MOUSEWHEEL, &ScrolledImageComponent::OnWheel, this);
     for (auto type : {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP, wxEVT_SCROLLWIN_LINEDOWN,
                       wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN, wxEVT_SCROLLWIN_THUMBTRACK})
         Bind(type, &ScrolledImageComponent::OnScroll, this);
-    Bind(wxEVT_SCROLLWIN_THUMBRELEASE, &ScrolledImageComponent::OnThumbRelease, this);
+    Bind(wxEVT_SCROLLWIN_THUMBRELEASE, [](wxScrollWinEvent&) {});
     Bind(wxEVT_LEFT_DOWN, &ScrolledImageComponent::OnLeftDown, this);
     Bind(wxEVT_LEFT_UP, &ScrolledImageComponent::OnLeftUp, this);
     Bind(wxEVT_LEFT_DCLICK, &ScrolledImageComponent::OnLeftDClick, this);
@@ -54,81 +51,95 @@ ScrolledImageComponent::ScrolledImageComponent(wxWindow* parent, wxWindowID id)
     Bind(wxEVT_LEAVE_WINDOW, &ScrolledImageComponent::OnLeave, this);
     Bind(wxEVT_KEY_DOWN, &ScrolledImageComponent::OnKeyDown, this);
     Bind(wxEVT_SET_CURSOR, &ScrolledImageComponent::OnSetCursor, this);
-    Bind(EVT_THINNED_READY, &ScrolledImageComponent::OnThinnedReady, this);
-    Bind(EVT_HOVERS_READY, &ScrolledImageComponent::OnHoversReady, this);
 }
 
-// Workers still running deliver nowhere once the window is gone.
-ScrolledImageComponent::~ScrolledImageComponent() { resultSink->Detach(); }
+ScrolledImageComponent::~ScrolledImageComponent() { doc.Unobserve(observer); }
 
-// ---------------------------------------------------------------- image and view
+// ---------------------------------------------------------------- document
 
-void ScrolledImageComponent::LoadImage(const wxImage& image) {
-    if (!image.IsOk()) {
-        ShowInfo("there was an error loading the image");
-        return;
+void ScrolledImageComponent::OnDocumentChanged(unsigned changes) {
+    if (changes & (Changes::Picture | Changes::Results)) {
+        reduced = wxImage();
+        patchBoxes.clear();
+        for (const Patch& p : doc.Patches()) patchBoxes.push_back(PatchBoundingBox(p));
     }
-    ResetState();
-    displayImage = image.Copy();
-    reduced = wxImage();
-    imageWidth = displayImage.GetWidth();
-    imageHeight = displayImage.GetHeight();
-    SetZoom(1);
+    if (changes & Changes::Derived) hoverBitmaps.clear();
+    if (changes & Changes::Picture) {
+        SetScrollbars(1, 1, int(doc.Width() * zoom), int(doc.Height() * zoom), 0, 0, false);
+    }
+    if (changes & ~(Changes::PlotRect | Changes::History)) {
+        Refresh();
+    } else if (changes & Changes::PlotRect) {
+        RefreshFigure(plotRectDrawn);
+        RefreshFigure(doc.PlotRect());
+    }
 }
 
-void ScrolledImageComponent::SetDisplayImage(const cv::Mat& image) {
-    baseImage = image.clone();
-    composed.release();
-    if (baseImage.empty()) return;
-    // The display image shows the base image's bytes without a copy.
-    displayImage = wxImage(baseImage.cols, baseImage.rows, baseImage.data, true);
-    reduced = wxImage();
+// ---------------------------------------------------------------- InteractionHost
+
+std::string ScrolledImageComponent::AskAxisValue(const std::string& name, const std::string& suggestion) {
+    return Ui().AskText(name, "Enter " + name, suggestion, nullptr).utf8_string();
 }
 
-void ScrolledImageComponent::ResetState() {
-    plotRect = plotRectDrawn = rubberBand = rubberBandDrawn = dirtyBox = kNoRect;
-    for (IRect& r : valueTextBoxes) r = kNoRect;
-    dragState = 0;
-    edgeMask = 0;
-    fullRepaintDone = redrawHover = redrawValueMarkers = false;
-    textMode = false;
-    UseCursor(wxCURSOR_ARROW);
-    if (wxTheApp) wxGetApp().SetOcrMode(false);
-    labelClicked = false;
-    thinnedStarted = thinnedReceived = hoversStarted = hoversReceived = 0;
-    ResetAxis(true);
-    ResetAxis(false);
-    currentSlot = 0;
-    patches.clear();
-    working.clear();
-    slots.clear();
-    thinned.clear();
-    hoverTable.clear();
+void ScrolledImageComponent::ShowMessage(const std::string& text) { ShowInfo(Wide(text)); }
+
+void ScrolledImageComponent::EditLabelDialog(std::string& text, int& kinds) {
+    LabelDialog dialog(this, text, kinds);
+    Ui().ShowModal(dialog);  // after Cancel the dialog hands back what it was opened with
+    text = dialog.Text();
+    kinds = dialog.Kinds();
+}
+
+void ScrolledImageComponent::RecogniseArea(const IRect& area) {
+    if (events.recognise) events.recognise(area);
+}
+
+void ScrolledImageComponent::TextModeChanged(bool on) {
+    if (events.textMode) events.textMode(on);
+}
+
+void ScrolledImageComponent::LabelCommandsChanged(bool enabled) {
+    if (events.labelCommands) events.labelCommands(enabled);
+}
+
+IPoint ScrolledImageComponent::PointerNow() { return WindowToImage(ScreenToClient(wxGetMousePosition())); }
+
+// ---------------------------------------------------------------- view
+
+void ScrolledImageComponent::SetReadout(const ReadoutSettings& s) {
+    if (s.whiteBackground != readout.whiteBackground) reduced = wxImage();
+    readout = s;
+    Refresh();
+}
+
+void ScrolledImageComponent::Command(const std::function<void(InteractionController&)>& command) {
+    command(controller);
+    ApplyCursor();
+    DrawOverlaysNow();
+}
+
+void ScrolledImageComponent::ResetModes() {
+    controller.Reset();
+    plotRectDrawn = rubberBandDrawn = kNoRect;
+    crossHairDrawn = kNoPoint;
+    valueMarkers.clear();
     hoverBitmaps.clear();
-    hovered.clear();
-    textLabels.clear();
-    slots.emplace_back();
-    scrollbarWidth = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
-    scrollbarHeight = wxSystemSettings::GetMetric(wxSYS_HSCROLL_Y, this);
-    if (scrollbarWidth < 0) scrollbarWidth = 0;
-    if (scrollbarHeight < 0) scrollbarHeight = 0;
+    ApplyCursor();
+    scrollbarWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
+    scrollbarHeight = std::max(0, wxSystemSettings::GetMetric(wxSYS_HSCROLL_Y, this));
     background = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+    Refresh();
+}
+
+void ScrolledImageComponent::ResetView() {
+    ResetModes();
+    SetZoom(1);
 }
 
 int ScrolledImageComponent::ZoomIndex() const {
     for (size_t i = 0; i < kZoomFactors.size(); ++i)
         if (kZoomFactors[i] == zoom) return int(i);
     return -1;
-}
-
-void ScrolledImageComponent::SetGridSettings(bool rg, int gw) {
-    removeGrid = rg;
-    gridWidth = gw;
-}
-
-void ScrolledImageComponent::RequestFullRedraw() {
-    redrawSelection = true;
-    Refresh();
 }
 
 void ScrolledImageComponent::SetZoom(double z) {
@@ -141,13 +152,10 @@ void ScrolledImageComponent::ZoomAt(int px, int py, double factor) {
     GetViewStart(&vx, &vy);  // one scroll unit is one pixel
     const int ox = int(vx / zoom), oy = int(vy / zoom);
     zoom *= factor;
-    int nx = int(px - (px - ox) / factor);
-    int ny = int(py - (py - oy) / factor);
-    nx = std::clamp(nx, 0, std::max(0, imageWidth));
-    ny = std::clamp(ny, 0, std::max(0, imageHeight));
-    SetScrollbars(1, 1, int(imageWidth * zoom), int(imageHeight * zoom), int(nx * zoom), int(ny * zoom), false);
-    redrawSelection = true;
-    dirtyBox = kNoRect;
+    const int w = doc.Width(), h = doc.Height();
+    const int nx = std::clamp(int(px - (px - ox) / factor), 0, std::max(0, w));
+    const int ny = std::clamp(int(py - (py - oy) / factor), 0, std::max(0, h));
+    SetScrollbars(1, 1, int(w * zoom), int(h * zoom), int(nx * zoom), int(ny * zoom), false);
     Refresh();
 }
 
@@ -181,6 +189,26 @@ void ScrolledImageComponent::RefreshImageBox(const IRect& box) {
     RefreshRect(wxRect(tl.x, tl.y, std::max(1, w), std::max(1, h)), true);
 }
 
+cv::Mat ScrolledImageComponent::ComposePart(const cv::Rect& box) const {
+    // The white-background option shows the binary image in place of the picture.
+    const cv::Mat& binary = doc.Binary();
+    cv::Mat part;
+    if (readout.whiteBackground && !binary.empty())
+        cv::cvtColor(binary(box), part, cv::COLOR_GRAY2RGB);
+    else
+        doc.Picture()(box).copyTo(part);
+    const PatchList& patches = doc.Patches();
+    for (size_t i = 0; i < patches.size(); ++i) {
+        const IRect& b = patchBoxes[i];
+        if (b.right < box.x || b.left >= box.x + box.width || b.bottom < box.y || b.top >= box.y + box.height) continue;
+        const cv::Scalar& colour = kPatchColours[i % 7];
+        for (const Run& run : patches[i])
+            cv::line(part, {run.col - box.x, run.row2 - box.y}, {run.col - box.x, run.row1 - box.y}, colour, 1,
+                     cv::LINE_8);
+    }
+    return part;
+}
+
 void ScrolledImageComponent::OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
     dc.SetBrush(wxBrush(background));
@@ -188,7 +216,7 @@ void ScrolledImageComponent::OnPaint(wxPaintEvent&) {
     const wxSize client = GetClientSize();
     dc.DrawRectangle(0, 0, client.x, client.y);
     if (!HasImage()) return;
-    redrawSelection = true;
+    const int imageWidth = doc.Width(), imageHeight = doc.Height();
     int vx = 0, vy = 0;
     GetViewStart(&vx, &vy);
     int x0 = std::max(0, int(vx / zoom)), y0 = std::max(0, int(vy / zoom));
@@ -196,11 +224,15 @@ void ScrolledImageComponent::OnPaint(wxPaintEvent&) {
     if (x0 + w > imageWidth) w = imageWidth - x0;
     if (y0 + h > imageHeight) h = imageHeight - y0;
     if (zoom < 1) {
-        // Zoomed out: one reduced copy per zoom serves every paint (a large scan at 1:8
-        // would otherwise be reduced again on each repaint).
+        // Zoomed out: one reduced copy per zoom serves every paint; the full-size
+        // composition it is made from lives only while it is reduced.
         if (!reduced.IsOk() || reducedZoom != zoom) {
-            reduced = displayImage.Scale(std::max(1, int(imageWidth * zoom)), std::max(1, int(imageHeight * zoom)),
-                                         wxIMAGE_QUALITY_BOX_AVERAGE);
+            cv::Mat small;
+            cv::resize(ComposePart(cv::Rect(0, 0, imageWidth, imageHeight)), small,
+                       cv::Size(std::max(1, int(imageWidth * zoom)), std::max(1, int(imageHeight * zoom))), 0, 0,
+                       cv::INTER_AREA);
+            reduced = wxImage(small.cols, small.rows);
+            std::copy(small.datastart, small.dataend, reduced.GetData());
             reducedZoom = zoom;
         }
         wxRect area = GetUpdateRegion().GetBox();
@@ -228,19 +260,19 @@ void ScrolledImageComponent::OnPaint(wxPaintEvent&) {
             // That part becomes a bitmap, enlarged here to screen pixels: sharp pixels,
             // and no full-size bitmap (which the platform cannot make for pictures
             // wider or taller than 32767 pixels).
-            wxImage part = displayImage.GetSubImage(wxRect(x0, y0, w, h));
-            if (zoom > 1) part.Rescale(int(w * zoom), int(h * zoom), wxIMAGE_QUALITY_NEAREST);
-            const wxBitmap bitmap(part);
+            cv::Mat part = ComposePart(cv::Rect(x0, y0, w, h));
+            if (zoom > 1) cv::resize(part, part, cv::Size(int(w * zoom), int(h * zoom)), 0, 0, cv::INTER_NEAREST);
+            const wxImage image(part.cols, part.rows, part.data, true);
+            const wxBitmap bitmap(image);
             if (bitmap.IsOk()) dc.DrawBitmap(bitmap, int(x0 * zoom) - vx, int(y0 * zoom) - vy);
         }
     }
     PrepareDC(dc);
-    redrawPlotRect = redrawAxisMarks = fullRepaintDone = redrawLabels = true;
     DrawOverlays(dc);
 }
 
 void ScrolledImageComponent::OnWheel(wxMouseEvent& event) {
-    if (axisMode != 0 || dragState != 0) return;
+    if (controller.Mode() != AxisMode::None || controller.Drag() != DragState::None) return;
     const IPoint p = GetImagePosition(event);
     if (event.GetWheelRotation() > 0) {
         if (zoom == 8) return;
@@ -249,199 +281,10 @@ void ScrolledImageComponent::OnWheel(wxMouseEvent& event) {
         if (zoom == 0.125) return;
         ZoomAt(p.x, p.y, 0.5);
     }
-    wxGetApp().SetZoomChoice(ZoomIndex());
+    if (events.zoomChoice) events.zoomChoice(ZoomIndex());
 }
 
 void ScrolledImageComponent::OnScroll(wxScrollWinEvent& event) {
-    redrawSelection = true;
     event.Skip();
-    Refresh();
-}
-
-void ScrolledImageComponent::OnThumbRelease(wxScrollWinEvent&) {}
-
-// ---------------------------------------------------------------- results
-
-void ScrolledImageComponent::InstallResults(const PatchList& newPatches, int l, int t, int r, int b, bool rg,
-                                            int gw) {
-    CommitSelection();
-    removeGrid = rg;
-    gridWidth = gw;
-    plotRect = {l, t, r, b};
-    thinnedReceived = thinnedStarted;
-    hoversReceived = hoversStarted;
-    redrawPlotRect = true;
-    PatchList sortedNew = newPatches;
-    std::sort(sortedNew.begin(), sortedNew.end());
-    std::sort(patches.begin(), patches.end());
-    if (sortedNew == patches) {
-        Refresh();
-        return;
-    }
-    // Every slot keeps its picks, even patches this pass no longer finds.
-    slots[currentSlot] = working;
-    patches = MergeResultsKeepingPicks(std::move(sortedNew), slots);
-    working = slots[currentSlot];
-    StartThinnedWorker();
-    StartHoverWorker();
-    ComposeResultImage();
-    redrawSelection = true;
-    Refresh();
-}
-
-void ScrolledImageComponent::ComposeResultImage() {
-    if (baseImage.empty()) return;
-    composed = baseImage.clone();
-    size_t i = 0;
-    for (const Patch& patch : patches) {
-        const cv::Scalar& colour = kPatchColours[i++ % 7];
-        for (const Run& run : patch)
-            cv::line(composed, {run.col, run.row2}, {run.col, run.row1}, colour, 1, cv::LINE_8);
-    }
-    displayImage = wxImage(composed.cols, composed.rows, composed.data, true);
-    reduced = wxImage();
-}
-
-void ScrolledImageComponent::CommitSelection(const EditState& before) {
-    PushHistory(before.filled ? before : BuildEditState());
-    if (currentSlot >= 0 && currentSlot < int(slots.size())) slots[currentSlot] = working;
-    // Both commands stay available once anything was recorded; stepping past either end does nothing.
-    wxGetApp().EnableUndoRedo(true, true);
-    wxGetApp().EnableUndoRedo(false, true);
-}
-
-void ScrolledImageComponent::PushHistory(const EditState& before) { history.Record(before); }
-
-void ScrolledImageComponent::SelectGraph(int slot) {
-    CommitSelection();
-    if (slot < 0 || slot >= int(slots.size())) return;
-    slots[currentSlot] = working;
-    currentSlot = slot;
-    working = slots[slot];
-    wxGetApp().ShowGraphNumber(slot);
-    redrawSelection = true;
-    Refresh();
-}
-
-int ScrolledImageComponent::AddGraphSlot() {
-    slots.emplace_back();
-    return int(slots.size()) - 1;
-}
-
-void ScrolledImageComponent::GetSelectedGraphs(std::vector<PatchList>& graphs) const {
-    graphs.clear();
-    for (size_t i = 0; i < slots.size(); ++i) graphs.push_back(int(i) == currentSlot ? working : slots[i]);
-}
-
-void ScrolledImageComponent::SetPlotRect(const IRect& rect) {
-    CommitSelection();
-    plotRect = rect;
-    redrawPlotRect = true;
-}
-
-void ScrolledImageComponent::FinishPlotRectDrag() {
-    if (edgeMask == 0) return;
-    edgeMask = 0;
-    plotRect = NormalizeRect(plotRect);
-    dirtyBox = plotRect;
-    RefreshImageBox({plotRect.left - 3, plotRect.top - 3, plotRect.right + 4, plotRect.bottom + 4});
-}
-
-// ---------------------------------------------------------------- history
-
-EditState ScrolledImageComponent::BuildEditState() const {
-    EditState s;
-    s.redrawPlotRect = redrawPlotRect;
-    s.filled = true;
-    s.calib = calib;
-    s.showValueMarkers = showValueMarkers;
-    s.removeGrid = removeGrid;
-    s.gridWidth = gridWidth;
-    s.currentSlot = currentSlot;
-    s.plotRect = plotRect;
-    s.plotRectDrawn = plotRectDrawn;
-    s.rubberBand = rubberBand;
-    s.valueMarkers = valueMarkers;
-    s.working = working;
-    s.slots = slots;
-    s.thinned = thinned;
-    s.textLabels = textLabels;
-    return s;
-}
-
-void ScrolledImageComponent::RestoreEditState(const EditState& s) {
-    redrawPlotRect = true;
-    calib = s.calib;
-    showValueMarkers = s.showValueMarkers;
-    removeGrid = s.removeGrid;
-    gridWidth = s.gridWidth;
-    currentSlot = s.currentSlot;
-    plotRect = s.plotRect;
-    rubberBand = s.rubberBand;
-    valueMarkers = s.valueMarkers;
-    working = s.working;
-    slots = s.slots;
-    if (slots.empty()) slots.emplace_back();
-    if (currentSlot < 0 || currentSlot >= int(slots.size())) currentSlot = 0;
-    thinned = s.thinned;
-    textLabels = s.textLabels;
-    slots[currentSlot] = working;
-    wxGetApp().StoreTextLabels(textLabels);
-    wxGetApp().ShowGraphNumber(currentSlot);
-    UpdateValueTextBoxes();
-    redrawSelection = redrawAxisMarks = redrawLabels = true;
-    Refresh();
-}
-
-void ScrolledImageComponent::ClearHistory() {
-    history.Clear();
-    if (wxTheApp) {
-        wxGetApp().EnableUndoRedo(true, true);
-        wxGetApp().EnableUndoRedo(false, true);
-    }
-}
-
-void ScrolledImageComponent::UndoRedo(bool undo) {
-    EditState target;
-    const bool moved = undo ? history.Undo(BuildEditState(), target) : history.Redo(target);
-    if (moved) RestoreEditState(target);
-}
-
-// ---------------------------------------------------------------- workers
-
-void ScrolledImageComponent::StartThinnedWorker() {
-    thinned.clear();
-    auto* worker = new CalculateThinned(resultSink, thinnedStarted, patches, imageHeight, imageWidth);
-    ++thinnedStarted;
-    if (worker->Run() != wxTHREAD_NO_ERROR) delete worker;
-}
-
-void ScrolledImageComponent::StartHoverWorker() {
-    hoverTable.clear();
-    hoverBitmaps.clear();
-    auto* worker = new CalculateHovers(resultSink, hoversStarted, patches, imageHeight, imageWidth);
-    ++hoversStarted;
-    if (worker->Run() != wxTHREAD_NO_ERROR) delete worker;
-}
-
-void ScrolledImageComponent::OnThinnedReady(wxThreadEvent& event) {
-    thinnedReceived = event.GetInt();
-    thinned = std::move(*event.GetPayload<std::shared_ptr<ThinnedResult>>());
-    Refresh();
-}
-
-void ScrolledImageComponent::OnHoversReady(wxThreadEvent& event) {
-    hoversReceived = event.GetInt();
-    hoverTable = std::move(*event.GetPayload<std::shared_ptr<HoverMap>>());
-    hoverBitmaps.clear();
-    Refresh();
-}
-
-// ---------------------------------------------------------------- text labels
-
-void ScrolledImageComponent::SetTextLabels(const std::vector<TextLabel>& labels) {
-    CommitSelection();
-    textLabels = labels;
-    redrawLabels = true;
     Refresh();
 }

@@ -12,15 +12,15 @@ std::vector<int> PatchColours(const cv::Mat& image, const PatchList& patches) {
     std::vector<int> colours(patches.size(), 0);
     if (image.empty() || image.type() != CV_8UC3 || patches.empty()) return colours;
     // The same smoothing and conversion as colour detection, so the class found
-    // here is the class the patch was grouped by.
-    cv::Mat smoothed;
-    cv::GaussianBlur(image, smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
+    // here is the class the patch was grouped by. Only the one pixel per patch is
+    // smoothed: a view of it reads its neighbours from the picture around it.
     cv::Mat gathered(1, static_cast<int>(patches.size()), CV_8UC3, cv::Scalar::all(255));
     for (size_t i = 0; i < patches.size(); ++i) {
         if (patches[i].empty()) continue;
         const Run& r = patches[i].front();
         if (r.row1 < 0 || r.row1 >= image.rows || r.col < 0 || r.col >= image.cols) continue;
-        gathered.at<cv::Vec3b>(0, static_cast<int>(i)) = smoothed.at<cv::Vec3b>(r.row1, r.col);
+        cv::Mat one = gathered.col(static_cast<int>(i));
+        cv::GaussianBlur(image(cv::Rect(r.col, r.row1, 1, 1)), one, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101);
     }
     cv::Mat lab;
     cv::cvtColor(gathered, lab, cv::COLOR_RGB2Lab);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/PictureFile.h"
+#include "app/input_rules.h"
 #include "base/common.h"
 #include "base/log_sink.h"
 #include "cli/batch.h"
@@ -115,11 +116,16 @@ int Digitize(const CliOptions& o) {
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
     log << "Successfully loaded image " << o.imagePath << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
+    // The document works on the decoded bytes themselves: the picture is held once.
     Document doc;
-    doc.SetPicture(MatrixFromImage(read.image));
-    read.image = wxImage();  // the document holds the picture; don't hold it twice
+    if (read.image.IsOk() && read.image.GetWidth() > 0 && read.image.GetHeight() > 0)
+        doc.SetPicture(cv::Mat(read.image.GetHeight(), read.image.GetWidth(), CV_8UC3, read.image.GetData()));
     if (!doc.HasPicture()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
 
+    if (!o.plotRect.IsUnset()) {
+        const std::string problem = PlotRectProblem(o.plotRect, doc.Picture().cols, doc.Picture().rows);
+        if (!problem.empty()) return Fail(kExitUsage, problem + " (--plot-rect)");
+    }
     // The processing pass; the long-grouping question is answered "go on".
     const IRect& r = o.plotRect;
     ProcessSettings process = o.process;
@@ -214,7 +220,7 @@ int main(int argc, char** argv) {
     }
     wxInitializer toolkit;
     if (!toolkit.IsOk()) return Fail(kExitOutputFailed, "could not start the image library");
-    wxInitAllImageHandlers();
+    InstallPictureHandlers();
     try {
         StderrLog log;
         if (parsed.options.exportCommand) return ExportProject(parsed.options, log);

@@ -13,24 +13,23 @@
 void RunOptionsCommand(wxWindow* parent) {
     curvetapApp& app = wxGetApp();
     const Preferences was = app.Prefs();
-    OptionsDialog dlg(parent, was.whiteBackground, was.logScaleX, was.logScaleY, was.minPatchSize, was.lineFiltering,
-                      was.manualThreshold, was.threshold, was.showTooltips, was.commonXAxis);
+    OptionsDialog dlg(parent, was);
     // After Cancel every result still equals the document's value, so how the
     // dialog closed does not matter.
     Ui().ShowModal(dlg);
+    const Preferences now = dlg.Result();
 
-    if (dlg.LogScaleX() != was.logScaleX) app.SetLogarithmicX(dlg.LogScaleX());
-    if (dlg.LogScaleY() != was.logScaleY) app.SetLogarithmicY(dlg.LogScaleY());
-    if (dlg.MinPatchSize() != was.minPatchSize) app.SetMinPatchSize(int(dlg.MinPatchSize()));
+    if (now.logScaleX != was.logScaleX) app.SetLogarithmicX(now.logScaleX);
+    if (now.logScaleY != was.logScaleY) app.SetLogarithmicY(now.logScaleY);
+    if (now.minPatchSize != was.minPatchSize) app.SetMinPatchSize(now.minPatchSize);
     // Compared as stored: a value of 2 written by hand becomes 1.
-    const int lineFiltering = dlg.LineFiltering() ? 1 : 0;
-    if (lineFiltering != was.lineFiltering) app.SetLineFiltering(lineFiltering);
-    if (dlg.ManualThreshold() != was.manualThreshold) app.SetManualThreshold(dlg.ManualThreshold());
-    if (dlg.Threshold() != was.threshold) app.SetThreshold(int(dlg.Threshold()));
-    if (dlg.ShowTooltips() != was.showTooltips) app.SetShowTooltips(dlg.ShowTooltips());
-    if (dlg.CommonXAxis() != was.commonXAxis) app.SetCommonXAxis(dlg.CommonXAxis());
-    if (dlg.WhiteBackground() != was.whiteBackground) {
-        app.SetWhiteBackground(dlg.WhiteBackground());
+    if (now.lineFiltering != was.lineFiltering) app.SetLineFiltering(now.lineFiltering);
+    if (now.manualThreshold != was.manualThreshold) app.SetManualThreshold(now.manualThreshold);
+    if (now.threshold != was.threshold) app.SetThreshold(now.threshold);
+    if (now.showTooltips != was.showTooltips) app.SetShowTooltips(now.showTooltips);
+    if (now.commonXAxis != was.commonXAxis) app.SetCommonXAxis(now.commonXAxis);
+    if (now.whiteBackground != was.whiteBackground) {
+        app.SetWhiteBackground(now.whiteBackground);
         if (app.IsProcessed()) {
             app.ApplyWhiteBackground();
             app.ProcessImage();

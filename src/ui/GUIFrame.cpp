@@ -114,6 +114,8 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     Bind(wxEVT_CHECKBOX, &GUIFrame::OnRemoveGridBox, this, ID_REMOVE_GRID_BOX);
     Bind(wxEVT_TEXT, &GUIFrame::OnGridWidth, this, ID_GRID_WIDTH);
     Bind(wxEVT_SPINCTRL, &GUIFrame::OnGridWidth, this, ID_GRID_WIDTH);
+    gridWidthTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &GUIFrame::OnGridWidthSettled, this);
     Bind(wxEVT_COMBOBOX, &GUIFrame::OnZoom, this, ID_ZOOM);
     SetDropTarget(new ImageDropTarget());
 }
@@ -271,6 +273,10 @@ void GUIFrame::OnRemoveGridBox(wxCommandEvent& event) {
 void GUIFrame::OnGridWidth(wxCommandEvent& event) {
     // Typing and the arrows both send a text change; the arrow event alone is not acted on twice.
     if (event.GetEventType() == wxEVT_SPINCTRL) return;
+    if (wxGetApp().IsImageLoaded()) gridWidthTimer.StartOnce(kGridWidthSettleMs);
+}
+
+void GUIFrame::OnGridWidthSettled(wxTimerEvent&) {
     if (wxGetApp().IsImageLoaded()) wxGetApp().ProcessImage();
 }
 

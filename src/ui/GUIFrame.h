@@ -3,9 +3,13 @@
 // controls, status bar. It holds no document state; commands go to the app.
 #include <wx/wx.h>
 #include <wx/combobox.h>
+#include <wx/timer.h>
 
 class FlickerFreeCheckbox;
 class FlickerFreeSpinCtrl;
+
+// How long the grid width must stay unchanged before it is applied.
+constexpr int kGridWidthSettleMs = 400;
 
 enum CommandId {
     ID_TOOLBAR = 500,
@@ -68,6 +72,7 @@ private:
     void OnRemoveGridMenu(wxCommandEvent& event);
     void OnRemoveGridBox(wxCommandEvent& event);
     void OnGridWidth(wxCommandEvent& event);
+    void OnGridWidthSettled(wxTimerEvent& event);
     void OnZoom(wxCommandEvent& event);
     void OnGraphTool(wxCommandEvent& event);
     void OnOcr(wxCommandEvent& event);
@@ -90,4 +95,6 @@ private:
     wxStatusBar* statusBar = nullptr;
     wxToolBar* toolbar = nullptr;
     wxMenu* fileMenu = nullptr;
+    // Typing a width reprocesses once the digits stop coming, not at every keystroke.
+    wxTimer gridWidthTimer;
 };

@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <limits>
 #include <cctype>
 #include <climits>
 
@@ -45,19 +46,10 @@ wxBEGIN_EVENT_TABLE(OptionsDialog, wxDialog)
     EVT_BUTTON(wxID_CANCEL, OptionsDialog::OnCancel)
 wxEND_EVENT_TABLE()
 
-OptionsDialog::OptionsDialog(wxWindow* parent, bool whiteBackground_, bool logScaleX_, bool logScaleY_,
-                             long minPatchSize_, int lineFiltering_, bool manualThreshold_, long threshold_,
-                             bool showTooltips_, bool commonXAxis_)
-    : wxDialog(parent, wxID_ANY, wxString(kAppName) + " Options"),
-      whiteBackground(whiteBackground_),
-      logScaleX(logScaleX_),
-      logScaleY(logScaleY_),
-      lineFiltering(lineFiltering_ != 0),
-      manualThreshold(manualThreshold_),
-      showTooltips(showTooltips_),
-      commonXAxis(commonXAxis_),
-      threshold(threshold_),
-      minPatchSize(minPatchSize_) {
+OptionsDialog::OptionsDialog(wxWindow* parent, const Preferences& initial)
+    : wxDialog(parent, wxID_ANY, wxString(kAppName) + " Options"), result(initial) {
+    result.lineFiltering = initial.lineFiltering != 0 ? 1 : 0;
+    const Preferences& r = result;
     const wxFont headingFont(wxFontInfo().Bold());
     const wxFont hintFont(wxFontInfo().Italic());
     namespace N = OptionsNames;
@@ -71,11 +63,11 @@ OptionsDialog::OptionsDialog(wxWindow* parent, bool whiteBackground_, bool logSc
     column->Add(Heading(this, "GUI options:", headingFont), 0, wxALL, b);
     whiteBackgroundBox = new wxCheckBox(this, wxID_ANY, "Show results on white background", wxDefaultPosition,
                                         wxDefaultSize, 0, wxDefaultValidator, N::WhiteBackground);
-    whiteBackgroundBox->SetValue(whiteBackground);
+    whiteBackgroundBox->SetValue(r.whiteBackground);
     column->Add(whiteBackgroundBox, 0, wxALL, b);
     showTooltipsBox = new wxCheckBox(this, wxID_ANY, "Show locations tooltip when the mouse is near a selected graph",
                                      wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::ShowTooltips);
-    showTooltipsBox->SetValue(showTooltips);
+    showTooltipsBox->SetValue(r.showTooltips);
     column->Add(showTooltipsBox, 0, wxALL, b);
     column->AddSpacer(5);
 
@@ -86,16 +78,16 @@ OptionsDialog::OptionsDialog(wxWindow* parent, bool whiteBackground_, bool logSc
     auto* thresholdRow = new wxBoxSizer(wxHORIZONTAL);
     manualThresholdBox = new wxCheckBox(this, NewControlId(), "Manual threshold", wxDefaultPosition, wxDefaultSize,
                                         0, wxDefaultValidator, N::ManualThreshold);
-    manualThresholdBox->SetValue(manualThreshold);
+    manualThresholdBox->SetValue(r.manualThreshold);
     thresholdRow->Add(manualThresholdBox, 0, wxALL | wxALIGN_CENTER_VERTICAL, b);
-    thresholdField = new wxTextCtrl(this, wxID_ANY, wxString::Format("%ld", threshold), wxDefaultPosition,
+    thresholdField = new wxTextCtrl(this, wxID_ANY, wxString::Format("%d", r.threshold), wxDefaultPosition,
                                     wxDefaultSize, 0, wxDefaultValidator, N::Threshold);
-    thresholdField->Enable(manualThreshold);
+    thresholdField->Enable(r.manualThreshold);
     thresholdRow->Add(thresholdField, 0, wxALL, b);
     column->Add(thresholdRow);
     auto* patchRow = new wxBoxSizer(wxHORIZONTAL);
     patchRow->Add(new wxStaticText(this, wxID_ANY, "Minimum patch size"), 0, wxALL | wxALIGN_CENTER_VERTICAL, b);
-    minPatchSizeField = new wxTextCtrl(this, wxID_ANY, wxString::Format("%ld", minPatchSize), wxDefaultPosition,
+    minPatchSizeField = new wxTextCtrl(this, wxID_ANY, wxString::Format("%d", r.minPatchSize), wxDefaultPosition,
                                        wxDefaultSize, 0, wxDefaultValidator, N::MinPatchSize);
     patchRow->Add(minPatchSizeField, 0, wxALL, b);
     column->Add(patchRow);
@@ -104,20 +96,20 @@ OptionsDialog::OptionsDialog(wxWindow* parent, bool whiteBackground_, bool logSc
     column->Add(Heading(this, "Data output options:", headingFont), 0, wxALL, b);
     logScaleXBox = new wxCheckBox(this, wxID_ANY, "Logarithmic scale (X)", wxDefaultPosition, wxDefaultSize, 0,
                                   wxDefaultValidator, N::LogScaleX);
-    logScaleXBox->SetValue(logScaleX);
+    logScaleXBox->SetValue(r.logScaleX);
     column->Add(logScaleXBox, 0, wxALL, b);
     logScaleYBox = new wxCheckBox(this, wxID_ANY, "Logarithmic scale (Y)", wxDefaultPosition, wxDefaultSize, 0,
                                   wxDefaultValidator, N::LogScaleY);
-    logScaleYBox->SetValue(logScaleY);
+    logScaleYBox->SetValue(r.logScaleY);
     column->Add(logScaleYBox, 0, wxALL, b);
     lineFilteringBox = new wxCheckBox(this, wxID_ANY, "Perform line filtering (data is filtered to one pixel lines)",
                                       wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::LineFiltering);
-    lineFilteringBox->SetValue(lineFiltering);
+    lineFilteringBox->SetValue(r.lineFiltering != 0);
     column->Add(lineFilteringBox, 0, wxALL, b);
     commonXAxisBox = new wxCheckBox(this, wxID_ANY,
                                     "Use a common X axis for multiple graphs\n(spaces will be used for missing Y values)",
                                     wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::CommonXAxis);
-    commonXAxisBox->SetValue(commonXAxis);
+    commonXAxisBox->SetValue(r.commonXAxis);
     column->Add(commonXAxisBox, 0, wxALL, b);
     column->AddSpacer(5);
 
@@ -148,18 +140,17 @@ void OptionsDialog::OnManualThreshold(wxCommandEvent& event) {
 }
 
 void OptionsDialog::OnOk(wxCommandEvent&) {
-    whiteBackground = whiteBackgroundBox->GetValue();
-    logScaleX = logScaleXBox->GetValue();
-    logScaleY = logScaleYBox->GetValue();
-    manualThreshold = manualThresholdBox->GetValue();
+    result.whiteBackground = whiteBackgroundBox->GetValue();
+    result.logScaleX = logScaleXBox->GetValue();
+    result.logScaleY = logScaleYBox->GetValue();
+    result.manualThreshold = manualThresholdBox->GetValue();
     long value = 0;
-    if (ReadWholeNumber(thresholdField->GetValue(), &value)) threshold = value;
-    threshold = std::clamp(threshold, 0L, 255L);
-    if (ReadWholeNumber(minPatchSizeField->GetValue(), &value)) minPatchSize = value;
-    minPatchSize = std::max(minPatchSize, 0L);
-    lineFiltering = lineFilteringBox->GetValue();
-    showTooltips = showTooltipsBox->GetValue();
-    commonXAxis = commonXAxisBox->GetValue();
+    if (ReadWholeNumber(thresholdField->GetValue(), &value)) result.threshold = int(std::clamp(value, 0L, 255L));
+    if (ReadWholeNumber(minPatchSizeField->GetValue(), &value))
+        result.minPatchSize = int(std::clamp(value, 0L, long(std::numeric_limits<int>::max())));
+    result.lineFiltering = lineFilteringBox->GetValue() ? 1 : 0;
+    result.showTooltips = showTooltipsBox->GetValue();
+    result.commonXAxis = commonXAxisBox->GetValue();
     // Ends the modal loop, or hides the dialog when it was not shown modally.
     EndDialog(wxID_OK);
 }

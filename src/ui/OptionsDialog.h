@@ -3,6 +3,8 @@
 // own copies; the options command applies what changed.
 #include <wx/dialog.h>
 
+#include "app/preferences.h"
+
 class wxCheckBox;
 class wxTextCtrl;
 class wxCommandEvent;
@@ -23,23 +25,14 @@ inline constexpr const char* CommonXAxis = "commonXAxis";           // check box
 
 class OptionsDialog : public wxDialog {
 public:
-    // Integer flags count as true when nonzero. The results start as these values
-    // and change only when OK is pressed.
-    OptionsDialog(wxWindow* parent, bool whiteBackground, bool logScaleX, bool logScaleY, long minPatchSize,
-                  int lineFiltering, bool manualThreshold, long threshold, bool showTooltips, bool commonXAxis);
+    // The result starts as the given settings (a line-filtering value other than 0
+    // counts as 1) and changes only when OK is pressed: the threshold clamped to
+    // 0..255, the minimum patch size never negative, text that is not a whole
+    // number leaving its setting as it was.
+    OptionsDialog(wxWindow* parent, const Preferences& initial);
     ~OptionsDialog() override;
 
-    bool WhiteBackground() const { return whiteBackground; }
-    bool LogScaleX() const { return logScaleX; }
-    bool LogScaleY() const { return logScaleY; }
-    bool LineFiltering() const { return lineFiltering; }
-    bool ManualThreshold() const { return manualThreshold; }
-    bool ShowTooltips() const { return showTooltips; }
-    bool CommonXAxis() const { return commonXAxis; }
-    // Clamped to 0..255.
-    long Threshold() const { return threshold; }
-    // Never negative.
-    long MinPatchSize() const { return minPatchSize; }
+    const Preferences& Result() const { return result; }
 
 private:
     void OnManualThreshold(wxCommandEvent& event);
@@ -55,16 +48,7 @@ private:
     wxCheckBox* logScaleYBox = nullptr;
     wxCheckBox* lineFilteringBox = nullptr;
     wxCheckBox* commonXAxisBox = nullptr;
-
-    bool whiteBackground;
-    bool logScaleX;
-    bool logScaleY;
-    bool lineFiltering;
-    bool manualThreshold;
-    bool showTooltips;
-    bool commonXAxis;
-    long threshold;
-    long minPatchSize;
+    Preferences result;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -3,6 +3,8 @@
 // tests can answer them without a window popping up.
 #include <wx/string.h>
 
+#include <string>
+
 class wxWindow;
 class wxDialog;
 class wxTipProvider;
@@ -30,6 +32,9 @@ public:
 UiSeam& Ui();
 // Installs a seam (nullptr restores the real dialogs); the caller keeps ownership.
 void SetUiSeam(UiSeam* seam);
+
+// Narrow (8-bit) text from the program's core becomes wide text for the toolkit.
+inline wxString Wide(const std::string& s) { return wxString::FromUTF8(s.c_str()); }
 
 // Shorthand for the common "caption plotsnap, OK" box.
 void ShowInfo(const wxString& text);

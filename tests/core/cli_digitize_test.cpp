@@ -1,17 +1,13 @@
 // plotsnap-cli end to end on a chart with two known curves: picks by point, band
-// and colour give the curves' values; the text is the export text the window
-// builds from the same picks; the processing and output options take effect.
+// and colour give the curves' values; the processing and output options take effect.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <regex>
 
-#include "document/selection.h"
 #include "cli_run.h"
 #include "cli_sample_chart.h"
-#include "detect/process.h"
-#include "output/csv_writer.h"
 
 using namespace cli_test;
 namespace sc = sample_chart;
@@ -103,66 +99,6 @@ TEST_F(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
         if (first.empty()) first = r.out;
         EXPECT_EQ(r.out, first) << picks[0];
     }
-}
-
-TEST_F(CliDigitize, TextIsTheWindowsExportOfTheSamePicks) {
-    // The window's path: process, keep the list sorted, a click adds every patch it hits.
-    NullLog quiet;
-    PatchList patches = RunProcessing(chart, ProcessSettings(), {-1, -1, -1, -1}, quiet, {}).patches;
-    std::sort(patches.begin(), patches.end());
-    auto clickAt = [&](const std::string& xy) {
-        const IPoint p{std::stoi(xy), std::stoi(xy.substr(xy.find(',') + 1))};
-        PatchList hit;
-        for (const Patch& patch : patches)
-            if (HitPatch(p, patch, kHitTolerance)) hit.push_back(patch);
-        return hit;
-    };
-    const std::vector<PatchList> graphs = {clickAt(kRedPoint), {}, clickAt(kBluePoint)};
-    ASSERT_EQ(graphs[0].size(), 1u);
-    ASSERT_EQ(graphs[2].size(), 1u);
-
-    // The listed patches are the window's, in its order; over the whole picture
-    // (frame, ticks, labels) that order differs from the order grouping finds them in.
-    PatchList all = RunProcessing(chart, ProcessSettings(), {0, 0, chart.cols, chart.rows}, quiet, {}).patches;
-    std::sort(all.begin(), all.end());
-    const auto listed = Lines(Run({"--list-patches", "--plot-rect", "0,0,480,360"}).out);
-    ASSERT_GT(all.size(), 10u);
-    ASSERT_EQ(listed.size(), all.size());
-    for (size_t i = 0; i < all.size(); ++i) {
-        const IRect b = PatchBox(all[i]);
-        const std::string box = std::to_string(b.left) + "," + std::to_string(b.top) + "," +
-                                std::to_string(b.right) + "," + std::to_string(b.bottom);
-        EXPECT_NE(listed[i].find("{\"index\":" + std::to_string(i) + ",\"box\":[" + box + "]"), std::string::npos)
-            << listed[i];
-    }
-    const Calibration cal{0, sc::kLeft, 10, sc::kRight, 0, sc::kBottom, 100, sc::kTop};
-
-    struct Yes : ExportQuestions {
-        bool AskYesNo(const std::string&) override { return true; }
-        void ShowError(const std::string& m, const std::string&) override { ADD_FAILURE() << m; }
-    } yes;
-    for (const bool commonX : {true, false})
-        for (const bool thin : {true, false}) {
-            ExportSettings s;
-            s.commonX = commonX;
-            s.thin = thin;
-            s.logY = true;
-            s.imageHeight = chart.rows;
-            s.imageWidth = chart.cols;
-            s.picture = chart;
-            Calibration logCal = cal;
-            logCal.yValue1 = 1;  // a logarithmic Y axis needs positive values
-            const auto table = PrepareExport(graphs, logCal, s, yes, nullptr);
-            ASSERT_TRUE(table);
-            const std::string expected = BuildCsvText(*table, {});
-
-            const CliResult r = Run({"--pick", kRedPoint, "--graph", "--graph", "--pick", kBluePoint, kXCal,
-                                     "--y", std::to_string(sc::kBottom) + "=1," + std::to_string(sc::kTop) + "=100",
-                                     "--log-y", commonX ? "--common-x" : "--no-common-x",
-                                     thin ? "--filter" : "--no-filter"});
-            ASSERT_EQ(r.exitCode, 0) << r.err;
-            EXPECT_EQ(r.out, expected) << "common X " << commonX << ", thin " << thin;
-        }
 }
 
 TEST_F(CliDigitize, OutputFileHoldsExactlyWhatStandardOutputWould) {

@@ -215,3 +215,16 @@ TEST(Document, RevertAndNewPictureStartClean) {
         EXPECT_EQ(doc.Width(), revert ? 100 : 5);
     }
 }
+
+TEST(Document, AClickHitsARunWithinOnePixel) {
+    // The run covers column 20, rows 10 to 40 (given in either order).
+    const Run run{40, 20, 10};
+    struct Case {
+        IPoint p;
+        bool hit;
+    };
+    const Case cases[] = {{{20, 25}, true},  {{21, 25}, true},  {{19, 25}, true},  {{22, 25}, false},
+                          {{18, 25}, false}, {{20, 9}, true},   {{20, 8}, false},  {{20, 41}, true},
+                          {{20, 42}, false}, {{21, 41}, true},  {{22, 41}, false}};
+    for (const Case& c : cases) EXPECT_EQ(HitRun(c.p, run, kHitTolerance), c.hit) << c.p.x << "," << c.p.y;
+}

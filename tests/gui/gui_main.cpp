@@ -6,7 +6,6 @@
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/log.h>
-#include <wx/quantize.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 
@@ -14,14 +13,11 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
-#include <map>
 #include <cstdlib>
-#include <opencv2/core.hpp>
 #include <thread>
 
 #include "app/CurvetapApp.h"
 #include "gui_support.h"
-#include "support/charts.h"
 #include "ui/GUIFrame.h"
 
 wxIMPLEMENT_APP_NO_MAIN(curvetapApp);
@@ -111,42 +107,6 @@ std::string TempDir(const std::string& name) {
     wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
     wxFileName::Mkdir(dir, 0755, wxPATH_MKDIR_FULL);
     return dir;
-}
-
-std::string WriteChartFile(const std::string& path, int width, int height, unsigned seed) {
-    ChartSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.seed = seed;
-    cv::Mat m = MakeChart(spec);
-    wxImage img(m.cols, m.rows);
-    std::memcpy(img.GetData(), m.data, m.total() * 3);
-    SaveImage(img, path);
-    return path;
-}
-
-bool AddExactPalette(wxImage& img) {
-    std::map<unsigned long, int> index;
-    std::vector<unsigned char> r, g, b;
-    const unsigned char* d = img.GetData();
-    for (long i = 0; i < long(img.GetWidth()) * img.GetHeight(); ++i) {
-        const unsigned long key = (unsigned long)d[3 * i] << 16 | d[3 * i + 1] << 8 | d[3 * i + 2];
-        if (index.count(key)) continue;
-        if (index.size() == 256) return false;
-        index[key] = int(r.size());
-        r.push_back(d[3 * i]);
-        g.push_back(d[3 * i + 1]);
-        b.push_back(d[3 * i + 2]);
-    }
-    img.SetPalette(wxPalette(int(r.size()), r.data(), g.data(), b.data()));
-    return true;
-}
-
-bool SaveImage(wxImage img, const std::string& path) {
-    if (path.size() > 4 && path.substr(path.size() - 4) == ".gif") {
-        if (!AddExactPalette(img)) return false;
-    }
-    return img.SaveFile(wxString::FromUTF8(path.c_str()));
 }
 
 wxImage GrabClient(wxWindow* window) {

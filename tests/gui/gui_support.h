@@ -51,14 +51,8 @@ bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 5000);
 std::string LogText();
 // What the screen shows of a window's client area (read back from the X server).
 wxImage GrabClient(wxWindow* window);
-// Saves an image in the format its extension names (GIFs are quantised first).
-bool SaveImage(wxImage img, const std::string& path);
-// Gives an image of at most 256 colours a palette holding exactly its colours.
-bool AddExactPalette(wxImage& img);
 // A fresh empty directory under the test's temporary root.
 std::string TempDir(const std::string& name);
-// Writes a synthetic chart picture of the given size in the format the extension names.
-std::string WriteChartFile(const std::string& path, int width = 320, int height = 240, unsigned seed = 1);
 
 // What the window looked like right after start-up, captured before any test runs.
 struct StartupSnapshot {

@@ -12,6 +12,7 @@
 #include "detect/hover.h"
 #include "detect/thinning.h"
 #include "detect/types.h"
+#include "document/document.h"
 
 wxDECLARE_EVENT(EVT_THINNED_READY, wxThreadEvent);
 wxDECLARE_EVENT(EVT_HOVERS_READY, wxThreadEvent);
@@ -33,7 +34,7 @@ private:
     wxEvtHandler* target_;
 };
 
-using ThinnedResult = std::vector<ColumnMap>;
+using ThinnedResult = ThinnedCurves;
 
 // What both workers are given: where to deliver, their generation, and their own copy
 // of the patches and the image size (they never read the canvas).
@@ -74,3 +75,9 @@ public:
 protected:
     ExitCode Entry() override;
 };
+
+// Starts both workers for the document's current patches, tagged with its results
+// generation; the document takes back only results of the generation it is at.
+void StartPatchWorkers(const Document& doc, const std::shared_ptr<ResultSink>& sink);
+// Hands a delivered event's result to the document; false when it was stale.
+bool AcceptWorkerResult(Document& doc, wxThreadEvent& event);

@@ -1,4 +1,4 @@
-#include "detect/Workers.h"
+#include "ui/Workers.h"
 
 wxDEFINE_EVENT(EVT_THINNED_READY, wxThreadEvent);
 wxDEFINE_EVENT(EVT_HOVERS_READY, wxThreadEvent);
@@ -29,4 +29,19 @@ wxThread::ExitCode CalculateHovers::Entry() {
     BuildHoverPictures(*result, patches, imageHeight, imageWidth, kHoverMargin);
     Post(EVT_HOVERS_READY, result);
     return 0;
+}
+
+void StartPatchWorkers(const Document& doc, const std::shared_ptr<ResultSink>& sink) {
+    for (int kind = 0; kind < 2; ++kind) {
+        PatchWorker* worker = kind == 0
+            ? static_cast<PatchWorker*>(new CalculateThinned(sink, doc.ResultsGeneration(), doc.Patches(), doc.Height(), doc.Width()))
+            : new CalculateHovers(sink, doc.ResultsGeneration(), doc.Patches(), doc.Height(), doc.Width());
+        if (worker->Run() != wxTHREAD_NO_ERROR) delete worker;
+    }
+}
+
+bool AcceptWorkerResult(Document& doc, wxThreadEvent& event) {
+    if (event.GetEventType() == EVT_THINNED_READY)
+        return doc.AcceptThinned(event.GetInt(), std::move(*event.GetPayload<std::shared_ptr<ThinnedResult>>()));
+    return doc.AcceptHovers(event.GetInt(), std::move(*event.GetPayload<std::shared_ptr<HoverMap>>()));
 }

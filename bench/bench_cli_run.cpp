@@ -1,0 +1,140 @@
+// A whole `plotsnap-cli process` run on a 12-megapixel PNG against its floor:
+// decoding the picture plus the OpenCV calls the pass must make (channel split,
+// three Otsu thresholds, Canny, two Hough passes, the blur and Lab conversion of
+// the ink). Every run is a fresh process; its peak memory is set against the
+// picture's bytes. Times are the best of several runs, in milliseconds.
+#include <wx/image.h>
+#include <wx/init.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/PictureFile.h"
+#include "support/charts.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+// The floor, in a child process: decode, then the calls no pass can avoid. Returns ms.
+double FloorMs(const std::string& png) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    if (fork() == 0) {
+        close(fds[0]);
+        const auto start = Clock::now();
+        PictureRead read = ReadPictureFile(wxString::FromUTF8(png.c_str()));
+        const cv::Mat image(read.image.GetHeight(), read.image.GetWidth(), CV_8UC3, read.image.GetData());
+        std::vector<cv::Mat> planes;
+        cv::split(image, planes);
+        cv::Mat binary(image.size(), CV_8UC1, cv::Scalar(255)), level, edges, smoothed, lab;
+        for (cv::Mat& plane : planes) {
+            cv::threshold(plane, level, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+            binary &= level;
+        }
+        cv::Canny(binary, edges, 50, 150, 5, false);
+        std::vector<cv::Vec4i> lines;
+        cv::HoughLinesP(edges, lines, 1, CV_PI / 180, int(0.4 * image.rows), 50, 4);
+        cv::HoughLinesP(edges, lines, 1, CV_PI / 180, int(0.4 * image.cols), 50, 4);
+        const auto untimed = Clock::now();
+        // Gathering the ink is the pass's own work; only the OpenCV calls on it count.
+        cv::Mat ink;
+        cv::findNonZero(255 - binary, ink);
+        const cv::Rect box = cv::boundingRect(ink);
+        cv::Mat gathered(1, int(ink.total()), CV_8UC3);
+        for (int i = 0; i < int(ink.total()); ++i) gathered.at<cv::Vec3b>(0, i) = image.at<cv::Vec3b>(ink.at<cv::Point>(i));
+        const auto resume = Clock::now();
+        cv::GaussianBlur(image(box), smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
+        cv::cvtColor(gathered, lab, cv::COLOR_RGB2Lab);
+        const double ms = Ms(start, untimed) + Ms(resume, Clock::now());
+        if (write(fds[1], &ms, sizeof ms) != sizeof ms) _exit(1);
+        _exit(0);
+    }
+    close(fds[1]);
+    double ms = -1;
+    if (read(fds[0], &ms, sizeof ms) != sizeof ms) ms = -1;
+    close(fds[0]);
+    wait(nullptr);
+    return ms;
+}
+
+// One run of the real tool; returns its wall time and its peak resident memory (kB).
+std::pair<double, long> CliRun(const std::string& png) {
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(127);
+        execl(PLOTSNAP_CLI, PLOTSNAP_CLI, "process", png.c_str(), "--list-patches", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const double ms = Ms(start, Clock::now());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {-1, -1};
+    return {ms, usage.ru_maxrss};
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int repeats = argc > 1 && std::strcmp(argv[1], "--quick") == 0 ? 1 : 5;
+    wxInitializer toolkit;
+    wxInitAllImageHandlers();
+    // The processing benchmark's 12-megapixel chart, saved as PNG.
+    ChartSpec spec;
+    spec.width = 4000;
+    spec.height = 3000;
+    spec.gridStep = 240;
+    spec.gridThickness = 2;
+    spec.frameThickness = 4;
+    spec.curves = 6;
+    spec.curveThickness = 12;
+    spec.textBlobs = 360;
+    spec.blobScale = 6;
+    spec.blobsOutside = true;
+    spec.curveMargin = 20;
+    spec.seed = 7;
+    const cv::Mat chart = MakeChart(spec);
+    wxImage img(chart.cols, chart.rows);
+    std::memcpy(img.GetData(), chart.data, chart.total() * 3);
+    char dir[] = "/tmp/plotsnap-bench-XXXXXX";
+    if (!mkdtemp(dir)) return 1;
+    const std::string png = std::string(dir) + "/chart.png";
+    if (!img.SaveFile(png, wxBITMAP_TYPE_PNG)) return 1;
+    img = wxImage();
+
+    double floor = 1e300, run = 1e300;
+    long peak = 0;
+    for (int i = 0; i < repeats; ++i) {
+        floor = std::min(floor, FloorMs(png));
+        const auto [ms, kb] = CliRun(png);
+        if (ms < 0) {
+            std::printf("plotsnap-cli failed on %s\n", png.c_str());
+            return 1;
+        }
+        run = std::min(run, ms);
+        peak = std::max(peak, kb);
+    }
+    const double pictureMb = double(spec.width) * spec.height * 3 / (1024.0 * 1024.0);
+    std::printf("plotsnap-cli process on a %dx%d PNG (best of %d, fresh processes)\n", spec.width, spec.height, repeats);
+    std::printf("  whole run %.0f ms; floor (decode + unavoidable OpenCV calls) %.0f ms; %.2f x the floor\n", run,
+                floor, run / floor);
+    std::printf("  peak memory %.1f MB = %.2f x the picture's %.1f MB\n", peak / 1024.0, peak / 1024.0 / pictureMb,
+                pictureMb);
+    std::remove(png.c_str());
+    rmdir(dir);
+    return 0;
+}
