@@ -7,10 +7,14 @@
 #include "app/CurvetapApp.h"
 #include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
+#include "detect/binarise.h"
+#include "detect/legend.h"
+#include "detect/overlap.h"
 #include "detect/process.h"
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
 #include "output/series.h"
+#include "text/TesseractEngine.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"
 
@@ -95,14 +99,21 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     settings.imageWidth = image.cols;
     SeamQuestions questions;
     bool repaint = false;
-    const auto table = PrepareExport(graphs, cal, settings, questions, &repaint);
+    // Overlapping thick curves are measured with their covered edges restored.
+    std::vector<double> levels = channelThresholds;
+    cv::Mat ink;
+    BinariseByChannels(ink, image, levels, 3);
+    const auto table = PrepareExport(RestoreCoveredEdges(graphs, ink), cal, settings, questions, &repaint);
     if (!table) {
         if (repaint) g_canvas->Refresh();
         return false;
     }
     std::vector<TextLabel> labels;
     g_canvas->GetTextLabels(labels);
-    const std::string text = BuildCsvText(*table, labels);
+    const std::string text = BuildCsvText(*table, labels, LegendHeadings(image, graphs, channelThresholds, [this] {
+        if (!ocrEngine) ocrEngine = TesseractEngine::Create();
+        return ocrEngine;
+    }, log));
     if (!toClipboard) {
         std::string error;
         if (!WriteTextFileAtomically(path.utf8_string(), text, &error)) {

@@ -74,5 +74,5 @@ TEST(CoveredEdges, RestoredToTheStrokesOwnThicknessOnlyWhereOneEdgeIsCovered) {
 }
 
 TEST(CoveredEdges, WrongPictureTypeIsAnError) {
-    EXPECT_THROW(RestoreCoveredEdges({}, cv::Mat(4, 4, CV_8UC3)), cv::Exception);
+    EXPECT_THROW(RestoreCoveredEdges(PatchList(), cv::Mat(4, 4, CV_8UC3)), cv::Exception);
 }
