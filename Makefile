@@ -22,7 +22,8 @@ test: build
 	cd $(BUILD) && OMP_THREAD_LIMIT=1 $(XVFB) ctest --output-on-failure -j 2
 
 bench: build
-	./$(BUILD)/bench_process
+	./$(BUILD)/bench/bench_process
+	./$(BUILD)/bench/bench_export
 
 .PHONY: accuracy
 accuracy: build

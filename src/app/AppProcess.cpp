@@ -97,6 +97,7 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     settings.commonX = prefs.commonXAxis;
     settings.imageHeight = image.rows;
     settings.imageWidth = image.cols;
+    settings.picture = image;
     SeamQuestions questions;
     bool repaint = false;
     // Overlapping thick curves are measured with their covered edges restored.

@@ -13,6 +13,7 @@
 #include "app/PictureFile.h"
 #include "base/common.h"
 #include "base/log_sink.h"
+#include "cli/batch.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
 #include "detect/annotation.h"
@@ -119,6 +120,11 @@ int Digitize(const CliOptions& o) {
         return kExitOk;
     }
 
+    if (!o.saveProjectPath.empty()) {
+        if (const int code = SaveRunAsProject(o, doc, colours, log); code != kExitOk) return code;
+        if (o.picks.empty()) return kExitOk;  // a set-up to finish in the window
+    }
+
     // Picking.
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
@@ -143,9 +149,11 @@ int Digitize(const CliOptions& o) {
     settings.logX = o.logX;
     settings.logY = o.logY;
     settings.thin = o.filter;
+    settings.bridge = o.bridge;
     settings.commonX = o.commonX;
     settings.imageHeight = doc.Height();
     settings.imageWidth = doc.Width();
+    settings.picture = doc.Picture();
     CliQuestions questions(o.defaultScales, log);
     // Where thick curves overlap, each is measured with its covered edge restored.
     const auto table =
@@ -189,6 +197,9 @@ int main(int argc, char** argv) {
     if (!toolkit.IsOk()) return Fail(kExitOutputFailed, "could not start the image library");
     wxInitAllImageHandlers();
     try {
+        StderrLog log;
+        if (parsed.options.exportCommand) return ExportProject(parsed.options, log);
+        if (!parsed.options.projectPath.empty()) return RunBatch(parsed.options, log);
         return Digitize(parsed.options);
     } catch (const std::exception& e) {
         return Fail(kExitOutputFailed, std::string("internal error: ") + e.what());
