@@ -56,10 +56,18 @@ int main() {
     for (int g = 0; g < kGraphs; ++g) graphs.push_back(MakeGraph(g));
     const Calibration cal{0, 100, 10, 2100, 0, 900, 1, 100};
 
+    // The picture the curves came from, for the sub-pixel centres: black runs on white.
+    cv::Mat picture(kHeight, kWidth, CV_8UC3, cv::Scalar::all(255));
+    for (const PatchList& g : graphs)
+        for (const Patch& p : g)
+            for (const Run& r : p) picture(cv::Rect(r.col, r.row1, 1, r.row2 - r.row1 + 1)).setTo(cv::Scalar::all(0));
     std::printf("export of %d graphs, image %dx%d, median of 15 runs\n", kGraphs, kWidth, kHeight);
     for (bool thin : {false, true}) {
-        for (bool commonX : {true, false}) {
+        for (bool commonX : {true, false})
+        for (bool centres : {false, true}) {
+            if (centres && !thin) continue;  // only thinned points move to the picture's centres
             ExportSettings s;
+            if (centres) s.picture = picture;
             s.thin = thin;
             s.commonX = commonX;
             s.imageHeight = kHeight;
@@ -73,8 +81,9 @@ int main() {
                 for (const PointList& p : table->graphs) points += p.size();
                 bytes = text.size();
             });
-            std::printf("  thin %-3s common X %-3s  %6zu points  %7zu bytes  %8.2f ms\n", thin ? "on" : "off",
-                        commonX ? "on" : "off", points, bytes, ms);
+            std::printf("  thin %-3s common X %-3s centres %-9s %6zu points  %7zu bytes  %8.2f ms\n",
+                        thin ? "on" : "off", commonX ? "on" : "off", centres ? "sub-pixel" : "pixel", points, bytes,
+                        ms);
         }
     }
 

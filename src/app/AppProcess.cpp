@@ -118,6 +118,7 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     if (!toClipboard) {
         std::string error;
         if (!WriteTextFileAtomically(path.utf8_string(), text, &error)) {
+            log << error << "\n";  // why: a folder, a socket, a full disk, ...
             Ui().Message("Error opening file for writing data", kAppName, wxOK | wxCENTRE, g_mainFrame);
             g_canvas->Refresh();
             exportFailedOnFile = true;

@@ -5,6 +5,8 @@
 #include <ctime>
 #include <cstdlib>
 
+#include "app/PictureFile.h"
+#include "app/input_rules.h"
 #include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "ui/GUIFrame.h"
@@ -27,7 +29,7 @@ bool curvetapApp::OnInit() {
     logPane = nullptr;
     channelThresholds.clear();
     textLabels.clear();
-    wxInitAllImageHandlers();
+    InstallPictureHandlers();
 
     g_mainFrame = new GUIFrame(nullptr, wxID_ANY, kAppName);
     const int h0 = g_mainFrame->GetSize().y;
@@ -82,14 +84,15 @@ void curvetapApp::LoadPreferences() {
     config->Read(PrefKeys::LogScaleX, &prefs.logScaleX, d.logScaleX);
     config->Read(PrefKeys::LogScaleY, &prefs.logScaleY, d.logScaleY);
     config->Read(PrefKeys::MinPatchSize, &v, d.minPatchSize);
-    prefs.minPatchSize = int(v);
+    prefs.minPatchSize = StoredInt(v);
     config->Read(PrefKeys::LineFiltering, &v, d.lineFiltering);
-    prefs.lineFiltering = int(v);
+    prefs.lineFiltering = StoredInt(v);
     config->Read(PrefKeys::ManualThreshold, &prefs.manualThreshold, d.manualThreshold);
     config->Read(PrefKeys::Threshold, &v, d.threshold);
-    prefs.threshold = int(v);
+    prefs.threshold = StoredInt(v);
     config->Read(PrefKeys::ShowTooltips, &prefs.showTooltips, d.showTooltips);
     config->Read(PrefKeys::CommonXAxis, &prefs.commonXAxis, d.commonXAxis);
+    prefs = ClampPreferences(prefs);
 }
 
 void curvetapApp::SavePreferences() {

@@ -10,9 +10,11 @@
 
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <new>
 #include <thread>
+#include <vector>
+
+#include <webp/decode.h>
 
 #include "base/common.h"
 #include "app/image_header.h"
@@ -23,18 +25,72 @@ std::string TooLargeMessage(long long w, long long h) {
 }
 
 namespace {
-// PNG, JPEG and TIFF go to their long-hardened reference libraries; every other format is
-// decoded by the toolkit's own code, which a malformed file can crash (a damaged GIF does).
-bool DecodedByHardenedLibrary(const wxString& path) {
-    unsigned char h[4] = {};
-    std::ifstream(path.ToStdString(wxConvUTF8), std::ios::binary).read(reinterpret_cast<char*>(h), 4);
-    return std::memcmp(h, "\x89PNG", 4) == 0 || (h[0] == 0xFF && h[1] == 0xD8 && h[2] == 0xFF) ||
-           std::memcmp(h, "II*\0", 4) == 0 || std::memcmp(h, "MM\0*", 4) == 0;
+// WebP, common for figures saved from web pages, is decoded by libwebp.
+const wxBitmapType kWebPType = static_cast<wxBitmapType>(wxBITMAP_TYPE_MAX);
+
+class WebPHandler : public wxImageHandler {
+public:
+    WebPHandler() {
+        SetName("WebP file");
+        SetExtension("webp");
+        SetType(kWebPType);
+        SetMimeType("image/webp");
+    }
+    bool LoadFile(wxImage* image, wxInputStream& stream, bool, int) override {
+        std::vector<uint8_t> bytes;
+        char chunk[65536];
+        while (stream.Read(chunk, sizeof chunk).LastRead() > 0)
+            bytes.insert(bytes.end(), chunk, chunk + stream.LastRead());
+        int w = 0, h = 0;
+        if (!WebPGetInfo(bytes.data(), bytes.size(), &w, &h) || !ImageSizeAcceptable(w, h)) return false;
+        uint8_t* rgba = WebPDecodeRGBA(bytes.data(), bytes.size(), &w, &h);
+        if (!rgba) return false;
+        image->Create(w, h, false);
+        image->SetAlpha();
+        unsigned char* rgb = image->GetData();
+        unsigned char* alpha = image->GetAlpha();
+        for (size_t i = 0, n = size_t(w) * size_t(h); i < n; ++i) {
+            std::memcpy(rgb + 3 * i, rgba + 4 * i, 3);
+            alpha[i] = rgba[4 * i + 3];
+        }
+        WebPFree(rgba);
+        return true;
+    }
+
+protected:
+    bool DoCanRead(wxInputStream& stream) override {
+        char h[12] = {};
+        return stream.Read(h, 12).LastRead() == 12 && std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WEBP", 4) == 0;
+    }
+};
+
+wxBitmapType DecoderOf(PictureFormat format) {
+    switch (format) {
+        case PictureFormat::Png: return wxBITMAP_TYPE_PNG;
+        case PictureFormat::Jpeg: return wxBITMAP_TYPE_JPEG;
+        case PictureFormat::Bmp: return wxBITMAP_TYPE_BMP;
+        case PictureFormat::Gif: return wxBITMAP_TYPE_GIF;
+        case PictureFormat::Tiff: return wxBITMAP_TYPE_TIFF;
+        case PictureFormat::Pnm: return wxBITMAP_TYPE_PNM;
+        case PictureFormat::Pcx: return wxBITMAP_TYPE_PCX;
+        case PictureFormat::Tga: return wxBITMAP_TYPE_TGA;
+        case PictureFormat::WebP: return kWebPType;
+    }
+    return wxBITMAP_TYPE_INVALID;
+}
+
+// PNG, JPEG, TIFF and WebP go to their long-hardened reference libraries; every other
+// format is decoded by the toolkit's own code, which a malformed file can crash (a
+// damaged GIF does).
+bool NeedsProbe(PictureFormat format, PictureProbe probe) {
+    if (probe == PictureProbe::KnownCrashingDecoders) return format == PictureFormat::Gif || format == PictureFormat::Pnm;
+    return format != PictureFormat::Png && format != PictureFormat::Jpeg && format != PictureFormat::Tiff &&
+           format != PictureFormat::WebP;
 }
 
 // Decodes the file once in a child process: if the decoder crashes or hangs on it, only
 // the child is lost and the file is refused as unreadable.
-bool DecodesInChild(const wxString& path) {
+bool DecodesInChild(const wxString& path, wxBitmapType type) {
     const pid_t pid = fork();
     if (pid < 0) return true;  // cannot probe; the real decode still guards what it can
     if (pid == 0) {
@@ -42,8 +98,7 @@ bool DecodesInChild(const wxString& path) {
         if (devnull >= 0) dup2(devnull, STDERR_FILENO);
         alarm(30);
         wxImage probe;
-        const bool ok = wxImage::GetImageCount(path) >= 0 && probe.LoadFile(path, wxBITMAP_TYPE_ANY, -1) && probe.IsOk();
-        _exit(ok ? 0 : 1);
+        _exit(probe.LoadFile(path, type, -1) && probe.IsOk() ? 0 : 1);
     }
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
@@ -57,7 +112,34 @@ bool DecodesInChild(const wxString& path) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+void RefuseBySize(PictureRead& r, long long width, long long height) {
+    const ImageHeaderSize size{PictureFormat::Png, width, height, 1, width * height};
+    if (CheckImageSize(size) == SizeVerdict::Empty) {
+        r.status = PictureRead::Empty;
+        r.message = kEmptyMessage;
+    } else {
+        r.status = PictureRead::TooLarge;
+        r.message = TooLargeMessage(width, height);
+    }
+}
 }  // namespace
+
+void InstallPictureHandlers() {
+    // Only formats whose size can be read before decoding (BMP is always present).
+    const auto add = [](wxImageHandler* handler) {
+        if (wxImage::FindHandler(handler->GetType())) delete handler;
+        else wxImage::AddHandler(handler);
+    };
+    add(new wxPNGHandler);
+    add(new wxJPEGHandler);
+    add(new wxGIFHandler);
+    add(new wxTIFFHandler);
+    add(new wxPNMHandler);
+    add(new wxPCXHandler);
+    add(new wxTGAHandler);
+    add(new WebPHandler);
+}
 
 void FlattenAlphaOnWhite(wxImage& img) {
     if (!img.IsOk() || !img.HasAlpha()) return;
@@ -77,29 +159,34 @@ cv::Mat MatrixFromImage(const wxImage& img) {
     return cv::Mat(img.GetHeight(), img.GetWidth(), CV_8UC3, img.GetData()).clone();
 }
 
-PictureRead ReadPictureFile(const wxString& path) {
+PictureRead ReadPictureFile(const wxString& path, PictureProbe probe) {
     PictureRead r;
     r.message = kUnreadableMessage;
     // Our own message replaces the decoders' error reports.
     wxLogNull quiet;
-    if (!wxFileExists(path) || !wxImage::CanRead(path)) return r;
-    if (const auto header = ReadImageHeaderSize(path.ToStdString(wxConvUTF8))) {
-        if (!ImageSizeAcceptable(header->width, header->height)) {
-            r.status = PictureRead::TooLarge;
-            r.message = TooLargeMessage(header->width, header->height);
-            return r;
+    if (!wxFileExists(path)) return r;
+    const auto header = ReadImageHeaderSize(path.ToStdString(wxConvUTF8));
+    if (!header || !wxImage::FindHandler(DecoderOf(header->format))) return r;
+    if (CheckImageSize(*header) != SizeVerdict::Ok) {
+        if (CheckImageSize(*header) == SizeVerdict::TooLarge && ImageSizeAcceptable(header->width, header->height)) {
+            r.status = PictureRead::TooLarge;  // each frame fits, all of them together do not
+            r.message = TooLargeMessage(header->width, header->height) + ": " + std::to_string(header->frames) +
+                        " frames, " + std::to_string(header->decodedPixels) + " pixels in all";
+        } else {
+            RefuseBySize(r, header->width, header->height);
         }
+        return r;
     }
-    if (!DecodedByHardenedLibrary(path) && !DecodesInChild(path)) return r;
-    r.frameCount = wxImage::GetImageCount(path);
+    const wxBitmapType type = DecoderOf(header->format);
+    if (NeedsProbe(header->format, probe) && !DecodesInChild(path, type)) return r;
+    r.frameCount = header->frames;
     try {
-        if (!r.image.LoadFile(path, wxBITMAP_TYPE_ANY, -1) || !r.image.IsOk()) return r;
+        if (!r.image.LoadFile(path, type, -1) || !r.image.IsOk()) return r;
     } catch (const std::bad_alloc&) {
         return r;
     }
     if (!ImageSizeAcceptable(r.image.GetWidth(), r.image.GetHeight())) {
-        r.status = PictureRead::TooLarge;
-        r.message = TooLargeMessage(r.image.GetWidth(), r.image.GetHeight());
+        RefuseBySize(r, r.image.GetWidth(), r.image.GetHeight());
         r.image = wxImage();
         return r;
     }

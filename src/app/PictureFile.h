@@ -8,7 +8,7 @@
 #include <string>
 
 struct PictureRead {
-    enum Status { Ok, Unreadable, TooLarge };
+    enum Status { Ok, Unreadable, TooLarge, Empty };
     Status status = Unreadable;
     wxImage image;         // transparent pixels already white
     int frameCount = 0;    // images the file holds (1 normally)
@@ -16,9 +16,14 @@ struct PictureRead {
     std::string message;   // what to tell the user when status is not Ok
 };
 
-// Never throws; a file that cannot be decoded, or that states a size beyond the
-// limit, is refused without decoding it in full.
-PictureRead ReadPictureFile(const wxString& path);
+// Never throws. A file that is not one of the formats InstallPictureHandlers
+// registers, or that states a size beyond the limit (in any frame) or no pixels
+// at all, is refused before it is decoded.
+// Formats decoded by the toolkit's own code are first decoded once in a child process
+// (see PictureProbe); the fuzz target probes only the decoders known to crash (GIF,
+// PNM), so the others' faults show in process.
+enum class PictureProbe { ToolkitDecoders, KnownCrashingDecoders };
+PictureRead ReadPictureFile(const wxString& path, PictureProbe probe = PictureProbe::ToolkitDecoders);
 
 // Transparent pixels (alpha) become white, blended by their opacity.
 void FlattenAlphaOnWhite(wxImage& img);
@@ -30,3 +35,8 @@ cv::Mat MatrixFromImage(const wxImage& img);
 std::string TooLargeMessage(long long width, long long height);
 
 inline const char* kUnreadableMessage = "Can not read image file";
+inline const char* kEmptyMessage = "Image is empty";
+
+// Registers the decoders of the formats we open: PNG, JPEG, BMP, GIF, TIFF, PNM,
+// PCX, TGA and WebP. Call it instead of wxInitAllImageHandlers.
+void InstallPictureHandlers();

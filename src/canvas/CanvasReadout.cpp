@@ -5,10 +5,12 @@
 #include <wx/dcclient.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/CurvetapApp.h"
 #include "base/numbers.h"
+#include "detect/centres.h"
 #include "document/selection.h"
 #include "output/mapping.h"
 
@@ -40,7 +42,7 @@ bool ScrolledImageComponent::UpdateHover(IPoint p) {
     return true;
 }
 
-bool ScrolledImageComponent::AxisValues(int column, int row, const char* format, std::string& vx,
+bool ScrolledImageComponent::AxisValues(int column, double row, const char* format, std::string& vx,
                                         std::string& vy) const {
     double xv1, xv2, yv1, yv2;
     int xp1, xp2, yp1, yp2;
@@ -54,9 +56,10 @@ bool ScrolledImageComponent::AxisValues(int column, int row, const char* format,
     return xUsable || yUsable;
 }
 
-std::string ScrolledImageComponent::FormatPointValue(int column, int row) const {
+std::string ScrolledImageComponent::FormatPointValue(int column, double row) const {
     std::string vx, vy;
-    if (!AxisValues(column, row, "%.5g", vx, vy)) return "(" + std::to_string(column) + ", " + std::to_string(row) + ")";
+    if (!AxisValues(column, row, "%.5g", vx, vy))
+        return "(" + std::to_string(column) + ", " + std::to_string(int(std::lround(row))) + ")";
     return vx + ", " + vy;
 }
 
@@ -80,12 +83,15 @@ bool ScrolledImageComponent::UpdateValueMarkers(IPoint p) {
         return false;
     }
     std::vector<ValueMarker> now;
-    for (const ColumnMap& columns : thinned) {
-        const auto it = columns.find(p.x);
-        if (it == columns.end()) continue;
+    const cv::Mat picture = wxTheApp ? wxGetApp().Image() : cv::Mat();
+    for (size_t i = 0; i < thinned.size(); ++i) {
+        const auto it = thinned[i].find(p.x);
+        if (it == thinned[i].end()) continue;
         for (int r : it->second) {
             if (std::abs(r - p.y) >= 9) continue;
-            ValueMarker marker{FormatPointValue(p.x, r), r, p.x};
+            // The value of the stroke's sub-pixel centre, as export writes it.
+            const double centre = i < patches.size() ? StrokeCentre(patches[i], p.x, r, picture) : r;
+            ValueMarker marker{FormatPointValue(p.x, centre), r, p.x};
             if (std::find(now.begin(), now.end(), marker) == now.end()) now.push_back(marker);
         }
     }

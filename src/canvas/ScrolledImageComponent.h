@@ -108,7 +108,7 @@ public:
     // Hover readout: the unselected patches under the cursor and the value markers.
     bool UpdateHover(IPoint p);
     bool UpdateValueMarkers(IPoint p);
-    std::string FormatPointValue(int column, int row) const;
+    std::string FormatPointValue(int column, double row) const;
     const PatchList& HoveredPatches() const { return hovered; }
     const std::vector<ValueMarker>& ValueMarkers() const { return valueMarkers; }
     int HoversStarted() const { return hoversStarted; }
@@ -164,7 +164,7 @@ private:
     void RefreshMarker(const ValueMarker& marker);
     bool OnSelectedRun(int column, int row) const;
     // The calibrated values at a pixel, "?" for an unusable axis; false when neither axis is usable.
-    bool AxisValues(int column, int row, const char* format, std::string& vx, std::string& vy) const;
+    bool AxisValues(int column, double row, const char* format, std::string& vx, std::string& vy) const;
     void DrawLabel(wxDC& dc, TextLabel& label);
 
     // Image and view.

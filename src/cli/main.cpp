@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/PictureFile.h"
+#include "app/input_rules.h"
 #include "base/common.h"
 #include "base/log_sink.h"
 #include "cli/batch.h"
@@ -100,6 +101,10 @@ int Digitize(const CliOptions& o) {
     read.image = wxImage();  // the document holds the picture; don't hold it twice
     if (!doc.HasPicture()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
 
+    if (!o.plotRect.IsUnset()) {
+        const std::string problem = PlotRectProblem(o.plotRect, doc.Picture().cols, doc.Picture().rows);
+        if (!problem.empty()) return Fail(kExitUsage, problem + " (--plot-rect)");
+    }
     // The processing pass; the long-grouping question is answered "go on".
     const IRect& r = o.plotRect;
     ProcessSettings process = o.process;
@@ -195,7 +200,7 @@ int main(int argc, char** argv) {
     }
     wxInitializer toolkit;
     if (!toolkit.IsOk()) return Fail(kExitOutputFailed, "could not start the image library");
-    wxInitAllImageHandlers();
+    InstallPictureHandlers();
     try {
         StderrLog log;
         if (parsed.options.exportCommand) return ExportProject(parsed.options, log);

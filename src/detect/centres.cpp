@@ -100,6 +100,8 @@ public:
             }
     }
     int Count() const { return count_; }
+    int First() const { return first_; }
+    int Last() const { return first_ + int(columns_.size()) - 1; }
     const std::vector<Span>* Column(int col) const {
         return col < first_ || col - first_ >= int(columns_.size()) ? nullptr : &columns_[col - first_];
     }
@@ -239,6 +241,22 @@ void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat&
         }
         placed.push_back(p);
     }
+    // Thinning eats into the free ends of strokes two pixels thick; a column that
+    // lost its point but holds one run of the graph gets the run's centre.
+    std::vector<int> placedColumns;
+    for (const cv::Point2d& p : placed) placedColumns.push_back(int(std::lround(p.x)));
+    std::sort(placedColumns.begin(), placedColumns.end());
+    for (int col = columns.First(); col <= columns.Last(); ++col) {
+        const auto* spans = columns.Column(col);
+        if (!spans || spans->size() != 1 || marker[spans->front().patch] ||
+            std::binary_search(placedColumns.begin(), placedColumns.end(), col))
+            continue;
+        const Span& s = spans->front();
+        Contrast c;
+        Moments m;
+        if (StrokeContrast(picture, col, s.row1, s.row2, c)) WeighStroke(picture, col, s.row1, s.row2, c, m);
+        placed.emplace_back(col, m.weight > 0 ? m.row / m.weight : (s.row1 + s.row2) * 0.5);
+    }
     for (size_t p = 0; p < graph.size(); ++p)
         if (marker[p]) {
             const cv::Point2d c = Centroid(picture, graph[p]);
@@ -247,4 +265,19 @@ void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat&
     std::sort(placed.begin(), placed.end(), ByXThenY);
     if (bridge) Bridge(placed, columns, picture);
     points.swap(placed);
+}
+
+double StrokeCentre(const Patch& patch, int col, int row, const cv::Mat& picture) {
+    if (picture.empty() || col < 0 || col >= picture.cols) return row;
+    CV_Assert(picture.type() == CV_8UC3);
+    for (const Run& run : patch) {
+        const int lo = std::max(std::min(run.row1, run.row2), 0);
+        const int hi = std::min(std::max(run.row1, run.row2), picture.rows - 1);
+        if (run.col != col || row < lo || row > hi) continue;
+        Contrast c;
+        Moments m;
+        if (StrokeContrast(picture, col, lo, hi, c)) WeighStroke(picture, col, lo, hi, c, m);
+        return m.weight > 0 ? m.row / m.weight : row;
+    }
+    return row;
 }

@@ -12,9 +12,15 @@
 // local background (read a few pixels beyond the stroke) toward the stroke's ink,
 // from 0 to 1. A scatter marker (a small compact patch no curve runs through) gives
 // one point at the weighted centroid of its ink. Points the runs cannot place
-// (outside them, or two points in one run) stay as they are.
+// (outside them, or two points in one run) stay as they are. A column of the graph
+// without a point but with a single run gets a point at that run's centre (thinning
+// eats into the free ends of strokes two pixels thick).
 // With `bridge`, a gap of missing columns between two single points is filled by
 // interpolation where the other ink there (another curve) covers every missing
 // column and the gap is no wider than that ink's stroke plus 2 px.
 // Returns the points sorted by x then y.
 void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat& picture, bool bridge);
+
+// The ink-weighted centre row, as PlaceCurveCentres finds it, of the run of `patch`
+// holding (col, row); `row` itself where no run holds it or the column lacks contrast.
+double StrokeCentre(const Patch& patch, int col, int row, const cv::Mat& picture);

@@ -66,38 +66,81 @@ int ThinLines(cv::Mat& mask) {
         return 1;
     }
 
-    // Work on the list of set interior pixels rather than rescanning the image each
-    // step: a curve is a tiny fraction of the mask.
-    std::vector<cv::Point> live;
+    // A pixel's verdict in a step depends only on its eight neighbours, so a step need
+    // only look again at pixels whose neighbourhood changed since that step last ran:
+    // every set pixel at first, afterwards the set neighbours of the pixels removed
+    // since. Each pixel is removed once, which keeps the whole run linear in the ink.
+    // queued bit s: the pixel waits in step s's list (duplicates would be removed twice).
+    cv::Mat queued = cv::Mat::zeros(rows, cols, CV_8UC1);
+    std::vector<cv::Point> pending[2];
     for (int r = 1; r < rows - 1; ++r) {
         const uchar* row = mask.ptr<uchar>(r);
+        uchar* q = queued.ptr<uchar>(r);
         for (int c = 1; c < cols - 1; ++c)
-            if (row[c]) live.emplace_back(c, r);
+            if (row[c]) {
+                pending[0].emplace_back(c, r);
+                q[c] = 3;
+            }
     }
+    pending[1] = pending[0];
+
+    const auto enqueueNeighbours = [&](const cv::Point& p) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            const int y = p.y + dy;
+            if (y < 1 || y > rows - 2) continue;
+            const uchar* m = mask.ptr<uchar>(y);
+            uchar* q = queued.ptr<uchar>(y);
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int x = p.x + dx;
+                if (x < 1 || x > cols - 2 || !m[x]) continue;
+                for (int s = 0; s < 2; ++s)
+                    if (!(q[x] & (1 << s))) {
+                        q[x] |= uchar(1 << s);
+                        pending[s].emplace_back(x, y);
+                    }
+            }
+        }
+    };
 
     const ThinTables& tables = Tables();
-    std::vector<cv::Point> doomed;
+    std::vector<cv::Point> doomed, examine;
     int passes = 0;
     for (;;) {
         bool changed = false;
         for (int step = 0; step < 2; ++step) {
             const auto& removable = step == 0 ? tables.firstStep : tables.secondStep;
+            examine.swap(pending[step]);
+            pending[step].clear();
             // Decide on the mask as it stood before the step, then delete.
             doomed.clear();
-            for (const cv::Point& q : live)
-                if (removable[NeighbourCode(mask, q)]) doomed.push_back(q);
-            if (passes == 0 && step == 0) ClearBorder(mask);
+            for (const cv::Point& p : examine) {
+                queued.at<uchar>(p) &= uchar(~(1 << step));
+                if (mask.at<uchar>(p) && removable[NeighbourCode(mask, p)]) doomed.push_back(p);
+            }
+            if (passes == 0 && step == 0) {
+                ClearBorder(mask);
+                // The pixels beside the border saw it set; the next first step must look again.
+                for (int c = 1; c < cols - 1; ++c) {
+                    enqueueNeighbours({c, 0});
+                    enqueueNeighbours({c, rows - 1});
+                }
+                for (int r = 1; r < rows - 1; ++r) {
+                    enqueueNeighbours({0, r});
+                    enqueueNeighbours({cols - 1, r});
+                }
+            }
             if (doomed.empty()) continue;
             changed = true;
-            for (const cv::Point& q : doomed) mask.at<uchar>(q) = 0;
-            live.erase(std::remove_if(live.begin(), live.end(),
-                                      [&](const cv::Point& q) { return mask.at<uchar>(q) == 0; }),
-                       live.end());
+            for (const cv::Point& p : doomed) mask.at<uchar>(p) = 0;
+            for (const cv::Point& p : doomed) enqueueNeighbours(p);
         }
         ++passes;
         if (!changed) break;
     }
-    for (const cv::Point& q : live) mask.at<uchar>(q) = 1;
+    for (int r = 1; r < rows - 1; ++r) {
+        uchar* row = mask.ptr<uchar>(r);
+        for (int c = 1; c < cols - 1; ++c) row[c] = row[c] != 0;
+    }
     return passes;
 }
 

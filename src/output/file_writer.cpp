@@ -13,7 +13,7 @@
 namespace {
 
 bool Fail(std::string* error, const std::string& what, int err) {
-    if (error) *error = what + ": " + std::strerror(err);
+    if (error) *error = err ? what + ": " + std::strerror(err) : what;
     return false;
 }
 
@@ -43,15 +43,31 @@ bool WriteAll(int fd, const std::string& text) {
 bool WriteTextFileAtomically(const std::string& path, const std::string& text, std::string* error) {
     if (path.empty()) return Fail(error, "No file name given", ENOENT);
 
-    // Replace what a link points at, not the link itself.
+    // Follow links to the file they lead to, so the new file lands beside it; a link
+    // whose target is missing names the file to create.
     std::string target = path;
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved)) target = resolved;
+    for (int hops = 0; ::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode); ++hops) {
+        if (hops == 40) return Fail(error, "Cannot write '" + path + "'", ELOOP);
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0) return Fail(error, "Cannot write '" + path + "'", errno);
+        link.resize(static_cast<size_t>(n));
+        target = link.front() == '/' ? link : FolderOf(target) + "/" + link;
     }
     const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
+        // A pipe or a device cannot be replaced; it takes the text as a stream.
+        const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) return Fail(error, "Cannot write '" + path + "'", errno);
+        int err = WriteAll(fd, text) ? 0 : (errno ? errno : EIO);
+        if (::close(fd) != 0 && err == 0) err = errno;
+        return err == 0 || Fail(error, "Cannot write '" + path + "'", err);
+    }
     if (exists && S_ISDIR(st.st_mode)) return Fail(error, "Cannot write '" + path + "'", EISDIR);
+    if (exists && !S_ISREG(st.st_mode))
+        return Fail(error, "Cannot write '" + path + "': not a regular file, a pipe or a character device",
+                    0);
 
     // A name of our own beside the target, so the final rename stays on one file system.
     std::string temp;

@@ -75,12 +75,17 @@ TEST(PlaceCurveCentres, AntiAliasedLinesComeBackAtTheirSubPixelHeight) {
     for (const Case& k : cases) {
         cv::Mat picture(48, 60, CV_8UC3, cv::Scalar(k.paper[0], k.paper[1], k.paper[2]));
         Stroke(picture, {-5, k.y0 - 5 * k.slope}, {65, k.y0 + 65 * k.slope}, k.width, k.ink);
-        const PointList points = Centres(picture, {InkPatch(picture)});
+        const Patch patch = InkPatch(picture);
+        const PointList points = Centres(picture, {patch});
         SCOPED_TRACE(testing::Message() << "y0 " << k.y0 << " slope " << k.slope << " width " << k.width);
         ASSERT_GT(points.size(), 50u);
         double worst = 0;
-        for (const cv::Point2d& p : points)
-            if (p.x >= 3 && p.x < 57) worst = std::max(worst, std::abs(p.y - (k.y0 + k.slope * p.x)));
+        for (const cv::Point2d& p : points) {
+            if (p.x < 3 || p.x >= 57) continue;
+            worst = std::max(worst, std::abs(p.y - (k.y0 + k.slope * p.x)));
+            // The value markers read the same centre from the patch.
+            EXPECT_DOUBLE_EQ(StrokeCentre(patch, int(p.x), int(std::lround(p.y)), picture), p.y);
+        }
         EXPECT_LT(worst, 0.1);
     }
 }

@@ -59,10 +59,10 @@ TEST(Startup, SecondStartReadsStoredValues) {
     EXPECT_TRUE(p.whiteBackground);
     EXPECT_TRUE(p.logScaleX);
     EXPECT_FALSE(p.logScaleY);
-    EXPECT_EQ(p.minPatchSize, -4);  // out of range values load unchanged
-    EXPECT_EQ(p.lineFiltering, 2);
+    EXPECT_EQ(p.minPatchSize, 0);  // out of range values are clamped as the Options dialog would
+    EXPECT_EQ(p.lineFiltering, 1);
     EXPECT_TRUE(p.manualThreshold);
-    EXPECT_EQ(p.threshold, 300);
+    EXPECT_EQ(p.threshold, 255);
     EXPECT_FALSE(p.showTooltips);
     EXPECT_FALSE(p.commonXAxis);
     // Not the first run and tips switched off: no tip at start-up.

@@ -163,8 +163,18 @@ def draw_chart(spec, outdir):
         for s in ax.spines.values():
             s.set_visible(False)
         ax.tick_params(length=0)
+    # Frame and axes layouts (frames.py): spine width in pixels, open axes, more ticks.
+    for s in ax.spines.values():
+        s.set_linewidth(spec.get("frame_px", 0.8 * dpi / 72.0) * 72.0 / dpi)
+    if spec.get("open"):
+        ax.spines["top"].set_visible(False)
+        ax.spines["right"].set_visible(False)
+    if spec.get("yticks"):
+        ax.set_yticks(np.linspace(0, 100, spec["yticks"]))
     legend = None
-    if spec["legend"]:
+    if spec.get("legend_inside"):
+        legend = ax.legend(loc="upper right", ncol=3, frameon=True, edgecolor="black", fancybox=False, fontsize=10)
+    elif spec["legend"]:
         legend = ax.legend(loc="lower center", bbox_to_anchor=(0.5, 1.01), ncol=min(n, 5),
                            frameon=False, fontsize=8)
     picture = render(fig)
@@ -241,6 +251,7 @@ def draw_chart(spec, outdir):
         "name": spec["name"], "picture": os.path.basename(path), "spec": spec,
         "width": W, "height": H, "args": args,
         "plot": {"left": left, "top": top_row, "right": right, "bottom": bottom_row},
+        "bbox": [bbox.x0, H - bbox.y1, bbox.x1, H - bbox.y0],  # the axes' box, left top right bottom
         "curves": curves,
     }
     with open(os.path.join(outdir, spec["name"] + ".json"), "w") as f:

@@ -10,15 +10,16 @@ bash "$here/../install-accuracy-deps.sh"
 # Debian's python3 holds the packages, whatever python3 comes first on PATH.
 py=/usr/bin/python3
 out="$build/accuracy"
-set=charts gen=charts.py scorer=score.py results=results.json table=table.txt
+set=charts gen=charts.py scorer=score.py results=results.json table=table.txt extra=frames.py
 if [ "${1:-}" = "--published" ]; then
   shift
-  set=published gen=published.py scorer=published_score.py results=published-results.json table=published-table.txt
+  set=published gen=published.py scorer=published_score.py results=published-results.json table=published-table.txt extra=
 fi
-stamp=$(sort -u <(echo "$here/charts.py") <(echo "$here/$gen") | xargs cat | sha1sum | cut -c1-16)
+stamp=$( (echo "$here/charts.py"; echo "$here/$gen"; if [ -n "$extra" ]; then echo "$here/$extra"; fi) | sort -u | xargs cat | sha1sum | cut -c1-16)
 if [ "$(cat "$out/$set/.stamp" 2>/dev/null)" != "$stamp" ]; then
   rm -rf "$out/$set"
   "$py" "$here/$gen" "$out/$set"
+  if [ -n "$extra" ]; then "$py" "$here/$extra" "$out/$set"; fi
   echo "$stamp" > "$out/$set/.stamp"
 fi
 "$py" "$here/$scorer" "$build/plotsnap-cli" "$out/$set" --json "$out/$results" "$@" | tee "$out/$table"
