@@ -186,33 +186,32 @@ double CourseRow(const Course& course, int x, double row) {
                              [&](double a, double b) { return std::abs(a - row) < std::abs(b - row); });
 }
 
-// -1 when a short chain stands beside the course of the long ones (close to it
-// over most of its columns); +1 when it carries that course on: beyond one of its
-// ends, along its own slope, it meets the course within `tol` rows (more with
-// distance); 0 otherwise.
+// +1 when a short chain carries on the course of the long ones: it stands in
+// their gap (or beyond their end) and meets them, or their straight extension,
+// within `tol` rows; -1 when it stands beside them or off their course; 0 when
+// no course is near.
 int OnCourse(const Course& course, const ShortChain& c, double tol) {
     if (course.empty()) return 0;
-    // Beside the course: over most of its columns the course runs close by.
-    const double near = std::max(4 * tol, 2.0 * c.box.height + tol);
     int shared = 0;
-    for (const auto& [x, rows] : c.columns) {
-        const double at = CourseRow(course, x, Mean(rows));
-        shared += !std::isnan(at) && std::abs(at - Mean(rows)) <= near;
-    }
+    for (const auto& [x, rows] : c.columns) shared += course.count(x) > 0;
     if (shared * 2 > int(c.columns.size())) return -1;
     const int reach = std::max(4 * c.box.width, 40);
     const auto leftEnd = c.columns.begin(), rightEnd = std::prev(c.columns.end());
-    // The chain's own slope, carried on to the course's nearest column beyond each end.
-    const double slope = c.columns.size() < 3 ? 0
-                         : (Mean(rightEnd->second) - Mean(leftEnd->second)) / (rightEnd->first - leftEnd->first);
-    const auto meets = [&](int x0, double row0, int step) {
+    // The course's nearest column beyond each end, and its row extended to that end.
+    const auto meets = [&](int x0, double row0, int step) -> int {
         for (int x = x0 + step, n = 0; n < reach; x += step, ++n) {
-            const double at = CourseRow(course, x, row0 + slope * (x - x0));
-            if (!std::isnan(at) && std::abs(row0 + slope * (x - x0) - at) <= tol + 0.2 * std::abs(x - x0)) return true;
+            const double at = CourseRow(course, x, row0);
+            if (std::isnan(at)) continue;
+            const double further = CourseRow(course, x + 4 * step, at);
+            const double slope = std::isnan(further) ? 0 : (further - at) / (4 * step);
+            return std::abs(at - slope * (x - x0) - row0) <= tol + 0.2 * std::abs(x - x0) ? 1 : -1;
         }
-        return false;
+        return 0;
     };
-    return meets(leftEnd->first, Mean(leftEnd->second), -1) || meets(rightEnd->first, Mean(rightEnd->second), +1) ? 1 : 0;
+    const int left = meets(leftEnd->first, Mean(leftEnd->second), -1);
+    const int right = meets(rightEnd->first, Mean(rightEnd->second), +1);
+    if (left < 0 || right < 0) return -1;
+    return left > 0 || right > 0 ? 1 : 0;
 }
 
 }  // namespace
