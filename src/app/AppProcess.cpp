@@ -5,10 +5,14 @@
 #include "app/CurvetapApp.h"
 #include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
+#include "detect/binarise.h"
+#include "detect/legend.h"
+#include "detect/overlap.h"
 #include "detect/process.h"
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
 #include "output/series.h"
+#include "text/TesseractEngine.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"
 
@@ -66,12 +70,18 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     settings.picture = doc.Picture();
     SeamQuestions questions;
     bool repaint = false;
-    const auto table = PrepareExport(doc.Graphs(), doc.GetCalibration(), settings, questions, &repaint);
+    // Overlapping thick curves are measured with their covered edges restored.
+    std::vector<PatchList> strokes;
+    for (const PatchList& g : doc.Graphs()) strokes.push_back(RestoreCoveredEdges(g, doc.Binary()));
+    const auto table = PrepareExport(strokes, doc.GetCalibration(), settings, questions, &repaint);
     if (!table) {
         if (repaint) g_canvas->Refresh();
         return false;
     }
-    const std::string text = BuildCsvText(*table, doc.Labels());
+    const std::string text = BuildCsvText(*table, doc.Labels(), LegendHeadings(doc.Picture(), doc.Graphs(), doc.ChannelThresholds(), [this] {
+        if (!ocrEngine) ocrEngine = TesseractEngine::Create();
+        return ocrEngine;
+    }, log));
     if (!toClipboard) {
         std::string error;
         if (!WriteTextFileAtomically(path.utf8_string(), text, &error)) {

@@ -85,26 +85,6 @@ std::string CalibrationRefusal(const CliOptions& o) {
     return text + "; or add --default-scales for pixel units";
 }
 
-// The legend's name for each graph that has patches, in export order.
-std::vector<std::string> LegendNames(const cv::Mat& image, const std::vector<PatchList>& graphs,
-                                     std::vector<Legend>& legends, const std::vector<double>& thresholds, LogSink& log) {
-    std::vector<std::string> names;
-    if (legends.empty()) return names;
-    const std::shared_ptr<TesseractEngine> engine = TesseractEngine::Create();
-    if (!engine) {
-        log << "Legend text not read: the OCR engine could not be started\n";
-        return names;
-    }
-    ReadLegendNames(legends, [&](const cv::Rect& area) { return ReadTextArea(*engine, image, area, thresholds); });
-    const std::vector<std::string> byGraph = NameGraphs(image, graphs, legends);
-    for (size_t g = 0; g < graphs.size(); ++g) {
-        if (graphs[g].empty()) continue;
-        if (!byGraph[g].empty()) log << "Graph-" << static_cast<int>(g) << " named from its legend: " << byGraph[g] << "\n";
-        names.push_back(byGraph[g]);
-    }
-    return names;
-}
-
 int Digitize(const CliOptions& o) {
     StderrLog log;
 
@@ -155,7 +135,7 @@ int Digitize(const CliOptions& o) {
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
     // Legends and what is drawn over the plot stay out of colour picks.
-    std::vector<Legend> legends = FindLegends(doc.Picture());
+    const std::vector<Legend> legends = FindLegends(doc.Picture());
     std::vector<bool> curve;
     if (std::any_of(o.picks.begin(), o.picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour; })) {
         const IRect& a = doc.PlotRect();
@@ -182,15 +162,16 @@ int Digitize(const CliOptions& o) {
     settings.picture = doc.Picture();
     CliQuestions questions(o.defaultScales, log);
     // Where thick curves overlap, each is measured with its covered edge restored.
-    std::vector<PatchList> strokes;
-    for (const PatchList& g : graphs) strokes.push_back(RestoreCoveredEdges(g, doc.Binary()));
-    const auto table = PrepareExport(strokes, doc.GetCalibration(), settings, questions, nullptr);
+    const auto table =
+        PrepareExport(RestoreCoveredEdges(graphs, doc.Binary()), doc.GetCalibration(), settings, questions, nullptr);
     if (!table) {
         if (questions.DeclinedScales()) return Fail(kExitCalibration, CalibrationRefusal(o));
         return Fail(kExitCalibration, "calibration refused: " + questions.Error());
     }
     const std::string csv =
-        BuildCsvText(*table, doc.Labels(), LegendNames(doc.Picture(), graphs, legends, doc.ChannelThresholds(), log));
+        BuildCsvText(*table, doc.Labels(), LegendHeadings(doc.Picture(), graphs, doc.ChannelThresholds(), [] {
+                         return std::shared_ptr<OcrEngine>(TesseractEngine::Create());
+                     }, log));
 
     if (!o.outputPath.empty()) {
         std::string error;

@@ -321,3 +321,24 @@ std::vector<std::string> NameGraphs(const cv::Mat& rgb, const std::vector<PatchL
     }
     return names;
 }
+
+std::vector<std::string> LegendHeadings(const cv::Mat& rgb, const std::vector<PatchList>& graphs,
+                                        const std::vector<double>& channelThresholds,
+                                        const std::function<std::shared_ptr<OcrEngine>()>& makeEngine, LogSink& log) {
+    std::vector<std::string> headings;
+    std::vector<Legend> legends = FindLegends(rgb);
+    if (legends.empty()) return headings;
+    const std::shared_ptr<OcrEngine> engine = makeEngine ? makeEngine() : nullptr;
+    if (!engine) {
+        log << "Legend text not read: the OCR engine could not be started\n";
+        return headings;
+    }
+    ReadLegendNames(legends, [&](const cv::Rect& area) { return ReadTextArea(*engine, rgb, area, channelThresholds); });
+    const std::vector<std::string> names = NameGraphs(rgb, graphs, legends);
+    for (size_t g = 0; g < graphs.size(); ++g) {
+        if (graphs[g].empty()) continue;
+        if (!names[g].empty()) log << "Graph-" << int(g) << " named from its legend: " << names[g] << "\n";
+        headings.push_back(names[g]);
+    }
+    return headings;
+}

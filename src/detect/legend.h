@@ -5,9 +5,11 @@
 #include <opencv2/core.hpp>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/log_sink.h"
 #include "detect/types.h"
 #include "text/ocr.h"
 
@@ -59,3 +61,10 @@ cv::Vec3b PatchesInkColour(const cv::Mat& rgb, const PatchList& patches);
 // entry is within `maxDistance` (CIE76 Lab units) or the entry has no name.
 std::vector<std::string> NameGraphs(const cv::Mat& rgb, const std::vector<PatchList>& graphs,
                                     const std::vector<Legend>& legends, double maxDistance = 40);
+
+// The headings export gives the graphs that have patches, in their order: each
+// graph's legend text, empty where none names it. The engine is made only when
+// the picture has a legend; without one (null) nothing is read. Logs each name.
+std::vector<std::string> LegendHeadings(const cv::Mat& rgb, const std::vector<PatchList>& graphs,
+                                        const std::vector<double>& channelThresholds,
+                                        const std::function<std::shared_ptr<OcrEngine>()>& makeEngine, LogSink& log);

@@ -62,3 +62,9 @@ PatchList RestoreCoveredEdges(const PatchList& graph, const cv::Mat& binary, con
     }
     return out;
 }
+
+std::vector<PatchList> RestoreCoveredEdges(const std::vector<PatchList>& graphs, const cv::Mat& binary) {
+    std::vector<PatchList> out;
+    for (const PatchList& g : graphs) out.push_back(RestoreCoveredEdges(g, binary));
+    return out;
+}

@@ -5,6 +5,8 @@
 // from the curve's own thickness nearby gives each curve its own centre line.
 #include <opencv2/core.hpp>
 
+#include <vector>
+
 #include "detect/types.h"
 
 struct OverlapSettings {
@@ -19,3 +21,5 @@ struct OverlapSettings {
 // with no free run nearby, stays as it is. `binary` is the processing's binary
 // picture (8-bit, 0 for ink); throws cv::Exception on another type.
 PatchList RestoreCoveredEdges(const PatchList& graph, const cv::Mat& binary, const OverlapSettings& settings = {});
+// The same for every graph.
+std::vector<PatchList> RestoreCoveredEdges(const std::vector<PatchList>& graphs, const cv::Mat& binary);

@@ -4,26 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
-namespace {
-
-// One run per column over the rows of `own` that are set.
-PatchList Stroke(const cv::Mat& own) {
-    Patch p;
-    for (int x = 0; x < own.cols; ++x) {
-        int top = -1;
-        for (int y = 0; y <= own.rows; ++y) {
-            const bool set = y < own.rows && own.at<uchar>(y, x);
-            if (set && top < 0) top = y;
-            if (!set && top >= 0) p.push_back({top, x, y - 1}), top = -1;
-        }
-    }
-    std::sort(p.begin(), p.end());
-    return {p};
-}
-
-}  // namespace
+#include <algorithm>
 
 TEST(CoveredEdges, RestoredToTheStrokesOwnThicknessOnlyWhereOneEdgeIsCovered) {
     struct Case {
@@ -41,38 +22,36 @@ TEST(CoveredEdges, RestoredToTheStrokesOwnThicknessOnlyWhereOneEdgeIsCovered) {
         {"2 px strokes have no edge to restore", 2, 1, 0, false},
         {"nothing covered", 5, 0, 0, true},
     };
+    const int y0 = 40;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const int y0 = 40;
-        cv::Mat own(100, 100, CV_8UC1, cv::Scalar(0));
-        own.rowRange(y0, y0 + c.thickness).setTo(1);
+        // The stroke, one run per column, and all ink: the stroke plus the covering
+        // curve, which reaches 4 rows past the covered edge.
+        Patch stroke;
         cv::Mat binary(100, 100, CV_8UC1, cv::Scalar(255));
-        binary.setTo(0, own);
-        // The covering curve: ink over the stroke's edge, 4 rows past it.
-        const cv::Range cols(30, 70);
-        if (c.coverTop) {
-            own(cv::Range(y0, y0 + c.coverTop), cols).setTo(0);
-            binary(cv::Range(y0 - 4, y0 + c.coverTop), cols).setTo(0);
+        for (int x = 0; x < 100; ++x) {
+            const bool covered = x >= 30 && x < 70;
+            const int top = y0 + (covered ? c.coverTop : 0), bottom = y0 + c.thickness - 1 - (covered ? c.coverBottom : 0);
+            stroke.push_back({top, x, bottom});
+            binary.col(x).rowRange(y0, y0 + c.thickness).setTo(0);
+            if (covered && c.coverTop) binary.col(x).rowRange(y0 - 4, y0).setTo(0);
+            if (covered && c.coverBottom) binary.col(x).rowRange(y0 + c.thickness, y0 + c.thickness + 4).setTo(0);
         }
-        if (c.coverBottom) {
-            own(cv::Range(y0 + c.thickness - c.coverBottom, y0 + c.thickness), cols).setTo(0);
-            binary(cv::Range(y0 + c.thickness - c.coverBottom, y0 + c.thickness + 4), cols).setTo(0);
-        }
-        const PatchList graph = Stroke(own);
-        const PatchList restored = RestoreCoveredEdges(graph, binary);
+        std::sort(stroke.begin(), stroke.end());
+        const PatchList restored = RestoreCoveredEdges(PatchList{stroke}, binary);
         ASSERT_EQ(restored.size(), 1u);
         const double centre = y0 + (c.thickness - 1) / 2.0;
-        for (const ::Run& r : restored[0]) {
-            const bool covered = r.col >= 30 && r.col < 70;
-            const double middle = (r.row1 + r.row2) / 2.0;
-            const double visible = (y0 + c.coverTop + y0 + c.thickness - 1 - c.coverBottom) / 2.0;
-            if (!covered) EXPECT_EQ(middle, centre) << "column " << r.col;
-            else if (c.restored) EXPECT_NEAR(middle, centre, 0.5) << "column " << r.col;
-            else EXPECT_EQ(middle, visible) << "column " << r.col;
+        ASSERT_EQ(restored[0].size(), stroke.size());
+        for (const ::Run& after : restored[0]) {
+            const ::Run& before = *std::find_if(stroke.begin(), stroke.end(), [&](auto& r) { return r.col == after.col; });
+            const bool covered = after.col >= 30 && after.col < 70;
+            const double middle = (after.row1 + after.row2) / 2.0;
+            if (!covered || !c.restored) EXPECT_EQ(after, before) << "column " << after.col;
+            else EXPECT_NEAR(middle, centre, 0.5) << "column " << after.col;
         }
     }
 }
 
 TEST(CoveredEdges, WrongPictureTypeIsAnError) {
-    EXPECT_THROW(RestoreCoveredEdges({}, cv::Mat(4, 4, CV_8UC3)), cv::Exception);
+    EXPECT_THROW(RestoreCoveredEdges(PatchList(), cv::Mat(4, 4, CV_8UC3)), cv::Exception);
 }

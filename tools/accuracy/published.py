@@ -199,9 +199,12 @@ def draw_chart(spec, outdir):
     picture = render(fig)
 
     covered_by_notes = over > 24
+    # Only the plot area counts: a curve's end drawn over an axis line is not data.
+    inside = np.zeros((H, W), bool)
+    inside[axes_area["top"]:axes_area["bottom"] + 1, axes_area["left"]:axes_area["right"] + 1] = True
     visible = []
     for j in range(n):
-        covered = covered_by_notes.copy()
+        covered = covered_by_notes.copy() | ~inside
         for k in range(j + 1, n):
             covered |= alone[k] > 96
         covered[legend_box[1]:legend_box[3] + 1, legend_box[0]:legend_box[2] + 1] = True

@@ -6,7 +6,10 @@ pick per curve, as score.py does, and besides the per-curve figures:
          the area the axis lines enclose (inner edges, and where the lines end)
   named  whether every curve's column is headed by its legend label
 
-usage: published_score.py PLOTSNAP_CLI CHARTDIR [--json FILE]
+With --axes-rect the plot rectangle is given as the axes enclose it
+(--plot-rect), to score picking and export apart from frame detection.
+
+usage: published_score.py PLOTSNAP_CLI CHARTDIR [--axes-rect] [--json FILE]
 """
 import json
 import math
@@ -54,6 +57,9 @@ def main():
             c["_px"], c["_py"] = np.array(c["px"]), np.array(c["py"])
         args = [cli, "process", os.path.join(chartdir, t["picture"]), "--no-common-x"] + t["args"]
         args += score.pick_args(t, "colour", takes_hex)
+        if "--axes-rect" in argv:
+            ax = t["axes"]
+            args += ["--plot-rect", "%d,%d,%d,%d" % (ax["left"], ax["top"], ax["right"] + 1, ax["bottom"] + 1)]
         proc = subprocess.run(args, capture_output=True, text=True, env=dict(os.environ, OMP_THREAD_LIMIT="1"))
         a = t["args"]
         xaxis = score.Axis(a[a.index("--x") + 1], False)
