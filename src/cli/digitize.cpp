@@ -34,12 +34,12 @@ long long PatchPixelCount(const Patch& patch) {
     return n;
 }
 
-std::string PatchJson(size_t index, const Patch& patch, int colour) {
+std::string PatchJson(size_t index, const Patch& patch, int colour, const std::string& classColour) {
     const IRect box = PatchBox(patch);
     return "{\"index\":" + std::to_string(index) + ",\"box\":[" + std::to_string(box.left) + "," +
            std::to_string(box.top) + "," + std::to_string(box.right) + "," + std::to_string(box.bottom) +
            "],\"pixels\":" + std::to_string(PatchPixelCount(patch)) + ",\"colour\":\"" +
-           ReferenceColourName(colour) + "\"}";
+           ReferenceColourName(colour) + (classColour.empty() ? "" : "\",\"class\":\"" + classColour) + "\"}";
 }
 
 std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<int>& colours,
@@ -63,7 +63,10 @@ std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<in
             switch (step.kind) {
                 case PickStep::Point: take = HitPatch(step.point, p, kHitTolerance); break;
                 case PickStep::Band: take = LeftBandTouches(p, band); break;
-                case PickStep::Colour: take = i < colours.size() && colours[i] == step.colour; break;
+                case PickStep::Colour:
+                    take = i < colours.size() &&
+                           std::find(step.classes.begin(), step.classes.end(), colours[i]) != step.classes.end();
+                    break;
                 case PickStep::NextGraph: break;
             }
             if (take) {

@@ -18,12 +18,13 @@ std::vector<int> PatchColours(const cv::Mat& image, const PatchList& patches);
 long long PatchPixelCount(const Patch& patch);
 
 // {"index":I,"box":[left,top,right,bottom],"pixels":N,"colour":"red"}; the box is inclusive.
-std::string PatchJson(size_t index, const Patch& patch, int colour);
+// A class colour given as #rrggbb follows as "class".
+std::string PatchJson(size_t index, const Patch& patch, int colour, const std::string& classColour = "");
 
 // Applies the steps in order to graph slots that start as one empty slot, as the
 // canvas does: a point adds, in patch-list order, every patch not yet in the
 // current slot that a click there hits; a band every such patch a left rubber
-// band touches; a colour every such patch of that colour; NextGraph opens the
+// band touches; a colour every such patch of one of the step's classes; NextGraph opens the
 // next slot. `patches` must be in the canvas's (sorted) order, `colours` parallel
 // to it. Steps that add nothing are described in *idle (may be null).
 std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<int>& colours,

@@ -15,6 +15,7 @@
 #include "app/log_sink.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
+#include "detect/class_pick.h"
 #include "detect/process.h"
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
@@ -98,16 +99,23 @@ int Digitize(const CliOptions& o) {
     std::vector<double> channelThresholds;
     PatchList patches;
     PlotArea plotArea;
-    if (!RunProcessing(image, o.process, userRect, channelThresholds, patches, plotArea, log, AbortQuestion()))
+    ClassedInk ink;
+    if (!RunProcessing(image, o.process, userRect, channelThresholds, patches, plotArea, log, AbortQuestion(), nullptr,
+                       &ink))
         return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
     log << "Processing complete!\n";
     // The canvas keeps its patch list sorted; clicks walk it in that order.
     std::sort(patches.begin(), patches.end());
-    const std::vector<int> colours = PatchColours(image, patches);
+    const std::vector<int> colours = PatchClasses(ink, patches);
+    const bool learned = ink.mode == ColourClassing::FromPicture;
 
     if (o.listPatches) {
         std::string text;
-        for (size_t i = 0; i < patches.size(); ++i) text += PatchJson(i, patches[i], colours[i]) + "\n";
+        for (size_t i = 0; i < patches.size(); ++i) {
+            const cv::Vec3b rgb = ink.Colour(colours[i]);
+            text += PatchJson(i, patches[i], learned ? NearestReferenceOfRgb(rgb) : colours[i],
+                              learned ? (colours[i] < 0 ? "none" : HexColour(rgb)) : std::string()) + "\n";
+        }
         std::fwrite(text.data(), 1, text.size(), stdout);
         if (std::fflush(stdout) != 0 || std::ferror(stdout))
             return Fail(kExitOutputFailed, "could not write the patch list to standard output");
@@ -117,8 +125,15 @@ int Digitize(const CliOptions& o) {
     // Picking.
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
+    std::vector<PickStep> picks = o.picks;
+    for (PickStep& step : picks) {
+        if (step.kind != PickStep::Colour) continue;
+        step.classes = step.colour >= 0 ? ClassesOfReference(ink, step.colour) : ClassesNearColour(ink, step.rgb);
+        if (learned && step.colour < 0 && !step.classes.empty())
+            log << step.text << " takes the class " << HexColour(ink.Colour(step.classes.front())) << "\n";
+    }
     std::vector<std::string> idle;
-    const std::vector<PatchList> graphs = ApplyPicks(patches, colours, o.picks, &idle);
+    const std::vector<PatchList> graphs = ApplyPicks(patches, colours, picks, &idle);
     for (const std::string& step : idle) log << step << " added no patch\n";
     bool any = false;
     for (size_t g = 0; g < graphs.size(); ++g) {

@@ -47,7 +47,7 @@ std::string DetectionPercentText(size_t ink, const PlotArea& area) {
 
 bool RunProcessing(const cv::Mat& input, const ProcessSettings& settings, const PlotArea& userRect,
                    std::vector<double>& channelThresholds, PatchList& patches, PlotArea& plotArea, LogSink& log,
-                   const AbortQuestion& ask, cv::Mat* binaryOut) {
+                   const AbortQuestion& ask, cv::Mat* binaryOut, ClassedInk* inkOut) {
     if (input.empty() || input.total() == 0) return false;
     const cv::Mat image = AsRgb8(input);
     const PlotArea drawn = userRect;  // the caller may pass one object as both rectangles
@@ -84,7 +84,7 @@ bool RunProcessing(const cv::Mat& input, const ProcessSettings& settings, const 
 
     log << "Performing color detections\n";
     cv::Mat classImage;
-    DetectColours(classImage, image, map);
+    ClassColours(classImage, image, map, a, settings.colourClassing, inkOut, log);
 
     log << "Grouping...\n";
     GroupPatches(map, patches, a.left, a.top, a.right, a.bottom, classImage, settings.minPatchSize, ask);

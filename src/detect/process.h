@@ -1,6 +1,7 @@
 #pragma once
 // The toolkit-free body of a processing pass: from the document image to patches.
 #include "app/log_sink.h"
+#include "detect/colour_classes.h"
 #include "detect/grouping.h"
 #include "detect/types.h"
 
@@ -17,6 +18,7 @@ struct ProcessSettings {
     unsigned minPatchSize = 3;
     bool removeGrid = false;
     int gridWidth = 2;
+    ColourClassing colourClassing = ColourClassing::FromPicture;
 };
 
 // Share of the plot area above which automatic binarisation is replaced by the fixed threshold.
@@ -35,7 +37,7 @@ std::string DetectionPercentText(size_t ink, const PlotArea& area);
 // bottom are cut to the image. On return `plotArea` is the area used, `patches` the
 // grouping result (unchanged when the area holds no ink), `channelThresholds` has
 // this pass's three Otsu levels appended, and *binaryOut (if given) the final
-// binary image.
+// binary image, and *inkOut (if given) the colour classes and each ink pixel's class.
 bool RunProcessing(const cv::Mat& image, const ProcessSettings& settings, const PlotArea& userRect,
                    std::vector<double>& channelThresholds, PatchList& patches, PlotArea& plotArea, LogSink& log,
-                   const AbortQuestion& ask, cv::Mat* binaryOut = nullptr);
+                   const AbortQuestion& ask, cv::Mat* binaryOut = nullptr, ClassedInk* inkOut = nullptr);
