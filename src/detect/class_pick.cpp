@@ -1,21 +1,23 @@
 #include "detect/class_pick.h"
 
-#include "canvas/selection.h"
+#include "document/selection.h"
 
 #include <algorithm>
 
-std::vector<int> PatchClasses(const ClassedInk& ink, const PatchList& patches) {
-    std::vector<int> out(patches.size(), -1);
+int PatchClass(const ClassedInk& ink, const Patch& patch) {
     const cv::Mat& labels = ink.labels;
-    if (labels.empty()) return out;
+    if (labels.empty() || patch.empty()) return -1;
     CV_Assert(labels.type() == CV_8UC1);
-    for (size_t i = 0; i < patches.size(); ++i) {
-        if (patches[i].empty()) continue;
-        const Run& r = patches[i].front();
-        if (r.col < 0 || r.col >= labels.cols || r.row1 < 0 || r.row1 >= labels.rows) continue;
-        const int cls = labels.at<uchar>(r.row1, r.col) - 1;
-        out[i] = cls < ink.ClassCount() ? cls : -1;
-    }
+    const Run& r = patch.front();
+    if (r.col < 0 || r.col >= labels.cols || r.row1 < 0 || r.row1 >= labels.rows) return -1;
+    const int cls = labels.at<uchar>(r.row1, r.col) - 1;
+    return cls < ink.ClassCount() ? cls : -1;
+}
+
+std::vector<int> PatchClasses(const ClassedInk& ink, const PatchList& patches) {
+    std::vector<int> out;
+    out.reserve(patches.size());
+    for (const Patch& p : patches) out.push_back(PatchClass(ink, p));
     return out;
 }
 
@@ -38,19 +40,17 @@ std::vector<int> ClassesOfReference(const ClassedInk& ink, int reference) {
     return out;
 }
 
-std::vector<size_t> PatchesOfClasses(const std::vector<int>& patchClasses, const std::vector<int>& classes) {
-    std::vector<size_t> out;
-    for (size_t i = 0; i < patchClasses.size(); ++i)
-        if (patchClasses[i] >= 0 && std::find(classes.begin(), classes.end(), patchClasses[i]) != classes.end())
-            out.push_back(i);
-    return out;
+std::vector<int> ClassesAt(const ClassedInk& ink, const PatchList& patches, IPoint p, int tol) {
+    std::vector<int> hit;
+    for (const Patch& patch : patches) {
+        if (!HitPatch(p, patch, tol)) continue;
+        const int cls = PatchClass(ink, patch);
+        if (cls >= 0 && std::find(hit.begin(), hit.end(), cls) == hit.end()) hit.push_back(cls);
+    }
+    return hit;
 }
 
-std::vector<size_t> WholeClassPick(const PatchList& patches, const std::vector<int>& patchClasses, IPoint p, int tol) {
-    std::vector<int> hit;
-    for (size_t i = 0; i < patches.size() && i < patchClasses.size(); ++i)
-        if (patchClasses[i] >= 0 && HitPatch(p, patches[i], tol) &&
-            std::find(hit.begin(), hit.end(), patchClasses[i]) == hit.end())
-            hit.push_back(patchClasses[i]);
-    return PatchesOfClasses(patchClasses, hit);
+bool InClasses(const ClassedInk& ink, const Patch& patch, const std::vector<int>& classes) {
+    const int cls = PatchClass(ink, patch);
+    return cls >= 0 && std::find(classes.begin(), classes.end(), cls) != classes.end();
 }

@@ -163,24 +163,65 @@ int NearestReferenceOfRgb(const cv::Vec3b& rgb) {
     return NearestReference(cv::Vec3b(byte(lab[0] * 255.f / 100.f), byte(lab[1] + 128.f), byte(lab[2] + 128.f)));
 }
 
-cv::Vec3b BackgroundColour(const cv::Mat& image, const PlotArea& area) {
+cv::Vec3b PaperColour(const cv::Mat& image, const DetectionMap& map) {
     CV_Assert(image.type() == CV_8UC3);
-    const cv::Rect r = cv::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top) &
-                       cv::Rect(0, 0, image.cols, image.rows);
-    if (r.empty()) return cv::Vec3b(255, 255, 255);
+    const cv::Vec3b white(255, 255, 255);
+    if (map.empty()) return white;
+    const Box box = MapBox(map, image);
+    const cv::Rect r(box.x0, box.y0, box.Width(), box.Height());
+    if (r.empty()) return white;
     // About 65,000 samples on a grid are plenty to find the paper.
     const int step = std::max(1, static_cast<int>(std::sqrt(double(r.area()) / 65536.0)));
     std::vector<Bin> bins(kBins);
+    bool any = false;
     for (int y = r.y; y < r.y + r.height; y += step) {
+        const int i = y - map.FirstRow();
+        const bool inkRow = i >= 0 && i < map.RowCount();
         const cv::Vec3b* row = image.ptr<cv::Vec3b>(y);
+        size_t k = inkRow ? map.RowBegin(i) : 0;
+        const size_t end = inkRow ? map.RowBegin(i + 1) : 0;
         for (int x = r.x; x < r.x + r.width; x += step) {
+            while (k < end && map.Column(k) < x) ++k;
+            if (k < end && map.Column(k) == x) continue;  // ink
             Bin& b = bins[static_cast<size_t>(BinOf(row[x]))];
             ++b.count;
             b.r += row[x][0], b.g += row[x][1], b.b += row[x][2];
+            any = true;
         }
     }
+    if (!any) return white;
     const auto most = std::max_element(bins.begin(), bins.end(), [](const Bin& a, const Bin& b) { return a.count < b.count; });
     return most->Mean();
+}
+
+void AddFaintInk(cv::Mat& binary, const cv::Mat& image, const PlotArea& area, int minStrength) {
+    CV_Assert(binary.type() == CV_8UC1 && image.type() == CV_8UC3 && binary.size() == image.size());
+    const cv::Rect r = cv::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top) &
+                       cv::Rect(0, 0, image.cols, image.rows);
+    if (r.empty()) return;
+    const int step = std::max(1, static_cast<int>(std::sqrt(double(r.area()) / 65536.0)));
+    std::vector<Bin> bins(kBins);
+    bool any = false;
+    for (int y = r.y; y < r.y + r.height; y += step) {
+        const cv::Vec3b* row = image.ptr<cv::Vec3b>(y);
+        const uchar* b = binary.ptr<uchar>(y);
+        for (int x = r.x; x < r.x + r.width; x += step) {
+            if (b[x] == 0) continue;
+            Bin& bin = bins[static_cast<size_t>(BinOf(row[x]))];
+            ++bin.count;
+            bin.r += row[x][0], bin.g += row[x][1], bin.b += row[x][2];
+            any = true;
+        }
+    }
+    if (!any) return;
+    const cv::Vec3b paper =
+        std::max_element(bins.begin(), bins.end(), [](const Bin& a, const Bin& b) { return a.count < b.count; })->Mean();
+    for (int y = r.y; y < r.y + r.height; ++y) {
+        const cv::Vec3b* row = image.ptr<cv::Vec3b>(y);
+        uchar* b = binary.ptr<uchar>(y);
+        for (int x = r.x; x < r.x + r.width; ++x)
+            if (b[x] != 0 && Strength(row[x], paper) >= minStrength) b[x] = 0;
+    }
 }
 
 ColourClasses LearnColourClasses(const cv::Mat& image, const DetectionMap& map, const ClassLearning& settings) {
@@ -189,7 +230,7 @@ ColourClasses LearnColourClasses(const cv::Mat& image, const DetectionMap& map, 
     if (map.empty()) return classes;
     const Box box = MapBox(map, image);
     if (box.Width() <= 0 || box.Height() <= 0) return classes;
-    classes.background = BackgroundColour(image, {box.x0, box.y0, box.x1, box.y1});
+    classes.background = PaperColour(image, map);
     const cv::Vec3b paper = classes.background;
     const cv::Mat around = NeighbourhoodStrength(map, image, box, paper);
 

@@ -1,7 +1,7 @@
 #pragma once
 // Colour classes learned from the picture: the distinct ink colours a chart was
 // drawn with, and the classing of every ink pixel by the ink that explains it.
-#include "app/log_sink.h"
+#include "base/log_sink.h"
 #include "detect/colour.h"
 #include "detect/types.h"
 
@@ -76,8 +76,15 @@ bool ParseHexColour(const std::string& text, cv::Vec3b& rgb);
 // by the reference classing's own distance on its 8-bit Lab.
 int NearestReferenceOfRgb(const cv::Vec3b& rgb);
 
-// The most frequent colour of the area (sampled), taken as the paper.
-cv::Vec3b BackgroundColour(const cv::Mat& image, const PlotArea& area);
+// The paper: the most frequent colour (sampled) of the pixels around the map's
+// ink that are not ink; white when every one is.
+cv::Vec3b PaperColour(const cv::Mat& image, const DetectionMap& map);
+
+// Marks as ink (0) every pixel of the area whose colour is at least `minStrength`
+// (mean channel difference) from the paper, the most frequent colour of the
+// area's background: light inks the channel levels leave out, such as a grey
+// curve beside black ones. The binary must be 8-bit, the image 8-bit RGB.
+void AddFaintInk(cv::Mat& binary, const cv::Mat& image, const PlotArea& area, int minStrength = 40);
 
 // Learns the inks of the map's pixels (the picture's colours, bytes reversed as
 // BuildDetectionMap stores them) in `image` (8-bit RGB): the pixels that are the
