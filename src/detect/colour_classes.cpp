@@ -547,15 +547,11 @@ size_t GrowClasses(cv::Mat& classImage, const cv::Mat& image, const DetectionMap
     struct Step {
         int x, y, cls, depth;
     };
+    // Only grown pixels are queued: the map's own ink is visited once, in place.
     std::vector<Step> queue;
-    ForEachInk(map, image, [&](int x, int y, size_t) {
-        const int cls = ClassOfCode(classImage.ptr<cv::Vec3b>(y)[x]);
-        if (cls >= 0 && cls < n && r.contains(cv::Point(x, y))) queue.push_back({x, y, cls, 0});
-    });
     size_t added = 0;
-    for (size_t i = 0; i < queue.size(); ++i) {
-        const Step s = queue[i];
-        if (s.depth >= steps[size_t(s.cls)]) continue;
+    auto growFrom = [&](const Step s) {  // a copy: the queue may grow under it
+        if (s.depth >= steps[size_t(s.cls)]) return;
         const cv::Vec3b code = ClassCode(s.cls);
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
@@ -570,7 +566,12 @@ size_t GrowClasses(cv::Mat& classImage, const cv::Mat& image, const DetectionMap
                 queue.push_back({x, y, s.cls, s.depth + 1});
                 ++added;
             }
-    }
+    };
+    ForEachInk(map, image, [&](int x, int y, size_t) {
+        const int cls = ClassOfCode(classImage.ptr<cv::Vec3b>(y)[x]);
+        if (cls >= 0 && cls < n && r.contains(cv::Point(x, y))) growFrom({x, y, cls, 0});
+    });
+    for (size_t i = 0; i < queue.size(); ++i) growFrom(queue[i]);
     return added;
 }
 
