@@ -42,13 +42,18 @@ std::string PatchJson(size_t index, const Patch& patch, int colour, const std::s
            ReferenceColourName(colour) + (classColour.empty() ? "" : "\",\"class\":\"" + classColour) + "\"}";
 }
 
-std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps) {
+std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps,
+                                    const std::vector<bool>& curve) {
     std::vector<std::string> idle;
     // A patch's colour by its place in the list: picks see the patches themselves.
     const PatchList& patches = doc.Patches();
     const auto colourOf = [&](const Patch& p) {
         const size_t i = size_t(&p - patches.data());
         return i < colours.size() ? colours[i] : -1;
+    };
+    const auto onCurve = [&](const Patch& p) {
+        const size_t i = size_t(&p - patches.data());
+        return curve.empty() || (i < curve.size() && curve[i]);
     };
     for (const PickStep& step : steps) {
         if (step.kind == PickStep::NextGraph) {
@@ -62,7 +67,8 @@ std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colou
             case PickStep::Band: added = doc.Pick([&](const Patch& p) { return LeftBandTouches(p, band); }); break;
             case PickStep::Colour:
                 added = doc.Pick([&](const Patch& p) {
-                    return std::find(step.classes.begin(), step.classes.end(), colourOf(p)) != step.classes.end();
+                    return std::find(step.classes.begin(), step.classes.end(), colourOf(p)) != step.classes.end() &&
+                           onCurve(p);
                 });
                 break;
             case PickStep::NextGraph: break;
