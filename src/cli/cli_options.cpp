@@ -10,6 +10,7 @@
 
 #include "base/numbers.h"
 #include "cli/batch.h"
+#include "detect/colour_classes.h"
 
 const char* const kUsageLine = "usage: plotsnap-cli process IMAGE [options]   (plotsnap-cli --help lists the options)";
 
@@ -111,11 +112,14 @@ std::string HelpText() {
                "  --grid-width N            grid line width, 0..99 (default 2)\n"
                "  --plot-rect L,T,R,B       process only this rectangle instead of the detected frame\n"
                "  --list-patches            print every patch as one JSON object per line and stop\n"
+               "  --reference-colours       class ink by six fixed reference colours instead of the\n"
+               "                            colours found in the picture\n"
                "\n"
                "Picking, applied in the order given, to the current graph (graph 0 first):\n"
                "  --pick X,Y                add the patches a click at pixel (X, Y) would add\n"
                "  --band L,T,R,B            add the patches a left rubber band would add\n"
-               "  --colour NAME             add every patch of one colour: ") +
+               "  --colour NAME|#rrggbb     add every patch of one colour class: the class nearest\n"
+               "                            #rrggbb, or the classes nearest a reference colour: ") +
            "black, red, green, blue, magenta, yellow\n"
            "  --graph                   start the next graph\n"
            "\n"
@@ -170,6 +174,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     const std::map<std::string, Flag> flags = {
         {"--manual-threshold", [&] { o.process.manualThreshold = true; }},
         {"--remove-grid", [&] { o.process.removeGrid = true; }},
+        {"--reference-colours", [&] { o.process.colourClassing = ColourClassing::ReferenceColours; }},
+        {"--reference-colors", [&] { o.process.colourClassing = ColourClassing::ReferenceColours; }},
         {"--list-patches", [&] { o.listPatches = true; }},
         {"--graph",
          [&] {
@@ -250,10 +256,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         {"--colour",
          [&](const std::string& name, const std::string& value) -> std::string {
              const int c = ReferenceColourIndex(value);
-             if (c < 0)
-                 return "unknown colour '" + value + "' for " + name +
-                        " (black, red, green, blue, magenta or yellow)";
              PickStep s;
+             if (c < 0 && !ParseHexColour(value, s.rgb))
+                 return "unknown colour '" + value + "' for " + name +
+                        " (black, red, green, blue, magenta, yellow or #rrggbb)";
              s.kind = PickStep::Colour;
              s.colour = c;
              s.text = name + " " + value;

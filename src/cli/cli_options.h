@@ -14,7 +14,9 @@ struct PickStep {
     Kind kind = Point;
     IPoint point;     // Point: the clicked pixel
     IRect band;       // Band: as given, left <= right and top <= bottom
-    int colour = -1;  // Colour: index into kReferenceColours
+    int colour = -1;  // Colour: index into kReferenceColours, or -1 when given as #rrggbb
+    cv::Vec3b rgb;    // Colour: the #rrggbb given
+    std::vector<int> classes;  // Colour: the picture's classes it names, once they are known
     std::string text; // the option as typed, for messages
 };
 

@@ -34,12 +34,12 @@ long long PatchPixelCount(const Patch& patch) {
     return n;
 }
 
-std::string PatchJson(size_t index, const Patch& patch, int colour) {
+std::string PatchJson(size_t index, const Patch& patch, int colour, const std::string& classColour) {
     const IRect box = PatchBox(patch);
     return "{\"index\":" + std::to_string(index) + ",\"box\":[" + std::to_string(box.left) + "," +
            std::to_string(box.top) + "," + std::to_string(box.right) + "," + std::to_string(box.bottom) +
            "],\"pixels\":" + std::to_string(PatchPixelCount(patch)) + ",\"colour\":\"" +
-           ReferenceColourName(colour) + "\"}";
+           ReferenceColourName(colour) + (classColour.empty() ? "" : "\",\"class\":\"" + classColour) + "\"}";
 }
 
 std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps,
@@ -65,7 +65,12 @@ std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colou
         switch (step.kind) {
             case PickStep::Point: added = doc.Pick([&](const Patch& p) { return HitPatch(step.point, p, kHitTolerance); }); break;
             case PickStep::Band: added = doc.Pick([&](const Patch& p) { return LeftBandTouches(p, band); }); break;
-            case PickStep::Colour: added = doc.Pick([&](const Patch& p) { return colourOf(p) == step.colour && onCurve(p); }); break;
+            case PickStep::Colour:
+                added = doc.Pick([&](const Patch& p) {
+                    return std::find(step.classes.begin(), step.classes.end(), colourOf(p)) != step.classes.end() &&
+                           onCurve(p);
+                });
+                break;
             case PickStep::NextGraph: break;
         }
         if (added.empty()) idle.push_back(step.text);

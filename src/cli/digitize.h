@@ -19,12 +19,13 @@ std::vector<int> PatchColours(const cv::Mat& image, const PatchList& patches);
 long long PatchPixelCount(const Patch& patch);
 
 // {"index":I,"box":[left,top,right,bottom],"pixels":N,"colour":"red"}; the box is inclusive.
-std::string PatchJson(size_t index, const Patch& patch, int colour);
+// A class colour given as #rrggbb follows as "class".
+std::string PatchJson(size_t index, const Patch& patch, int colour, const std::string& classColour = "");
 
 // Applies the steps in order to the document's graphs, as the canvas does: a
 // point adds, in patch-list order, every patch not yet in the current graph that
 // a click there hits; a band every such patch a left rubber band touches; a colour
-// every such patch of that colour; NextGraph opens the next graph. `colours` is
+// every such patch of one of the step's classes; NextGraph opens the next graph. `colours` is
 // parallel to doc.Patches(). Returns the steps that added nothing, as typed. A
 // colour takes only the patches `curve` marks (all when it is empty): legends and
 // text drawn over the plot stay out of a whole-curve pick.

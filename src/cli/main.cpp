@@ -18,6 +18,7 @@
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
 #include "detect/annotation.h"
+#include "detect/class_pick.h"
 #include "detect/legend.h"
 #include "detect/overlap.h"
 #include "detect/process.h"
@@ -115,11 +116,17 @@ int Digitize(const CliOptions& o) {
     doc.InstallResults(std::move(result), o.process);
     log << "Processing complete!\n";
     const PatchList& patches = doc.Patches();
-    const std::vector<int> colours = PatchColours(doc.Picture(), patches);
+    const ClassedInk& ink = doc.Ink();
+    const std::vector<int> colours = PatchClasses(ink, patches);
+    const bool learned = ink.mode == ColourClassing::FromPicture;
 
     if (o.listPatches) {
         std::string text;
-        for (size_t i = 0; i < patches.size(); ++i) text += PatchJson(i, patches[i], colours[i]) + "\n";
+        for (size_t i = 0; i < patches.size(); ++i) {
+            const cv::Vec3b rgb = ink.Colour(colours[i]);
+            text += PatchJson(i, patches[i], learned ? NearestReferenceOfRgb(rgb) : colours[i],
+                              learned ? (colours[i] < 0 ? "none" : HexColour(rgb)) : std::string()) + "\n";
+        }
         std::fwrite(text.data(), 1, text.size(), stdout);
         if (std::fflush(stdout) != 0 || std::ferror(stdout))
             return Fail(kExitOutputFailed, "could not write the patch list to standard output");
@@ -127,22 +134,33 @@ int Digitize(const CliOptions& o) {
     }
 
     if (!o.saveProjectPath.empty()) {
-        if (const int code = SaveRunAsProject(o, doc, colours, log); code != kExitOk) return code;
+        // Project files name reference colours.
+        std::vector<int> references = colours;
+        if (learned)
+            for (int& c : references) c = c < 0 ? -1 : NearestReferenceOfRgb(ink.Colour(c));
+        if (const int code = SaveRunAsProject(o, doc, references, log); code != kExitOk) return code;
         if (o.picks.empty()) return kExitOk;  // a set-up to finish in the window
     }
 
     // Picking.
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
+    std::vector<PickStep> picks = o.picks;
+    for (PickStep& step : picks) {
+        if (step.kind != PickStep::Colour) continue;
+        step.classes = step.colour >= 0 ? ClassesOfReference(ink, step.colour) : ClassesNearColour(ink, step.rgb);
+        if (learned && step.colour < 0 && !step.classes.empty())
+            log << step.text << " takes the class " << HexColour(ink.Colour(step.classes.front())) << "\n";
+    }
     // Legends and what is drawn over the plot stay out of colour picks.
     const std::vector<Legend> legends = FindLegends(doc.Picture());
     std::vector<bool> curve;
-    if (std::any_of(o.picks.begin(), o.picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour; })) {
+    if (std::any_of(picks.begin(), picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour; })) {
         const IRect& a = doc.PlotRect();
         for (PatchRole role : ClassifyPatches(patches, colours, legends, {a.left, a.top, a.right, a.bottom}))
             curve.push_back(role == PatchRole::Curve);
     }
-    for (const std::string& step : ApplyPicks(doc, colours, o.picks, curve)) log << step << " added no patch\n";
+    for (const std::string& step : ApplyPicks(doc, colours, picks, curve)) log << step << " added no patch\n";
     const std::vector<PatchList>& graphs = doc.Graphs();
     for (size_t g = 0; g < graphs.size(); ++g)
         log << "Graph-" << static_cast<int>(g) << ": " << graphs[g].size() << (graphs[g].size() == 1 ? " patch\n" : " patches\n");

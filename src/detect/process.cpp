@@ -70,6 +70,8 @@ ProcessResult RunProcessing(const cv::Mat& input, const ProcessSettings& setting
     } else if (InkShare(binary, a) > kMaxInkShare) {
         log << "Overriding with manual threshold value (" << settings.threshold << ")\n";
         BinariseByGrey(binary, image, settings.threshold);
+    } else if (settings.colourClassing == ColourClassing::FromPicture) {
+        AddFaintInk(binary, image, a);
     }
 
     if (settings.removeGrid) {
@@ -86,7 +88,7 @@ ProcessResult RunProcessing(const cv::Mat& input, const ProcessSettings& setting
 
     log << "Performing color detections\n";
     cv::Mat classImage;
-    DetectColours(classImage, image, map);
+    ClassColours(classImage, image, map, a, settings.colourClassing, &result.ink, log);
 
     log << "Grouping...\n";
     result.inkFound = !map.empty();

@@ -1,6 +1,7 @@
 #pragma once
 // The toolkit-free body of a processing pass: from the document image to patches.
 #include "base/log_sink.h"
+#include "detect/colour_classes.h"
 #include "detect/grouping.h"
 #include "detect/types.h"
 
@@ -18,6 +19,7 @@ struct ProcessSettings {
     bool removeGrid = false;
     int gridWidth = 2;
     bool keepBinary = false;  // hand back the final binary image (else it is freed before the colour pass)
+    ColourClassing colourClassing = ColourClassing::FromPicture;
 };
 
 // Share of the plot area above which automatic binarisation is replaced by the fixed threshold.
@@ -36,6 +38,7 @@ struct ProcessResult {
     bool inkFound = false;                  // false: the area held no ink and `patches` is empty
     PatchList patches;                      // the grouping result, in grouping order
     cv::Mat binary;                         // the final binary image, with settings.keepBinary
+    ClassedInk ink;                         // the colour classes and each ink pixel's class
 };
 
 // Binarises the image (8-bit red, green, blue; a one- or four-channel 8-bit

@@ -38,6 +38,7 @@ void Document::ResetEdits() {
     patches.clear();
     channelThresholds.clear();
     binary.release();
+    ink = ClassedInk();
     settings = ProcessSettings();
     processed = false;
     ++generation;
@@ -59,6 +60,7 @@ void Document::InstallResults(ProcessResult result, const ProcessSettings& used)
     state.plotRect = {a.left, a.top, a.right, a.bottom};
     unsigned changes = Changes::Results | Changes::PlotRect | Changes::History;
     if (result.inkFound) {
+        ink = std::move(result.ink);
         std::sort(result.patches.begin(), result.patches.end());
         if (result.patches != patches) {
             // Every graph keeps its picks, even patches this pass no longer finds.

@@ -97,6 +97,8 @@ public:
     const std::vector<double>& ChannelThresholds() const { return channelThresholds; }
     void AddChannelThresholds(const std::vector<double>& levels);
     const cv::Mat& Binary() const { return binary; }
+    // The colour classes of the last pass that found ink, and each ink pixel's class.
+    const ClassedInk& Ink() const { return ink; }
     const ProcessSettings& Settings() const { return settings; }
 
     // Data derived from the patches by the workers.
@@ -168,6 +170,7 @@ private:
     PatchList patches;
     std::vector<double> channelThresholds;
     cv::Mat binary;
+    ClassedInk ink;
     ProcessSettings settings;
     bool processed = false;
     int generation = 0;

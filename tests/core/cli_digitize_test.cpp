@@ -130,7 +130,7 @@ TEST_F(CliDigitize, LogGoesToStandardErrorAndPatchListToStandardOutput) {
 
     const auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out;
-    const std::regex form(R"re(\{"index":(\d+),"box":\[(\d+),(\d+),(\d+),(\d+)\],"pixels":(\d+),"colour":"(\w+)"\})re");
+    const std::regex form(R"re(\{"index":(\d+),"box":\[(\d+),(\d+),(\d+),(\d+)\],"pixels":(\d+),"colour":"(\w+)","class":"#[0-9a-f]{6}"\})re");
     std::vector<std::string> colours;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::smatch m;

@@ -59,6 +59,7 @@ TEST(Processing, AutomaticPassLogsEachStage) {
               "Number of detections (map): 200 (0.2%)\n"
               "top left =0,0; bottom right=400,300\n"
               "Performing color detections\n"
+              "Colour classes from the picture: 1 (#000000)\n"
               "Grouping...\n");
     EXPECT_EQ(p.area, (PlotArea{0, 0, 400, 300}));
     ASSERT_EQ(p.patches.size(), 1u);
@@ -81,6 +82,7 @@ TEST(Processing, ManualModeContinuesItsLineWithTheNextMessage) {
               "Number of detections (map): 200 (0.2%)\n"
               "top left =0,0; bottom right=400,300\n"
               "Performing color detections\n"
+              "Colour classes from the picture: 1 (#000000)\n"
               "Grouping...\n");
 }
 
@@ -98,6 +100,7 @@ TEST(Processing, HeavyInkOverridesWithTheFixedThreshold) {
               "Number of detections (map): 0 (0.0%)\n"
               "top left =0,0; bottom right=200,100\n"
               "Performing color detections\n"
+              "Colour classes from the picture: 0\n"
               "Grouping...\n");
     // Just under 15% ink keeps the channel levels: 29 grey squares, too small to
     // look like frame lines.
@@ -242,6 +245,8 @@ TEST(Processing, MatchesThePassBuiltFromThePlainPieces) {
         s.removeGrid = c.removeGrid;
         s.manualThreshold = c.manual;
         s.minPatchSize = c.seed % 4;
+        // The plain pieces class by the six reference colours.
+        s.colourClassing = ColourClassing::ReferenceColours;
         SCOPED_TRACE("seed " + std::to_string(c.seed));
 
         std::vector<double> refLevels;

@@ -190,12 +190,14 @@ def draw_chart(spec, outdir):
             other.set_visible(k == j)
         img = render(fig).astype(np.int16)
         alone.append(255 - img.min(axis=2))  # ink strength 0..255
+    # A pixel shows a curve where it carries at least half the curve's full ink.
+    inked = [a >= 0.5 * max(1, int(a.max())) for a in alone]
     visible = []
     for j in range(n):
         covered = np.zeros((H, W), bool)
         for k in range(j + 1, n):
-            covered |= alone[k] > 96
-        visible.append((alone[j] > 96) & ~covered)
+            covered |= inked[k]
+        visible.append(inked[j] & ~covered)
 
     # The drawing's transform, data to pixel centres.
     def to_pixels(xs, ys):

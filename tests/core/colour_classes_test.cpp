@@ -1,0 +1,266 @@
+// Colour classes learned from the picture: the inks found on small drawn charts,
+// the class of every blend pixel, whole-class picks, bounded classes on bad
+// pictures, the direct Lab conversion and the command line's colour options.
+#include "cli_run.h"
+#include "detect/class_pick.h"
+#include "detect/colour_classes.h"
+#include "detect/process.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+cv::Vec3b Hex(const std::string& text) {
+    cv::Vec3b rgb;
+    EXPECT_TRUE(ParseHexColour(text, rgb)) << text;
+    return rgb;
+}
+
+// A wave across the picture; `dash` > 0 draws it in dashes of that many columns.
+struct Stroke {
+    std::string colour;
+    double centre, amplitude, period;
+    int thickness = 1;
+    int dash = 0;
+};
+
+std::vector<cv::Point> Wave(const Stroke& s, int from, int to) {
+    std::vector<cv::Point> points;
+    for (int x = from; x <= to; ++x)
+        points.emplace_back(x, static_cast<int>(std::lround(s.centre + s.amplitude * std::sin(2 * CV_PI * x / s.period))));
+    return points;
+}
+
+// Draws the strokes anti-aliased on white (red, green, blue); masks[i] holds the
+// pixels stroke i alone would ink, without the pixels a later stroke covers.
+cv::Mat Draw(cv::Size size, const std::vector<Stroke>& strokes, std::vector<cv::Mat>* masks) {
+    cv::Mat picture(size, CV_8UC3, cv::Scalar::all(255));
+    std::vector<cv::Mat> own;
+    for (const Stroke& s : strokes) {
+        const cv::Vec3b c = Hex(s.colour);
+        cv::Mat mask(size, CV_8UC1, cv::Scalar(0));
+        const int step = s.dash > 0 ? 2 * s.dash : size.width;
+        for (int x = 10; x < size.width - 10; x += step) {
+            const std::vector<cv::Point> wave = Wave(s, x, std::min(x + (s.dash > 0 ? s.dash : step), size.width - 10));
+            cv::polylines(picture, wave, false, cv::Scalar(c[0], c[1], c[2]), s.thickness, cv::LINE_AA);
+            cv::polylines(mask, wave, false, cv::Scalar(255), s.thickness, cv::LINE_8);
+        }
+        for (cv::Mat& earlier : own) earlier.setTo(0, mask);
+        own.push_back(mask);
+    }
+    if (masks) *masks = own;
+    return picture;
+}
+
+class Quiet : public LogSink {
+public:
+    void Write(const std::string& text) override { log += text; }
+    std::string log;
+};
+
+ProcessResult Process(const cv::Mat& picture, ColourClassing mode, std::string* log = nullptr) {
+    ProcessSettings settings;
+    settings.colourClassing = mode;
+    Quiet quiet;
+    ProcessResult r = RunProcessing(picture, settings, {0, 0, picture.cols, picture.rows}, quiet, AbortQuestion());
+    if (log) *log = quiet.log;
+    return r;
+}
+
+// The classes found under each stroke's own pixels: the share of those pixels in
+// the stroke's most frequent class.
+struct StrokeClass {
+    int cls = -1;
+    double share = 0;
+};
+
+StrokeClass ClassUnder(const ClassedInk& ink, const cv::Mat& mask) {
+    std::vector<int> count(64, 0);
+    int total = 0;
+    for (int y = 0; y < mask.rows; ++y)
+        for (int x = 0; x < mask.cols; ++x)
+            if (mask.at<uchar>(y, x)) {
+                ++total;
+                const int label = ink.labels.at<uchar>(y, x);
+                if (label > 0) ++count[size_t(label - 1)];
+            }
+    const auto most = std::max_element(count.begin(), count.end());
+    return {int(most - count.begin()), total ? double(*most) / total : 0};
+}
+
+}  // namespace
+
+TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
+    struct Case {
+        const char* name;
+        std::vector<Stroke> strokes;
+    };
+    const std::vector<Case> cases = {
+        {"thin blue on white", {{"#1f77b4", 60, 25, 170}}},
+        {"thin black", {{"#000000", 60, 25, 130}}},
+        {"black and grey", {{"#000000", 50, 25, 170}, {"#a5a5a5", 70, 25, 110}}},
+        {"red and orange crossing", {{"#d62728", 50, 20, 150}, {"#ff7f0e", 70, 20, 90, 2}}},
+        {"purple and pink", {{"#9467bd", 50, 25, 150}, {"#e377c2", 70, 25, 100, 2}}},
+        {"green and olive", {{"#2ca02c", 55, 25, 140}, {"#bcbd22", 65, 25, 95, 2}}},
+        {"office blue and grey", {{"#4472c4", 50, 25, 150}, {"#a5a5a5", 70, 25, 120, 2}}},
+        {"gold and orange", {{"#ffc000", 50, 25, 150, 2}, {"#ed7d31", 70, 25, 110, 2}}},
+        {"pure blue beside magenta", {{"#0000ff", 50, 25, 150}, {"#ff00ff", 70, 25, 100}}},
+        {"light pink one pixel thin", {{"#e377c2", 60, 30, 260}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<cv::Mat> masks;
+        const cv::Mat picture = Draw({320, 120}, c.strokes, &masks);
+        const ProcessResult r = Process(picture, ColourClassing::FromPicture);
+        const ClassedInk& ink = r.ink;
+        EXPECT_EQ(ink.ClassCount(), int(c.strokes.size()));
+        std::set<int> seen;
+        for (size_t i = 0; i < masks.size(); ++i) {
+            const StrokeClass under = ClassUnder(ink, masks[i]);
+            EXPECT_GE(under.share, 0.97) << "stroke " << i;
+            EXPECT_EQ(ClassesNearColour(ink, Hex(c.strokes[i].colour)), std::vector<int>{under.cls}) << "stroke " << i;
+            seen.insert(under.cls);
+        }
+        EXPECT_EQ(seen.size(), c.strokes.size());
+        // No patch holds more than a crossing's few pixels of another stroke's own ink.
+        for (const Patch& p : r.patches) {
+            std::vector<int> pixels(masks.size(), 0);
+            for (const ::Run& run : p)
+                for (int y = run.row1; y <= run.row2; ++y)
+                    for (size_t i = 0; i < masks.size(); ++i) pixels[i] += masks[i].at<uchar>(y, run.col) ? 1 : 0;
+            std::sort(pixels.begin(), pixels.end());
+            if (pixels.size() > 1) EXPECT_LE(pixels[pixels.size() - 2], 12);
+        }
+        // Each stroke comes out whole: its class has ink in every column the stroke
+        // inks, but for the few a crossing stroke covers.
+        for (size_t i = 0; i < masks.size(); ++i) {
+            const int cls = ClassUnder(ink, masks[i]).cls;
+            std::vector<bool> covered(size_t(picture.cols), false);
+            for (const Patch& p : r.patches)
+                if (InClasses(ink, p, {cls}))
+                    for (const ::Run& run : p) covered[size_t(run.col)] = true;
+            int missing = 0;
+            for (int x = 0; x < picture.cols; ++x) missing += cv::countNonZero(masks[i].col(x)) && !covered[size_t(x)];
+            EXPECT_LE(missing, 3) << "stroke " << i;
+        }
+    }
+}
+
+TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
+    std::vector<cv::Mat> masks;
+    const cv::Mat picture = Draw({320, 120}, {{"#ff7f0e", 60, 25, 150}, {"#1f77b4", 60, 25, 90, 1, 6}}, &masks);
+    const ProcessResult r = Process(picture, ColourClassing::FromPicture);
+    // A click on one dash, away from the crossing.
+    IPoint onDash = kNoPoint;
+    for (int x = 20; x < 300 && onDash.x < 0; ++x)
+        for (int y = 0; y < 120; ++y)
+            if (masks[1].at<uchar>(y, x) && y >= 4 && y < 116 && cv::countNonZero(masks[0](cv::Rect(x - 4, y - 4, 9, 9))) == 0) {
+                onDash = {x, y};
+                break;
+            }
+    ASSERT_NE(onDash.x, -1);
+    const std::vector<int> classes = ClassesAt(r.ink, r.patches, onDash, 2);
+    ASSERT_EQ(classes.size(), 1u);
+    int dashes = 0, foreign = 0;
+    for (const Patch& p : r.patches) {
+        if (!InClasses(r.ink, p, classes)) continue;
+        ++dashes;
+        for (const ::Run& run : p) foreign += cv::countNonZero(masks[0](cv::Rect(run.col, run.row1, 1, run.row2 - run.row1 + 1)));
+    }
+    EXPECT_GE(dashes, 20);  // 300 columns in dashes of 6, some cut by the orange curve
+    EXPECT_EQ(foreign, 0);
+}
+
+TEST(ColourClasses, BadPicturesGiveBoundedClassesAndALogLine) {
+    std::mt19937 rng(7);
+    cv::Mat noise(200, 240, CV_8UC3), gradient(200, 240, CV_8UC3);
+    cv::randu(noise, 0, 256);
+    for (int y = 0; y < gradient.rows; ++y)
+        for (int x = 0; x < gradient.cols; ++x)
+            gradient.at<cv::Vec3b>(y, x) = cv::Vec3b(uchar(x), uchar(y), uchar((x * y) % 256));
+    const std::vector<std::pair<const char*, cv::Mat>> pictures = {
+        {"one colour", cv::Mat(120, 160, CV_8UC3, cv::Scalar(40, 90, 200))},
+        {"noise", noise},
+        {"thousands of colours", gradient},
+    };
+    for (const auto& [name, picture] : pictures) {
+        SCOPED_TRACE(name);
+        std::string log;
+        const ProcessResult r = Process(picture, ColourClassing::FromPicture, &log);
+        EXPECT_LE(r.ink.ClassCount(), 16);
+        EXPECT_NE(log.find("Colour classes from the picture: " + std::to_string(r.ink.ClassCount())), std::string::npos);
+        for (const Patch& p : r.patches) EXPECT_GE(PatchClass(r.ink, p), -1);
+    }
+}
+
+TEST(ColourClasses, ReferenceModeLogsNoClassesAndNamesReferences) {
+    const cv::Mat picture = Draw({200, 100}, {{"#ff0000", 50, 20, 90}}, nullptr);
+    std::string log;
+    const ProcessResult r = Process(picture, ColourClassing::ReferenceColours, &log);
+    EXPECT_EQ(log.find("Colour classes"), std::string::npos);
+    ASSERT_FALSE(r.patches.empty());
+    EXPECT_EQ(PatchClass(r.ink, r.patches.front()), 1);  // red
+    EXPECT_EQ(ClassesNearColour(r.ink, Hex("#d62728")), std::vector<int>{1});
+    EXPECT_EQ(ClassesOfReference(r.ink, 3), std::vector<int>{3});
+}
+
+TEST(ColourClasses, LabMatchesTheImageLibrarysFloatConversion) {
+    std::mt19937 rng(11);
+    cv::Mat rgb(1, 500, CV_8UC3);
+    cv::randu(rgb, 0, 256);
+    rgb.at<cv::Vec3b>(0, 0) = cv::Vec3b(0, 0, 0);
+    rgb.at<cv::Vec3b>(0, 1) = cv::Vec3b(255, 255, 255);
+    rgb.at<cv::Vec3b>(0, 2) = cv::Vec3b(1, 2, 3);  // the linear part of the curves
+    cv::Mat f, lab;
+    rgb.convertTo(f, CV_32F, 1.0 / 255);
+    cv::cvtColor(f, lab, cv::COLOR_RGB2Lab);
+    for (int i = 0; i < rgb.cols; ++i) {
+        const cv::Vec3f ours = LabOf(rgb.at<cv::Vec3b>(0, i)), theirs = lab.at<cv::Vec3f>(0, i);
+        EXPECT_LT(std::sqrt(LabDistance2(ours, theirs)), 0.5f) << i;
+    }
+}
+
+TEST(ColourClasses, HexColoursAndTheCommandLinesColourOptions) {
+    const std::vector<std::pair<std::string, bool>> hex = {
+        {"#1f77b4", true}, {"#1F77B4", true}, {"1f77b4", false}, {"#1f77b", false}, {"#1f77bg", false}, {"", false}};
+    for (const auto& [text, ok] : hex) {
+        cv::Vec3b rgb;
+        EXPECT_EQ(ParseHexColour(text, rgb), ok) << text;
+        if (ok) EXPECT_EQ(HexColour(rgb), "#1f77b4");
+    }
+    cli_test::TempDir dir;
+    const std::string pic = dir / "chart.ppm";
+    ASSERT_TRUE(cli_test::WritePpm(pic, Draw({320, 120}, {{"#ff7f0e", 40, 15, 150}, {"#1f77b4", 80, 15, 90}}, nullptr)));
+    const std::vector<std::string> scales = {"--x", "10=0,310=10", "--y", "110=0,10=100"};
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        std::string out, err;  // expected within standard output / error
+    };
+    const std::vector<Case> cases = {
+        {{"--colour", "#ff7f0"}, 2, "", "#rrggbb"},
+        {{"--colour", "orange"}, 2, "", "#rrggbb"},
+        {{"--list-patches"}, 0, "\"colour\":\"red\",\"class\":\"#", "Colour classes from the picture: 2 ("},
+        // The six reference colours class this orange as yellow and this blue as black.
+        {{"--list-patches", "--reference-colours"}, 0, "\"colour\":\"yellow\"}", "Performing color detections\nGrouping"},
+        {{"--colour", "#1f77b4", "--graph", "--colour=#FF7F0E"}, 0, "Y_0", "--colour #1f77b4 takes the class #"},
+        {{"--color", "Yellow", "--reference-colours"}, 0, "Y_0", "Graph-0: 1 patch"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"process", pic};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        if (c.args[0] != "--list-patches") args.insert(args.end(), scales.begin(), scales.end());
+        const cli_test::CliResult r = cli_test::RunCli(args, dir);
+        SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
+        EXPECT_EQ(r.exitCode, c.exit) << r.err;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+}
