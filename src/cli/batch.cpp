@@ -115,9 +115,8 @@ Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels
     ProcessResult result = RunProcessing(doc.Picture(), project.process, {r.left, r.top, r.right, r.bottom}, quiet, AbortQuestion());
     if (!result.ran) return {false, "Image is empty"};
     doc.InstallResults(std::move(result), project.process);
-    std::vector<cv::Vec3b> colours;
-    for (int c : PatchColours(doc.Picture(), doc.Patches())) colours.push_back(ReferenceColourRgb(c));
-    const std::vector<PatchList> slots = CarryPicks(project.graphs, doc.Patches(), colours);
+    const std::vector<PatchList> slots =
+        CarryPicks(project.graphs, doc.Patches(), PatchClassColours(doc.Picture(), doc.Patches()));
 
     size_t picked = 0;
     for (const PatchList& s : slots) picked += s.size();
@@ -157,14 +156,7 @@ int SaveRunAsProject(const CliOptions& o, const Document& processed, const std::
     Document doc = processed;
     ApplyPicks(doc, classes, o.picks);
     doc.SetCalibration(o.calibration);
-    const PatchList& patches = doc.Patches();
-    std::vector<cv::Vec3b> colours;
-    for (const PatchList& graph : doc.Graphs())
-        for (const Patch& patch : graph) {
-            const size_t i = std::lower_bound(patches.begin(), patches.end(), patch) - patches.begin();
-            colours.push_back(ReferenceColourRgb(i < classes.size() ? classes[i] : -1));
-        }
-    const Project p = ProjectFromDocument(doc, colours, o.logX, o.logY, {o.filter, o.commonX});
+    const Project p = ProjectFromDocument(doc, PickColours(doc), o.logX, o.logY, {o.filter, o.commonX});
     std::string error;
     if (!WriteProjectFile(o.saveProjectPath, p, &error))
         return Fail(kExitOutputFailed, "Error saving the project: " + o.saveProjectPath + " (" + error + ")");
