@@ -22,11 +22,16 @@ test: build
 	cd $(BUILD) && OMP_THREAD_LIMIT=1 $(XVFB) ctest --output-on-failure -j 2
 
 bench: build
-	./$(BUILD)/bench_process
+	./$(BUILD)/bench/bench_process
+	./$(BUILD)/bench/bench_export
 
 .PHONY: accuracy
 accuracy: build
 	@bash tools/accuracy/run.sh $(BUILD)
+
+.PHONY: accuracy-published
+accuracy-published: build
+	@bash tools/accuracy/run.sh $(BUILD) --published
 
 screenshot: build
 	bash tools/screenshot.sh $(BUILD)

@@ -3,7 +3,7 @@
 # when they are all present. Runs apt-get as root (or through sudo).
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config ccache libwxgtk3.2-dev libopencv-core-dev libopencv-imgproc-dev
-      libtesseract-dev tesseract-ocr-eng libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip libx11-dev)
+      libtesseract-dev tesseract-ocr-eng libgtest-dev xvfb xauth xdotool xclip libx11-dev)
 pkgs+=(nlohmann-json3-dev libpng-dev)  # project files: JSON and the embedded PNG
 missing=()
 for p in "${pkgs[@]}"; do

@@ -128,6 +128,7 @@ std::string HelpText() {
            "Output:\n"
            "  --common-x, --no-common-x one X column for all graphs (default on)\n"
            "  --filter, --no-filter     thin curves to one-pixel lines (default on)\n"
+           "  --bridge, --no-bridge     fill a thinned curve's gap where another curve crosses it (default on)\n"
            "  -o FILE, --output FILE    write the CSV to FILE (replaced whole) instead of standard output\n"
            "\n"
            "Projects (the window opens them too):\n"
@@ -184,6 +185,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         {"--no-common-x", [&] { o.commonX = false; }},
         {"--filter", [&] { o.filter = true; }},
         {"--no-filter", [&] { o.filter = false; }},
+        {"--bridge", [&] { o.bridge = true; }},
+        {"--no-bridge", [&] { o.bridge = false; }},
     };
 
     // Each valued option checks its text and returns an error, empty when accepted.

@@ -33,6 +33,7 @@ struct CliOptions {
 
     bool commonX = true;
     bool filter = true;
+    bool bridge = true;
     std::string outputPath;  // empty: standard output
 
     // Project files: "export PROJECT", "process IMG --save-project FILE" and the
