@@ -49,15 +49,17 @@ private:
 };
 
 // The window's CSV for these slots under the project's calibration and output settings.
-std::optional<std::string> ProjectCsv(const Project& p, const std::vector<PatchList>& slots, cv::Size size,
+std::optional<std::string> ProjectCsv(const Project& p, const std::vector<PatchList>& slots, const cv::Mat& picture,
                                       const std::vector<TextLabel>& labels, bool defaultScales, std::string* why) {
     ExportSettings settings;
     settings.logX = p.logX;
     settings.logY = p.logY;
     settings.thin = p.output.lineFiltering;
     settings.commonX = p.output.commonXAxis;
-    settings.imageHeight = size.height;
-    settings.imageWidth = size.width;
+    settings.bridge = p.output.bridge;
+    settings.imageHeight = picture.rows;
+    settings.imageWidth = picture.cols;
+    settings.picture = picture;
     Unattended questions(defaultScales);
     const auto table = PrepareExport(slots, p.calibration, settings, questions, nullptr);
     if (!table) {
@@ -122,7 +124,7 @@ Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels
     for (const PatchList& s : slots) picked += s.size();
     if (picked == 0) return {false, "no patch of the picked colours found"};
     std::string why;
-    const auto csv = ProjectCsv(project, slots, picture.size(), labels, defaultScales, &why);
+    const auto csv = ProjectCsv(project, slots, doc.Picture(), labels, defaultScales, &why);
     if (!csv) return {false, "calibration refused: " + why};
     if (!WriteTextFileAtomically(csvPath, *csv, &why)) return {false, "Error opening file for writing data: " + why};
     return {true, std::to_string(picked) + (picked == 1 ? " patch" : " patches") + " -> " + csvPath};
@@ -135,7 +137,7 @@ int ExportProject(const CliOptions& o, LogSink& log) {
     if (!read.project) return Fail(kExitUnreadable, read.message + ": " + o.imagePath);
     const Project& p = *read.project;
     std::string why;
-    const auto csv = ProjectCsv(p, SlotsFromPicks(p.graphs), p.picture.size(), p.labels, o.defaultScales, &why);
+    const auto csv = ProjectCsv(p, SlotsFromPicks(p.graphs), p.picture, p.labels, o.defaultScales, &why);
     if (!csv) {
         if (why == "No graphs have been selected for export/copy") return Fail(kExitNothingPicked, "nothing picked in " + o.imagePath);
         return Fail(kExitCalibration, "calibration refused: " + why);
@@ -156,7 +158,7 @@ int SaveRunAsProject(const CliOptions& o, const Document& processed, const std::
     Document doc = processed;
     ApplyPicks(doc, classes, o.picks);
     doc.SetCalibration(o.calibration);
-    const Project p = ProjectFromDocument(doc, PickColours(doc), o.logX, o.logY, {o.filter, o.commonX});
+    const Project p = ProjectFromDocument(doc, PickColours(doc), o.logX, o.logY, {o.filter, o.commonX, o.bridge});
     std::string error;
     if (!WriteProjectFile(o.saveProjectPath, p, &error))
         return Fail(kExitOutputFailed, "Error saving the project: " + o.saveProjectPath + " (" + error + ")");
