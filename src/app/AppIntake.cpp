@@ -32,6 +32,7 @@ bool curvetapApp::LoadImageFile(const wxFileName& fileName) {
         ShowBox(Wide(read.message));
         return false;
     }
+    if (!MayReplaceDocument()) return false;
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
     loadedImage = read.image;
     log << "Successfully loaded image " << path.ToStdString(wxConvUTF8) << "\n";
@@ -53,6 +54,7 @@ void curvetapApp::PasteImage(const wxImage& pasted) {
                               : wxString("Can't paste bitmap from the clipboard"));
         return;
     }
+    if (!MayReplaceDocument()) return;
     if (&pasted != &loadedImage) loadedImage = pasted;
     log << "Successfully pasted an image from clipboard\n";
     FlattenAlphaOnWhite(loadedImage);
@@ -62,6 +64,7 @@ void curvetapApp::PasteImage(const wxImage& pasted) {
 }
 
 void curvetapApp::InstallNewImage() {
+    ForgetProject();
     plotArea = PlotArea();
     patches.clear();
     if (image.empty()) {

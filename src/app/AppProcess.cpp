@@ -32,17 +32,11 @@ void curvetapApp::ProcessImage() {
     if (image.empty() || image.total() == 0) return;
     g_canvas->FinishPlotRectDrag();
     const IRect user = g_canvas->GetPlotRect();
-    ProcessSettings settings;
-    settings.manualThreshold = prefs.manualThreshold;
-    settings.threshold = prefs.threshold;
-    settings.minPatchSize = unsigned(prefs.minPatchSize);
-    settings.removeGrid = g_mainFrame && g_mainFrame->RemoveGridValue();
-    settings.gridWidth = g_mainFrame ? g_mainFrame->GridWidth() : 2;
+    ProcessSettings settings = CurrentProcessSettings();
     const auto ask = [] {
         return Ui().Message("Processing seems to be taking longer than usual. Abort?", "Stop Operation?",
                             wxYES_NO | wxCENTRE, nullptr) == wxYES;
     };
-    settings.keepBinary = prefs.whiteBackground;
     ProcessResult result;
     try {
         result = RunProcessing(image, settings, {user.left, user.top, user.right, user.bottom}, log, ask);

@@ -218,7 +218,7 @@ void curvetapApp::SetupFileHistory() {
 
 void curvetapApp::OpenRecentFile(int index) {
     if (index < 0 || size_t(index) >= fileHistory->GetCount()) return;
-    LoadImageFile(wxFileName(fileHistory->GetHistoryFile(index)));
+    OpenAnyFile(fileHistory->GetHistoryFile(index));
 }
 
 void curvetapApp::ClearFileHistory() {

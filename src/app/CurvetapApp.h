@@ -13,10 +13,12 @@
 
 #include "base/log_sink.h"
 #include "app/preferences.h"
+#include "detect/process.h"
 #include "detect/types.h"
 #include "text/label.h"
 
 class GUIFrame;
+struct Project;
 class OcrEngine;
 class ScrolledImageComponent;
 
@@ -99,6 +101,21 @@ public:
     // Replaces the recognition engine (tests); null makes the next recognition load Tesseract.
     void SetOcrEngine(std::shared_ptr<OcrEngine> engine);
 
+    // Project files (AppProject.cpp).
+    bool SaveProjectCommand(bool chooseFile);
+    bool SaveProject(const wxString& path);
+    bool OpenProjectCommand();
+    bool OpenProject(const wxString& path);
+    // A project goes to OpenProject, anything else to LoadImageFile.
+    void OpenAnyFile(const wxString& path);
+    // True when the document may be replaced or closed: nothing is unsaved, or the
+    // user saved it or chose Discard.
+    bool MayReplaceDocument();
+    bool HasUnsavedWork() const;
+    const std::string& ProjectPath() const { return projectPath; }
+    // The settings the next processing pass uses: preferences and toolbar.
+    ProcessSettings CurrentProcessSettings() const;
+
     LogSink& Log() { return log; }
     wxTextCtrl* LogPane() const { return logPane; }
     wxFileConfig* Config() const { return config; }
@@ -112,6 +129,9 @@ public:
 private:
     // Builds the document matrix from the toolkit image (red, green, blue bytes).
     void BuildMatrix();
+    Project CurrentProject(bool withPicture) const;
+    void RememberProject(const wxString& path, const Project& p);
+    void ForgetProject();
 
     wxImage loadedImage;
     wxTextCtrl* logPane = nullptr;
@@ -129,6 +149,8 @@ private:
     LogPaneSink log;
     bool exportFailedOnFile = false;
     std::shared_ptr<OcrEngine> ocrEngine;  // created on first use
+    std::string projectPath;               // the project the document was saved as or opened from
+    std::shared_ptr<Project> savedWork;    // what that file holds, without the picture
 };
 
 wxDECLARE_APP(curvetapApp);

@@ -18,6 +18,7 @@
 #include "app/PictureFile.h"
 #include "cli/digitize.h"
 #include "detect/colour.h"
+#include "detect/overlap.h"
 #include "document/project_document.h"
 #include "document/project_picks.h"
 #include "output/csv_writer.h"
@@ -48,7 +49,16 @@ private:
     bool defaultScales_;
 };
 
-// The window's CSV for these slots under the project's calibration and output settings.
+// Where thick curves overlap, each is measured with its covered edge restored, as
+// plotsnap-cli process measures it; binary is the processing pass's (may be empty).
+std::vector<PatchList> Strokes(const std::vector<PatchList>& slots, const cv::Mat& binary) {
+    if (binary.empty()) return slots;
+    std::vector<PatchList> strokes;
+    for (const PatchList& g : slots) strokes.push_back(RestoreCoveredEdges(g, binary));
+    return strokes;
+}
+
+// The CSV for these slots under the project's calibration and output settings.
 std::optional<std::string> ProjectCsv(const Project& p, const std::vector<PatchList>& slots, const cv::Mat& picture,
                                       const std::vector<TextLabel>& labels, bool defaultScales, std::string* why) {
     ExportSettings settings;
@@ -114,7 +124,9 @@ Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels
     doc.SetPicture(picture);
     NullLog quiet;
     const IRect& r = project.plotRect;
-    ProcessResult result = RunProcessing(doc.Picture(), project.process, {r.left, r.top, r.right, r.bottom}, quiet, AbortQuestion());
+    ProcessSettings settings = project.process;
+    settings.keepBinary = true;
+    ProcessResult result = RunProcessing(doc.Picture(), settings, {r.left, r.top, r.right, r.bottom}, quiet, AbortQuestion());
     if (!result.ran) return {false, "Image is empty"};
     doc.InstallResults(std::move(result), project.process);
     const std::vector<PatchList> slots =
@@ -124,7 +136,7 @@ Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels
     for (const PatchList& s : slots) picked += s.size();
     if (picked == 0) return {false, "no patch of the picked colours found"};
     std::string why;
-    const auto csv = ProjectCsv(project, slots, doc.Picture(), labels, defaultScales, &why);
+    const auto csv = ProjectCsv(project, Strokes(slots, doc.Binary()), doc.Picture(), labels, defaultScales, &why);
     if (!csv) return {false, "calibration refused: " + why};
     if (!WriteTextFileAtomically(csvPath, *csv, &why)) return {false, "Error opening file for writing data: " + why};
     return {true, std::to_string(picked) + (picked == 1 ? " patch" : " patches") + " -> " + csvPath};
@@ -135,9 +147,14 @@ Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels
 int ExportProject(const CliOptions& o, LogSink& log) {
     const ProjectRead read = ReadProjectFile(o.imagePath);
     if (!read.project) return Fail(kExitUnreadable, read.message + ": " + o.imagePath);
-    const Project& p = *read.project;
+    Project p = *read.project;
+    // Processed again for the binary picture the overlap rule measures against.
+    p.process.keepBinary = true;
+    Document doc;
+    NullLog quiet;
+    OpenProjectInDocument(doc, p, quiet, AbortQuestion());
     std::string why;
-    const auto csv = ProjectCsv(p, SlotsFromPicks(p.graphs), p.picture, p.labels, o.defaultScales, &why);
+    const auto csv = ProjectCsv(p, Strokes(doc.Graphs(), doc.Binary()), p.picture, p.labels, o.defaultScales, &why);
     if (!csv) {
         if (why == "No graphs have been selected for export/copy") return Fail(kExitNothingPicked, "nothing picked in " + o.imagePath);
         return Fail(kExitCalibration, "calibration refused: " + why);
