@@ -2,7 +2,7 @@
 # Drives the built program with real X input (xdotool), as a user would: it starts
 # without a tip on a configured home, refuses Process on an empty document with a
 # real message box, pastes a chart from the clipboard, processes it and quits with
-# Ctrl+Q. Needs a running X server (the test command starts Xvfb).
+# Ctrl+Q, discarding the unsaved work when asked. Needs a running X server (the test command starts Xvfb).
 set -u
 BIN=$1
 SAMPLE=$2
@@ -40,7 +40,13 @@ if command -v xclip >/dev/null; then
   [ "$(count)" = 1 ] || fail "processing the pasted chart opened a box"
 fi
 
-xdotool windowfocus --sync "$win"; sleep 0.2; xdotool key ctrl+q
+xdotool windowfocus --sync "$win"; sleep 0.2; xdotool key ctrl+q; sleep 1
+# Work on the pasted chart is not saved: quitting asks Save, Discard or Cancel first.
+if [ -n "$clip" ]; then
+  [ "$(count)" = 2 ] || fail "quitting with unsaved work did not ask"
+  dlg=$(xdotool search --onlyvisible --pid $pid --name '.' | grep -v "^$win$" | tail -1)
+  xdotool windowfocus --sync "$dlg"; sleep 0.3; xdotool key alt+d
+fi
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
 kill -0 $pid 2>/dev/null && fail "Ctrl+Q did not end the program"
 wait $pid; rc=$?

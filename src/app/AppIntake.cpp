@@ -30,6 +30,7 @@ bool curvetapApp::LoadImageFile(const wxFileName& fileName) {
         ShowBox(Wide(read.message));
         return false;
     }
+    if (!MayReplaceDocument()) return false;
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
     log << "Successfully loaded image " << path.ToStdString(wxConvUTF8) << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
@@ -50,6 +51,7 @@ void curvetapApp::PasteImage(const wxImage& pasted) {
                               : wxString("Can't paste bitmap from the clipboard"));
         return;
     }
+    if (!MayReplaceDocument()) return;
     log << "Successfully pasted an image from clipboard\n";
     wxImage flat = pasted.Copy();
     FlattenAlphaOnWhite(flat);

@@ -53,6 +53,7 @@ bool curvetapApp::OnInit() {
     g_canvas->SetReadout(Readout());
     sizer->Add(g_canvas, 1, wxEXPAND, 0);
     doc.Observe([this](unsigned changes) { OnDocumentChanged(changes); });
+    SetupProjects();
 
     logPane = new wxTextCtrl(g_mainFrame, wxID_ANY, kVersionBanner, wxDefaultPosition, wxSize(-1, 100),
                              wxTE_MULTILINE | wxTE_READONLY);
@@ -219,7 +220,7 @@ void curvetapApp::SetupFileHistory() {
 
 void curvetapApp::OpenRecentFile(int index) {
     if (index < 0 || size_t(index) >= fileHistory->GetCount()) return;
-    LoadImageFile(wxFileName(fileHistory->GetHistoryFile(index)));
+    OpenAnyFile(fileHistory->GetHistoryFile(index));
 }
 
 void curvetapApp::ClearFileHistory() {

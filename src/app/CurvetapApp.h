@@ -16,8 +16,10 @@
 #include "document/document.h"
 #include "document/readout.h"
 #include "ui/UiSeam.h"
+#include "document/project_state.h"
 
 class GUIFrame;
+struct Project;
 class OcrEngine;
 class ResultSink;
 class ScrolledImageComponent;
@@ -96,6 +98,21 @@ public:
     void SetOcrEngine(std::shared_ptr<OcrEngine> engine);
 
     Document& Doc() { return doc; }
+
+    // Project files (AppProject.cpp).
+    bool SaveProjectCommand(bool chooseFile);
+    bool SaveProject(const wxString& path);
+    bool OpenProjectCommand();
+    bool OpenProject(const wxString& path);
+    // A project goes to OpenProject, anything else to LoadImageFile.
+    void OpenAnyFile(const wxString& path);
+    // True when the document may be replaced or closed: nothing is unsaved, or the
+    // user saved it or chose Discard.
+    bool MayReplaceDocument();
+    bool HasUnsavedWork() const { return doc.HasPicture() && unsaved.Changed(); }
+    const std::string& ProjectPath() const { return unsaved.ProjectPath(); }
+    // The settings the next processing pass uses: preferences and toolbar.
+    ProcessSettings CurrentProcessSettings() const;
     LogSink& Log() { return log; }
     wxTextCtrl* LogPane() const { return logPane; }
     wxFileConfig* Config() const { return config; }
@@ -106,6 +123,9 @@ private:
     ReadoutSettings Readout() const;
     // Gives the document a picture made of these bytes (kept in pictureBytes).
     void InstallPicture(const wxImage& image);
+    // Project files: follows the document's edits, names the project in the title.
+    void SetupProjects();
+    void ShowProjectTitle();
 
     wxImage pictureBytes;  // the bytes the document's picture is made of
     Document doc;
@@ -120,6 +140,7 @@ private:
     std::shared_ptr<ResultSink> workerSink;
     int workersStarted = -1;  // results generation the workers last ran for
     int graphShown = -1;
+    UnsavedWork unsaved;  // whether the document changed since it was last saved or opened
 };
 
 wxDECLARE_APP(curvetapApp);

@@ -18,6 +18,7 @@
 #include "app/PictureFile.h"
 #include "cli/digitize.h"
 #include "detect/colour.h"
+#include "detect/overlap.h"
 #include "document/project_document.h"
 #include "document/project_picks.h"
 #include "output/csv_writer.h"
@@ -48,7 +49,16 @@ private:
     bool defaultScales_;
 };
 
-// The window's CSV for these slots under the project's calibration and output settings.
+// Where thick curves overlap, each is measured with its covered edge restored, as
+// plotsnap-cli process measures it; binary is the processing pass's (may be empty).
+std::vector<PatchList> Strokes(const std::vector<PatchList>& slots, const cv::Mat& binary) {
+    if (binary.empty()) return slots;
+    std::vector<PatchList> strokes;
+    for (const PatchList& g : slots) strokes.push_back(RestoreCoveredEdges(g, binary));
+    return strokes;
+}
+
+// The CSV for these slots under the project's calibration and output settings.
 std::optional<std::string> ProjectCsv(const Project& p, const std::vector<PatchList>& slots, const cv::Mat& picture,
                                       const std::vector<TextLabel>& labels, bool defaultScales, std::string* why) {
     ExportSettings settings;
@@ -56,6 +66,7 @@ std::optional<std::string> ProjectCsv(const Project& p, const std::vector<PatchL
     settings.logY = p.logY;
     settings.thin = p.output.lineFiltering;
     settings.commonX = p.output.commonXAxis;
+    settings.bridge = p.output.bridge;
     settings.imageHeight = picture.rows;
     settings.imageWidth = picture.cols;
     settings.picture = picture;
@@ -113,18 +124,19 @@ Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels
     doc.SetPicture(picture);
     NullLog quiet;
     const IRect& r = project.plotRect;
-    ProcessResult result = RunProcessing(doc.Picture(), project.process, {r.left, r.top, r.right, r.bottom}, quiet, AbortQuestion());
+    ProcessSettings settings = project.process;
+    settings.keepBinary = true;
+    ProcessResult result = RunProcessing(doc.Picture(), settings, {r.left, r.top, r.right, r.bottom}, quiet, AbortQuestion());
     if (!result.ran) return {false, "Image is empty"};
     doc.InstallResults(std::move(result), project.process);
-    std::vector<cv::Vec3b> colours;
-    for (int c : PatchColours(doc.Picture(), doc.Patches())) colours.push_back(ReferenceColourRgb(c));
-    const std::vector<PatchList> slots = CarryPicks(project.graphs, doc.Patches(), colours);
+    const std::vector<PatchList> slots =
+        CarryPicks(project.graphs, doc.Patches(), PatchClassColours(doc.Picture(), doc.Patches()));
 
     size_t picked = 0;
     for (const PatchList& s : slots) picked += s.size();
     if (picked == 0) return {false, "no patch of the picked colours found"};
     std::string why;
-    const auto csv = ProjectCsv(project, slots, picture, labels, defaultScales, &why);
+    const auto csv = ProjectCsv(project, Strokes(slots, doc.Binary()), doc.Picture(), labels, defaultScales, &why);
     if (!csv) return {false, "calibration refused: " + why};
     if (!WriteTextFileAtomically(csvPath, *csv, &why)) return {false, "Error opening file for writing data: " + why};
     return {true, std::to_string(picked) + (picked == 1 ? " patch" : " patches") + " -> " + csvPath};
@@ -135,9 +147,14 @@ Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels
 int ExportProject(const CliOptions& o, LogSink& log) {
     const ProjectRead read = ReadProjectFile(o.imagePath);
     if (!read.project) return Fail(kExitUnreadable, read.message + ": " + o.imagePath);
-    const Project& p = *read.project;
+    Project p = *read.project;
+    // Processed again for the binary picture the overlap rule measures against.
+    p.process.keepBinary = true;
+    Document doc;
+    NullLog quiet;
+    OpenProjectInDocument(doc, p, quiet, AbortQuestion());
     std::string why;
-    const auto csv = ProjectCsv(p, SlotsFromPicks(p.graphs), p.picture, p.labels, o.defaultScales, &why);
+    const auto csv = ProjectCsv(p, Strokes(doc.Graphs(), doc.Binary()), p.picture, p.labels, o.defaultScales, &why);
     if (!csv) {
         if (why == "No graphs have been selected for export/copy") return Fail(kExitNothingPicked, "nothing picked in " + o.imagePath);
         return Fail(kExitCalibration, "calibration refused: " + why);
@@ -158,14 +175,7 @@ int SaveRunAsProject(const CliOptions& o, const Document& processed, const std::
     Document doc = processed;
     ApplyPicks(doc, classes, o.picks);
     doc.SetCalibration(o.calibration);
-    const PatchList& patches = doc.Patches();
-    std::vector<cv::Vec3b> colours;
-    for (const PatchList& graph : doc.Graphs())
-        for (const Patch& patch : graph) {
-            const size_t i = std::lower_bound(patches.begin(), patches.end(), patch) - patches.begin();
-            colours.push_back(ReferenceColourRgb(i < classes.size() ? classes[i] : -1));
-        }
-    const Project p = ProjectFromDocument(doc, colours, o.logX, o.logY, {o.filter, o.commonX});
+    const Project p = ProjectFromDocument(doc, PickColours(doc), o.logX, o.logY, {o.filter, o.commonX, o.bridge});
     std::string error;
     if (!WriteProjectFile(o.saveProjectPath, p, &error))
         return Fail(kExitOutputFailed, "Error saving the project: " + o.saveProjectPath + " (" + error + ")");

@@ -15,6 +15,29 @@ cv::Vec3b ReferenceColourRgb(int index) {
     return index >= 0 && index < static_cast<int>(rgb.size()) ? rgb[size_t(index)] : cv::Vec3b(0, 0, 0);
 }
 
+std::vector<cv::Vec3b> PatchClassColours(const cv::Mat& picture, const PatchList& patches) {
+    std::vector<cv::Vec3b> colours(patches.size(), ReferenceColourRgb(0));
+    if (picture.empty() || picture.type() != CV_8UC3 || patches.empty()) return colours;
+    cv::Mat smoothed, lab;
+    cv::GaussianBlur(picture, smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
+    cv::Mat gathered(1, static_cast<int>(patches.size()), CV_8UC3, cv::Scalar::all(255));
+    for (size_t i = 0; i < patches.size(); ++i) {
+        const IPoint seed = PatchSeed(patches[i]);
+        if (seed.x >= 0 && seed.y >= 0 && seed.x < picture.cols && seed.y < picture.rows)
+            gathered.at<cv::Vec3b>(0, static_cast<int>(i)) = smoothed.at<cv::Vec3b>(seed.y, seed.x);
+    }
+    cv::cvtColor(gathered, lab, cv::COLOR_RGB2Lab);
+    for (size_t i = 0; i < patches.size(); ++i)
+        colours[i] = ReferenceColourRgb(NearestReference(lab.at<cv::Vec3b>(0, static_cast<int>(i))));
+    return colours;
+}
+
+std::vector<cv::Vec3b> PickColours(const Document& doc) {
+    PatchList picked;
+    for (const PatchList& g : doc.Graphs()) picked.insert(picked.end(), g.begin(), g.end());
+    return PatchClassColours(doc.Picture(), picked);
+}
+
 Project ProjectFromDocument(const Document& doc, const std::vector<cv::Vec3b>& pickColours, bool logX, bool logY,
                             const ProjectOutput& output) {
     Project p;

@@ -12,6 +12,13 @@
 // The reference colours (index into kReferenceColours) as red, green, blue.
 cv::Vec3b ReferenceColourRgb(int index);
 
+// The colour of each patch's class, red, green, blue: the reference colour that
+// colour detection gives the patch's seed pixel (3 x 3 Gaussian blur, 8-bit Lab,
+// nearest reference).
+std::vector<cv::Vec3b> PatchClassColours(const cv::Mat& picture, const PatchList& patches);
+// The same for every picked patch of the document, graph by graph in pick order.
+std::vector<cv::Vec3b> PickColours(const Document& doc);
+
 // The project of a document. pickColours holds the class colour of every picked
 // patch, graph by graph in pick order; the log flags and output settings are the
 // window's.

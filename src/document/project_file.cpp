@@ -294,6 +294,8 @@ Project FromJson(const Json& root) {
     const Json& out = Field(root, "", "output");
     p.output.lineFiltering = Bool(out, "output", "lineFiltering");
     p.output.commonXAxis = Bool(out, "output", "commonXAxis");
+    // Settings added after the first files were written are optional, with the old behaviour.
+    if (out.contains("bridge")) p.output.bridge = Bool(out, "output", "bridge");
     return p;
 }
 
@@ -356,7 +358,8 @@ std::string ProjectToText(const Project& p) {
           {"xLog", p.logX},
           {"yLog", p.logY}}},
         {"labels", std::move(labels)},
-        {"output", {{"lineFiltering", p.output.lineFiltering}, {"commonXAxis", p.output.commonXAxis}}},
+        {"output",
+         {{"lineFiltering", p.output.lineFiltering}, {"commonXAxis", p.output.commonXAxis}, {"bridge", p.output.bridge}}},
         {"picture", {{"width", p.picture.cols}, {"height", p.picture.rows}, {"png", Base64Encode(png)}}},
     };
     // One line per setting and per graph keeps the file readable without a line per number.

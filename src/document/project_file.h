@@ -37,8 +37,9 @@ struct ProjectGraph {
 struct ProjectOutput {
     bool lineFiltering = true;
     bool commonXAxis = true;
+    bool bridge = true;  // thinned curves are bridged across crossings
     bool operator==(const ProjectOutput& o) const {
-        return lineFiltering == o.lineFiltering && commonXAxis == o.commonXAxis;
+        return lineFiltering == o.lineFiltering && commonXAxis == o.commonXAxis && bridge == o.bridge;
     }
 };
 

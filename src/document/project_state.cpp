@@ -28,7 +28,7 @@ void UnsavedWork::Forget() {
 }
 
 std::string WindowTitle(const std::string& projectPath, bool changed) {
-    if (projectPath.empty()) return kAppName;
+    if (projectPath.empty()) return {};
     const size_t slash = projectPath.find_last_of('/');
-    return (changed ? "*" : "") + projectPath.substr(slash == std::string::npos ? 0 : slash + 1) + " - " + kAppName;
+    return std::string(kAppName) + " - " + (changed ? "*" : "") + projectPath.substr(slash == std::string::npos ? 0 : slash + 1);
 }

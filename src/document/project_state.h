@@ -27,6 +27,6 @@ private:
     std::string path;
 };
 
-// "plotsnap" without a project; "chart.plotsnap - plotsnap" with one, and a
-// leading "*" while it has unsaved changes.
+// "plotsnap - chart.plotsnap" for a project, "plotsnap - *chart.plotsnap" while
+// it has unsaved changes; empty without a project (the picture's name stays).
 std::string WindowTitle(const std::string& projectPath, bool changed);

@@ -21,12 +21,12 @@ namespace {
 const char* kGuideUrl = "https://plotsnap.example.org/guide";
 const char* kExamplesUrl = "https://plotsnap.example.org/examples";
 
-// Dropping an image file onto the window opens it exactly as Open does.
+// Dropping an image or project file onto the window opens it exactly as Open does.
 class ImageDropTarget : public wxFileDropTarget {
 public:
     bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
         if (files.empty()) return false;
-        wxGetApp().LoadImageFile(wxFileName(files[0]));
+        wxGetApp().OpenAnyFile(files[0]);
         return true;
     }
 };
@@ -48,6 +48,9 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     menuBar = new wxMenuBar();
     fileMenu = new wxMenu();
     fileMenu->Append(wxID_OPEN, "", "");
+    fileMenu->Append(ID_OPEN_PROJECT, "Open &Project...\tCtrl+Shift+O", "Open a saved project");
+    fileMenu->Append(ID_SAVE_PROJECT, "Sa&ve Project\tCtrl+Shift+S", "Save the picture and all work on it as a project");
+    fileMenu->Append(ID_SAVE_PROJECT_AS, "Save Project &As...", "Save the project under a new name");
     fileMenu->Append(ID_EXPORT, "E&xport\tCtrl+S", "Export the graph to file");
     fileMenu->Append(wxID_EXIT, "", "");
     fileMenu->AppendSeparator();
@@ -118,6 +121,11 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     Bind(wxEVT_TIMER, &GUIFrame::OnGridWidthSettled, this);
     Bind(wxEVT_COMBOBOX, &GUIFrame::OnZoom, this, ID_ZOOM);
     SetDropTarget(new ImageDropTarget());
+    // Closing asks first when the document holds unsaved work.
+    Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
+        if (event.CanVeto() && !wxGetApp().MayReplaceDocument()) event.Veto();
+        else event.Skip();
+    });
 }
 
 void GUIFrame::CreateToolbar() {
@@ -225,7 +233,10 @@ void GUIFrame::RunCommand(int id) {
     case ID_OPEN_TOOL: OpenFile(); break;
     case wxID_CLEAR: app.ClearFileHistory(); break;
     case ID_EXPORT: if (Guard()) ExportToFile(); break;
-    case wxID_EXIT: Destroy(); break;
+    case wxID_EXIT: Close(); break;
+    case ID_OPEN_PROJECT: app.OpenProjectCommand(); break;
+    case ID_SAVE_PROJECT: app.SaveProjectCommand(false); break;
+    case ID_SAVE_PROJECT_AS: app.SaveProjectCommand(true); break;
     case wxID_UNDO: app.Undo(); break;
     case wxID_REDO: app.Redo(); break;
     case wxID_COPY: app.ExportData(wxEmptyString, true); break;
@@ -314,10 +325,10 @@ void GUIFrame::OnOcr(wxCommandEvent& event) {
 }
 
 void GUIFrame::OpenFile() {
-    wxString wildcard = "Image Files " + wxImage::GetImageExtWildcard();
+    wxString wildcard = "Image Files " + wxImage::GetImageExtWildcard() + "|plotsnap projects (*.plotsnap)|*.plotsnap";
     const wxString path = Ui().ChooseFileToOpen(this, "Choose Image", wildcard);
     if (path.empty()) return;
-    wxGetApp().LoadImageFile(wxFileName(path));
+    wxGetApp().OpenAnyFile(path);
 }
 
 void GUIFrame::PasteFromClipboard() {

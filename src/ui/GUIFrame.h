@@ -37,6 +37,10 @@ enum CommandId {
 constexpr int kMaxGraphs = 200;
 // "New graph" in the graph tool's menu.
 constexpr int ID_NEW_GRAPH = ID_GRAPH_FIRST + kMaxGraphs;
+// Project files.
+constexpr int ID_OPEN_PROJECT = ID_NEW_GRAPH + 1;
+constexpr int ID_SAVE_PROJECT = ID_NEW_GRAPH + 2;
+constexpr int ID_SAVE_PROJECT_AS = ID_NEW_GRAPH + 3;
 
 class GUIFrame : public wxFrame {
 public:

@@ -13,6 +13,13 @@ int UiSeam::Message(const wxString& text, const wxString& caption, long style, w
     return wxMessageBox(text, caption, style, parent);
 }
 
+int UiSeam::AskSaveChanges(const wxString& text, wxWindow* parent) {
+    wxMessageDialog dialog(parent, text, kAppName, wxYES_NO | wxCANCEL | wxCENTRE | wxICON_QUESTION);
+    dialog.SetYesNoCancelLabels("&Save", "&Discard", "&Cancel");
+    const int answer = dialog.ShowModal();
+    return answer == wxID_YES ? wxYES : answer == wxID_NO ? wxNO : wxCANCEL;
+}
+
 wxString UiSeam::AskText(const wxString& message, const wxString& caption, const wxString& defaultValue,
                          wxWindow* parent) {
     return wxGetTextFromUser(message, caption, defaultValue, parent, wxDefaultCoord, wxDefaultCoord, true);

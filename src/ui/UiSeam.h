@@ -24,6 +24,9 @@ public:
     virtual bool ShowTip(wxTipProvider* provider, bool showAtStartup);
     // Opens the system clipboard (closed by the caller); false when it is busy.
     virtual bool OpenClipboard();
+    // Before a changed document is replaced or closed: "Save", "Discard" or
+    // "Cancel", returned as wxYES, wxNO or wxCANCEL.
+    virtual int AskSaveChanges(const wxString& text, wxWindow* parent);
     // Any other modal dialog (options, label editor, about, tips); returns the modal result.
     virtual int ShowModal(wxDialog& dialog);
 };

@@ -57,7 +57,7 @@ Project Sample() {
     t.text = "";
     t.kind = LABEL_TITLE;
     p.labels = {l, t};
-    p.output = {false, false};
+    p.output = {false, false, false};
     return p;
 }
 
@@ -160,6 +160,8 @@ TEST(ProjectFile, DamagedFilesAreRefusedWithTheirMessage) {
          "The project file is damaged: \"processing.threshold\" should be a whole number from 0 to 255."},
         {"huge number", Edited([](Json& j) { j["processing"]["gridWidth"] = 18446744073709551615ull; }),
          "The project file is damaged: \"processing.gridWidth\" should be a whole number from 0 to 99."},
+        {"bridge as text", Edited([](Json& j) { j["output"]["bridge"] = "no"; }),
+         "The project file is damaged: \"output.bridge\" should be true or false."},
         {"flag as number", Edited([](Json& j) { j["output"]["commonXAxis"] = 1; }),
          "The project file is damaged: \"output.commonXAxis\" should be true or false."},
         {"no graph", Edited([](Json& j) { j["graphs"] = Json::array(); }),

@@ -48,9 +48,9 @@ TEST(UnsavedWork, EditsAndPassesCountWorkerResultsDoNot) {
 }
 
 TEST(UnsavedWork, TitleNamesTheProjectAndMarksChanges) {
-    EXPECT_EQ(WindowTitle("", true), "plotsnap");
-    EXPECT_EQ(WindowTitle("/home/u/charts/fig 3.plotsnap", false), "fig 3.plotsnap - plotsnap");
-    EXPECT_EQ(WindowTitle("fig.plotsnap", true), "*fig.plotsnap - plotsnap");
+    EXPECT_EQ(WindowTitle("", true), "");
+    EXPECT_EQ(WindowTitle("/home/u/charts/fig 3.plotsnap", false), "plotsnap - fig 3.plotsnap");
+    EXPECT_EQ(WindowTitle("fig.plotsnap", true), "plotsnap - *fig.plotsnap");
 }
 
 }  // namespace

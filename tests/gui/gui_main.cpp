@@ -77,6 +77,8 @@ void ScriptedSeam::Reset() {
     files.clear();
     asked.clear();
     fileDialogs.clear();
+    saveAnswers.clear();
+    saveQuestions.clear();
     dialogHandler = nullptr;
 }
 

@@ -25,6 +25,16 @@ public:
     wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard) override;
     bool ShowTip(wxTipProvider* provider, bool showAtStartup) override;
     int ShowModal(wxDialog& dialog) override;
+    // Save, Discard or Cancel: wxYES, wxNO or wxCANCEL from saveAnswers; Discard when empty.
+    int AskSaveChanges(const wxString& text, wxWindow*) override {
+        saveQuestions.push_back(text.ToStdString());
+        if (saveAnswers.empty()) return wxNO;
+        const int a = saveAnswers.front();
+        saveAnswers.pop_front();
+        return a;
+    }
+    std::deque<int> saveAnswers;
+    std::vector<std::string> saveQuestions;
     bool OpenClipboard() override { return clipboardBusy ? false : UiSeam::OpenClipboard(); }
     bool clipboardBusy = false;
 

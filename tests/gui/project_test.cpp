@@ -1,0 +1,106 @@
+// Projects in the real window: save, open, the question before a changed document
+// is replaced or closed, and a damaged file that leaves the document alone.
+#include <gtest/gtest.h>
+
+#include <wx/dnd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/CurvetapApp.h"
+#include "canvas/ScrolledImageComponent.h"
+#include "core/cli_run.h"
+#include "document/selection.h"
+#include "gui_support.h"
+#include "ui/GUIFrame.h"
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The window's Export to a file, answered by the seam.
+std::string ExportThroughWindow(const std::string& path) {
+    Seam().files = {path};
+    g_mainFrame->RunCommand(ID_EXPORT);
+    return Slurp(path);
+}
+
+}  // namespace
+
+TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
+    Document& doc = wxGetApp().Doc();
+    const std::string dir = TempDir("projects");
+    const std::string chart = std::string(PLOTSNAP_SOURCE_DIR) + "/resources/sample-chart.png";
+    ASSERT_TRUE(LoadPicture(chart));
+    ProcessNow();
+    doc.Pick([](const Patch& p) { return HitPatch({200, 94}, p, 6) || HitPatch({200, 262}, p, 6); });
+    ASSERT_FALSE(doc.Selection().empty());
+    doc.SetCalibration({0, 60, 10, 440, 0, 310, 100, 30, 340, 20});
+    Seam().Reset();
+    const std::string exported = ExportThroughWindow(dir + "/window.csv");
+    ASSERT_NE(exported.find("X, Y"), std::string::npos);
+
+    // Save Project asks for a name once and adds the extension.
+    Seam().files = {dir + "/chart"};
+    g_mainFrame->RunCommand(ID_SAVE_PROJECT);
+    const std::string project = dir + "/chart.plotsnap";
+    ASSERT_FALSE(Slurp(project).empty());
+    EXPECT_EQ(g_mainFrame->GetTitle(), "plotsnap - chart.plotsnap");
+    doc.SelectGraph(1);
+    EXPECT_EQ(g_mainFrame->GetTitle(), "plotsnap - *chart.plotsnap");
+
+    // Open, Paste, a drop and quitting each ask first; Cancel keeps the document.
+    const cv::Mat* picture = &doc.Picture();
+    const std::vector<std::pair<const char*, std::function<void()>>> replacing = {
+        {"open", [&] { wxGetApp().LoadImageFile(wxFileName(chart)); }},
+        {"paste", [&] { wxGetApp().PasteImage(wxImage(40, 30)); }},
+        {"drop", [&] { g_mainFrame->GetDropTarget()->OnDropFiles(0, 0, wxArrayString(1, &chart)); }},
+        {"quit", [&] { g_mainFrame->RunCommand(wxID_EXIT); Pump(50); }},
+    };
+    for (const auto& [name, act] : replacing) {
+        Seam().Reset();
+        Seam().saveAnswers = {wxCANCEL};
+        act();
+        EXPECT_EQ(Seam().saveQuestions.size(), 1u) << name;
+        EXPECT_EQ(&doc.Picture(), picture) << name;
+        EXPECT_EQ(doc.CurrentGraph(), 1) << name;
+    }
+    ASSERT_TRUE(g_mainFrame->IsShown());
+
+    // Damaged files are refused with their message before anything is asked.
+    const std::string whole = Slurp(project);
+    std::ofstream(dir + "/cut.plotsnap", std::ios::binary) << whole.substr(0, whole.size() / 2);
+    std::ofstream(dir + "/other.plotsnap", std::ios::binary) << "{\"format\": \"plotsnap project\", \"version\": 9}";
+    for (const std::string& bad : {dir + "/cut.plotsnap", dir + "/other.plotsnap"}) {
+        Seam().Reset();
+        EXPECT_FALSE(wxGetApp().OpenProject(bad));
+        ASSERT_EQ(Seam().messages.size(), 1u);
+        EXPECT_EQ(Seam().messages[0].text.rfind("Can not open the project " + bad + ":\n", 0), 0u);
+        EXPECT_TRUE(Seam().saveQuestions.empty());
+        EXPECT_EQ(doc.CurrentGraph(), 1);
+    }
+
+    // Discard, and the project opens as it was saved: the same export, from the window and the CLI.
+    Seam().Reset();
+    Seam().saveAnswers = {wxNO};
+    ASSERT_TRUE(wxGetApp().OpenProject(project));
+    EXPECT_EQ(doc.CurrentGraph(), 0);
+    EXPECT_EQ(g_mainFrame->GetTitle(), "plotsnap - chart.plotsnap");
+    EXPECT_EQ(ExportThroughWindow(dir + "/reopened.csv"), exported);
+    cli_test::TempDir cliDir;
+    EXPECT_EQ(cli_test::RunCli({"export", project}, cliDir).out, exported);
+
+    // Save keeps the change in the project before the next picture replaces it.
+    doc.SelectGraph(2);
+    Seam().Reset();
+    Seam().saveAnswers = {wxYES};
+    ASSERT_TRUE(wxGetApp().LoadImageFile(wxFileName(chart)));
+    EXPECT_TRUE(Seam().fileDialogs.empty());
+    EXPECT_NE(Slurp(project).find("\"currentGraph\": 2"), std::string::npos);
+    EXPECT_EQ(g_mainFrame->GetTitle(), "plotsnap - sample-chart.png");
+}
