@@ -133,14 +133,8 @@ int Digitize(const CliOptions& o) {
         return kExitOk;
     }
 
-    if (!o.saveProjectPath.empty()) {
-        // Project files name reference colours.
-        std::vector<int> references = colours;
-        if (learned)
-            for (int& c : references) c = c < 0 ? -1 : NearestReferenceOfRgb(ink.Colour(c));
-        if (const int code = SaveRunAsProject(o, doc, references, log); code != kExitOk) return code;
-        if (o.picks.empty()) return kExitOk;  // a set-up to finish in the window
-    }
+    // Without picks the project is a set-up to finish in the window.
+    if (!o.saveProjectPath.empty() && o.picks.empty()) return SaveRunAsProject(o, doc, colours, log);
 
     // Picking.
     if (o.picks.empty())
@@ -169,6 +163,12 @@ int Digitize(const CliOptions& o) {
 
     // Export, through the same preparation and text as the window's.
     doc.SetCalibration(o.calibration);
+    // The project holds the picks as made above, so its export is this run's.
+    if (!o.saveProjectPath.empty()) {
+        CliOptions made = o;
+        made.picks.clear();
+        if (const int code = SaveRunAsProject(made, doc, colours, log); code != kExitOk) return code;
+    }
     ExportSettings settings;
     settings.logX = o.logX;
     settings.logY = o.logY;

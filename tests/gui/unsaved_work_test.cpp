@@ -10,6 +10,7 @@
 #include "app/CurvetapApp.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "core/cli_run.h"
+#include "core/cli_sample_chart.h"
 #include "document/selection.h"
 #include "gui_support.h"
 #include "ui/GUIFrame.h"
@@ -38,7 +39,13 @@ TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
     const std::string chart = std::string(PLOTSNAP_SOURCE_DIR) + "/resources/sample-chart.png";
     ASSERT_TRUE(LoadPicture(chart));
     ProcessNow();
-    doc.Pick([](const Patch& p) { return HitPatch({200, 94}, p, 6) || HitPatch({200, 262}, p, 6); });
+    namespace sc = sample_chart;
+    const auto near = [](double x, double y) {
+        const IPoint at{int(sc::ColumnOf(x)), int(sc::RowOf(y))};
+        return [at](const Patch& p) { return HitPatch(at, p, 6); };
+    };
+    doc.Pick(near(5, sc::Red(5)));
+    doc.Pick(near(8, sc::Blue(8)));
     ASSERT_FALSE(doc.Selection().empty());
     doc.SetCalibration({0, 60, 10, 440, 0, 310, 100, 30, 340, 20});
     Seam().Reset();
@@ -59,7 +66,11 @@ TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
     const std::vector<std::pair<const char*, std::function<void()>>> replacing = {
         {"open", [&] { wxGetApp().LoadImageFile(wxFileName(chart)); }},
         {"paste", [&] { wxGetApp().PasteImage(wxImage(40, 30)); }},
-        {"drop", [&] { g_mainFrame->GetDropTarget()->OnDropFiles(0, 0, wxArrayString(1, &chart)); }},
+        {"drop", [&] {
+             wxArrayString files;
+             files.Add(wxString::FromUTF8(chart));
+             static_cast<wxFileDropTarget*>(g_mainFrame->GetDropTarget())->OnDropFiles(0, 0, files);
+         }},
         {"quit", [&] { g_mainFrame->RunCommand(wxID_EXIT); Pump(50); }},
     };
     for (const auto& [name, act] : replacing) {
