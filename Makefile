@@ -24,6 +24,10 @@ test: build
 bench: build
 	./$(BUILD)/bench_process
 
+.PHONY: accuracy
+accuracy: build
+	@bash tools/accuracy/run.sh $(BUILD)
+
 screenshot: build
 	bash tools/screenshot.sh $(BUILD)
 

@@ -54,7 +54,7 @@ double MedianMs(int reps, F f) {
 int main() {
     std::vector<PatchList> graphs;
     for (int g = 0; g < kGraphs; ++g) graphs.push_back(MakeGraph(g));
-    const CalibrationValues cal{0, 100, 10, 2100, 0, 900, 1, 100};
+    const Calibration cal{0, 100, 10, 2100, 0, 900, 1, 100};
 
     std::printf("export of %d graphs, image %dx%d, median of 15 runs\n", kGraphs, kWidth, kHeight);
     for (bool thin : {false, true}) {

@@ -87,7 +87,7 @@ long PeakPassMemoryKb(const cv::Mat (*make)(const ChartSpec&), const ChartSpec& 
         PatchList patches;
         PlotArea area;
         NullLog log;
-        RunProcessing(image, {}, {-1, -1, -1, -1}, levels, patches, area, log, [] { return false; });
+        patches = RunProcessing(image, {}, {-1, -1, -1, -1}, log, [] { return false; }).patches;
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         const long grown = usage.ru_maxrss - before;
@@ -232,7 +232,7 @@ void BenchSize(int width, int height, int repeats, long peakKb) {
     PlotArea passArea;
     NullLog log;
     const double oPass = BestMs(
-        repeats, [&] { RunProcessing(image, {}, {-1, -1, -1, -1}, passLevels, patches, passArea, log, {}); },
+        repeats, [&] { patches = RunProcessing(image, {}, {-1, -1, -1, -1}, log, {}).patches; },
         [&] { passLevels.clear(); });
     const double rPass = BestMs(
         repeats, [&] { ref::RunProcessing(image, {}, {-1, -1, -1, -1}, passLevels, refPatches, passArea, log, {}); },
@@ -240,7 +240,7 @@ void BenchSize(int width, int height, int repeats, long peakKb) {
     ProcessSettings degrid;
     degrid.removeGrid = true;
     const double oPassGrid = BestMs(
-        repeats, [&] { RunProcessing(image, degrid, {-1, -1, -1, -1}, passLevels, patches, passArea, log, {}); },
+        repeats, [&] { patches = RunProcessing(image, degrid, {-1, -1, -1, -1}, log, {}).patches; },
         [&] { passLevels.clear(); });
 
     Row("binarise (channel split + Otsu)", oBinarise, rBinarise, tExtract + tOtsu);
@@ -283,8 +283,7 @@ void BenchSize(int width, int height, int repeats, long peakKb) {
         cv::GaussianBlur(image(box), smoothed, cv::Size(3, 3), 0, 0, cv::BORDER_REFLECT_101 | cv::BORDER_ISOLATED);
         cv::cvtColor(gathered, lab, cv::COLOR_RGB2Lab);
         const auto bareEnd = Clock::now();
-        passLevels.clear();
-        RunProcessing(image, {}, {-1, -1, -1, -1}, passLevels, patches, passArea, log, {});
+        patches = RunProcessing(image, {}, {-1, -1, -1, -1}, log, {}).patches;
         const auto passEnd = Clock::now();
         const double bare = std::chrono::duration<double, std::milli>(bareEnd - start).count();
         const double splitMs = std::chrono::duration<double, std::milli>(split - start).count();

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/CurvetapApp.h"
-#include "app/common.h"
+#include "base/common.h"
 #include "app/PictureFile.h"
 #include "app/image_header.h"
 #include "canvas/ScrolledImageComponent.h"

@@ -2,7 +2,7 @@
 #include <opencv2/core.hpp>
 
 #include "app/CurvetapApp.h"
-#include "app/common.h"
+#include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "detect/binarise.h"
 #include "text/tesseract_engine.h"

@@ -5,7 +5,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "app/CurvetapApp.h"
-#include "app/common.h"
+#include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "detect/process.h"
 #include "output/csv_writer.h"
@@ -42,16 +42,19 @@ void curvetapApp::ProcessImage() {
         return Ui().Message("Processing seems to be taking longer than usual. Abort?", "Stop Operation?",
                             wxYES_NO | wxCENTRE, nullptr) == wxYES;
     };
-    cv::Mat binary;
+    settings.keepBinary = prefs.whiteBackground;
+    ProcessResult result;
     try {
-        if (!RunProcessing(image, settings, {user.left, user.top, user.right, user.bottom}, channelThresholds, patches,
-                           plotArea, log, ask, &binary))
-            return;
+        result = RunProcessing(image, settings, {user.left, user.top, user.right, user.bottom}, log, ask);
     } catch (const cv::Exception& e) {
-        // The document keeps whatever the finished steps wrote.
         log << "Processing failed: " << e.what() << "\n";
         return;
     }
+    if (!result.ran) return;
+    channelThresholds.insert(channelThresholds.end(), result.channelThresholds.begin(), result.channelThresholds.end());
+    plotArea = result.plotArea;
+    if (result.inkFound) patches = std::move(result.patches);
+    const cv::Mat& binary = result.binary;
     if (prefs.whiteBackground && !binary.empty()) {
         cv::Mat shown;
         cv::cvtColor(binary, shown, cv::COLOR_GRAY2RGB);
@@ -80,7 +83,7 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     exportFailedOnFile = false;
     std::vector<PatchList> graphs;
     g_canvas->GetSelectedGraphs(graphs);
-    CalibrationValues cal;
+    Calibration cal;
     g_canvas->GetAxisCalibration(cal.xValue1, cal.xPixel1, cal.xValue2, cal.xPixel2, cal.yValue1, cal.yPixel1,
                                  cal.yValue2, cal.yPixel2);
     ExportSettings settings;

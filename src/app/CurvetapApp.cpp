@@ -5,7 +5,7 @@
 #include <ctime>
 #include <cstdlib>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/log_sink.h"
+#include "base/log_sink.h"
 #include "app/preferences.h"
 #include "detect/types.h"
 #include "text/label.h"

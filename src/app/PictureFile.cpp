@@ -14,7 +14,7 @@
 #include <new>
 #include <thread>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "app/image_header.h"
 
 std::string TooLargeMessage(long long w, long long h) {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <vector>
 
-#include "app/common.h"
+#include "base/common.h"
 
 namespace {
 uint32_t Be16(const unsigned char* p) { return uint32_t(p[0]) << 8 | p[1]; }

@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "app/CurvetapApp.h"
-#include "app/numbers.h"
-#include "canvas/selection.h"
+#include "base/numbers.h"
+#include "document/selection.h"
 #include "output/mapping.h"
 #include "text/LabelDialog.h"
 #include "ui/UiSeam.h"

@@ -14,8 +14,8 @@
 #include <cmath>
 
 #include "app/CurvetapApp.h"
-#include "app/numbers.h"
-#include "canvas/selection.h"
+#include "base/numbers.h"
+#include "document/selection.h"
 #include "detect/hover.h"
 
 wxString ScrolledImageComponent::AxisValueText(double v) const { return Wide(FormatDouble("%g", v)); }

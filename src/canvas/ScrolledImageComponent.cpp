@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "app/CurvetapApp.h"
-#include "canvas/selection.h"
+#include "document/selection.h"
 #include "ui/UiSeam.h"
 
 

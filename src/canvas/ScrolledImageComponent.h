@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "canvas/edit_state.h"
 #include "detect/Workers.h"
 #include "detect/thinning.h"
@@ -214,7 +214,7 @@ private:
     std::shared_ptr<ResultSink> resultSink;
     std::vector<ValueMarker> valueMarkers;
     std::vector<TextLabel> textLabels;
-    EditHistory history;
+    CanvasHistory history;
 
     // Drawing resources.
     wxPen plotPen, selectionPen, crossPen, textAreaPen;

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/common.h"
+#include "base/common.h"
+#include "document/history.h"
 #include "detect/thinning.h"
 #include "detect/types.h"
 #include "text/label.h"
@@ -45,29 +46,4 @@ struct EditState {
     std::size_t ApproxBytes() const;
 };
 
-// Linear undo history. Entries are the states before each action; Undo walks back
-// one action, Redo forward; a new action after an Undo drops the redo branch.
-// Capped at kMaxEntries snapshots and kMaxBytes of snapshot data (oldest dropped first),
-// so a large chart with many patches cannot exhaust memory.
-class EditHistory {
-public:
-    static constexpr std::size_t kMaxEntries = 200;
-    static constexpr std::size_t kMaxBytes = 256u * 1024 * 1024;
-
-    void Clear();
-    // Records the state before an action.
-    void Record(EditState before);
-    bool CanUndo() const { return position > 0; }
-    bool CanRedo() const { return position + 1 < entries.size(); }
-    // Steps back: returns the state to restore; current is the state now (kept for Redo).
-    bool Undo(const EditState& current, EditState& restore);
-    bool Redo(EditState& restore);
-    std::size_t Size() const { return entries.size(); }
-    std::size_t Position() const { return position; }
-
-private:
-    void Trim();
-    std::deque<EditState> entries;
-    std::size_t position = 0;
-    std::size_t bytes = 0;
-};
+using CanvasHistory = EditHistory<EditState>;

@@ -8,7 +8,7 @@
 #include <limits>
 #include <map>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 const char* const kUsageLine = "usage: plotsnap-cli process IMAGE [options]   (plotsnap-cli --help lists the options)";
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "detect/process.h"
 #include "output/mapping.h"
 
@@ -26,7 +26,7 @@ struct CliOptions {
 
     std::vector<PickStep> picks;
 
-    CalibrationValues calibration;  // pixels -1 where not given
+    Calibration calibration;  // pixels -1 where not given
     bool logX = false;
     bool logY = false;
     bool defaultScales = false;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "canvas/selection.h"
+#include "document/selection.h"
 #include "detect/colour.h"
 
 std::vector<int> PatchColours(const cv::Mat& image, const PatchList& patches) {
@@ -42,37 +42,28 @@ std::string PatchJson(size_t index, const Patch& patch, int colour) {
            ReferenceColourName(colour) + "\"}";
 }
 
-std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<int>& colours,
-                                  const std::vector<PickStep>& steps, std::vector<std::string>* idle) {
-    std::vector<PatchList> slots(1);
-    // Every pick comes from the list, so membership by index is membership by value.
-    std::vector<bool> inSlot(patches.size(), false);
+std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps) {
+    std::vector<std::string> idle;
+    // A patch's colour by its place in the list: picks see the patches themselves.
+    const PatchList& patches = doc.Patches();
+    const auto colourOf = [&](const Patch& p) {
+        const size_t i = size_t(&p - patches.data());
+        return i < colours.size() ? colours[i] : -1;
+    };
     for (const PickStep& step : steps) {
         if (step.kind == PickStep::NextGraph) {
-            slots.emplace_back();
-            inSlot.assign(patches.size(), false);
+            doc.SelectGraph(int(doc.Graphs().size()));
             continue;
         }
-        PatchList& selection = slots.back();
         const IRect band = NormalizeRect(step.band);
-        size_t added = 0;
-        for (size_t i = 0; i < patches.size(); ++i) {
-            const Patch& p = patches[i];
-            if (inSlot[i]) continue;
-            bool take = false;
-            switch (step.kind) {
-                case PickStep::Point: take = HitPatch(step.point, p, kHitTolerance); break;
-                case PickStep::Band: take = LeftBandTouches(p, band); break;
-                case PickStep::Colour: take = i < colours.size() && colours[i] == step.colour; break;
-                case PickStep::NextGraph: break;
-            }
-            if (take) {
-                selection.push_back(p);
-                inSlot[i] = true;
-                ++added;
-            }
+        PatchList added;
+        switch (step.kind) {
+            case PickStep::Point: added = doc.Pick([&](const Patch& p) { return HitPatch(step.point, p, kHitTolerance); }); break;
+            case PickStep::Band: added = doc.Pick([&](const Patch& p) { return LeftBandTouches(p, band); }); break;
+            case PickStep::Colour: added = doc.Pick([&](const Patch& p) { return colourOf(p) == step.colour; }); break;
+            case PickStep::NextGraph: break;
         }
-        if (added == 0 && idle) idle->push_back(step.text);
+        if (added.empty()) idle.push_back(step.text);
     }
-    return slots;
+    return idle;
 }

@@ -8,6 +8,7 @@
 
 #include "cli/cli_options.h"
 #include "detect/types.h"
+#include "document/document.h"
 
 // The reference colour (index into kReferenceColours) each patch's pixels were
 // classed as, found the way colour detection finds it: 3 x 3 Gaussian blur of the
@@ -20,11 +21,9 @@ long long PatchPixelCount(const Patch& patch);
 // {"index":I,"box":[left,top,right,bottom],"pixels":N,"colour":"red"}; the box is inclusive.
 std::string PatchJson(size_t index, const Patch& patch, int colour);
 
-// Applies the steps in order to graph slots that start as one empty slot, as the
-// canvas does: a point adds, in patch-list order, every patch not yet in the
-// current slot that a click there hits; a band every such patch a left rubber
-// band touches; a colour every such patch of that colour; NextGraph opens the
-// next slot. `patches` must be in the canvas's (sorted) order, `colours` parallel
-// to it. Steps that add nothing are described in *idle (may be null).
-std::vector<PatchList> ApplyPicks(const PatchList& patches, const std::vector<int>& colours,
-                                  const std::vector<PickStep>& steps, std::vector<std::string>* idle);
+// Applies the steps in order to the document's graphs, as the canvas does: a
+// point adds, in patch-list order, every patch not yet in the current graph that
+// a click there hits; a band every such patch a left rubber band touches; a colour
+// every such patch of that colour; NextGraph opens the next graph. `colours` is
+// parallel to doc.Patches(). Returns the steps that added nothing, as typed.
+std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps);

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "app/PictureFile.h"
-#include "app/common.h"
-#include "app/log_sink.h"
-#include "app/numbers.h"
+#include "base/common.h"
+#include "base/log_sink.h"
+#include "base/numbers.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
 #include "detect/process.h"
+#include "document/document.h"
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
 #include "output/series.h"
@@ -107,12 +108,14 @@ int AutoCalibrate(const cv::Mat& image, const PlotArea& area, CliOptions& o, Log
             o.calibration.xValue1 = axis->value1;
             o.calibration.xPixel2 = axis->pixel2;
             o.calibration.xValue2 = axis->value2;
+            o.calibration.xRow = axis->line;
             o.logX = logarithmic;
         } else {
             o.calibration.yPixel1 = axis->pixel1;
             o.calibration.yValue1 = axis->value1;
             o.calibration.yPixel2 = axis->pixel2;
             o.calibration.yValue2 = axis->value2;
+            o.calibration.yColumn = axis->line;
             o.logY = logarithmic;
         }
         args += std::string(" --") + (isX ? "x " : "y ") + std::to_string(axis->pixel1) + "=" +
@@ -136,25 +139,24 @@ int Digitize(CliOptions o) {
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
     log << "Successfully loaded image " << o.imagePath << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
-    const cv::Mat image = MatrixFromImage(read.image);
-    read.image = wxImage();  // the matrix is a copy; don't hold the picture twice
-    if (image.empty()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+    Document doc;
+    doc.SetPicture(MatrixFromImage(read.image));
+    read.image = wxImage();  // the document holds the picture; don't hold it twice
+    if (!doc.HasPicture()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
 
     // The processing pass; the long-grouping question is answered "go on".
-    const PlotArea userRect{o.plotRect.left, o.plotRect.top, o.plotRect.right, o.plotRect.bottom};
-    std::vector<double> channelThresholds;
-    PatchList patches;
-    PlotArea plotArea;
-    if (!RunProcessing(image, o.process, userRect, channelThresholds, patches, plotArea, log, AbortQuestion()))
-        return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+    const IRect& r = o.plotRect;
+    ProcessResult result = RunProcessing(doc.Picture(), o.process, {r.left, r.top, r.right, r.bottom}, log, AbortQuestion());
+    if (!result.ran) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+    const PlotArea area = result.plotArea;
+    doc.InstallResults(std::move(result), o.process);
     log << "Processing complete!\n";
     if (o.autoCalibrate) {
-        const int status = AutoCalibrate(image, plotArea, o, log);
+        const int status = AutoCalibrate(doc.Picture(), area, o, log);
         if (status != kExitOk) return status;
     }
-    // The canvas keeps its patch list sorted; clicks walk it in that order.
-    std::sort(patches.begin(), patches.end());
-    const std::vector<int> colours = PatchColours(image, patches);
+    const PatchList& patches = doc.Patches();
+    const std::vector<int> colours = PatchColours(doc.Picture(), patches);
 
     if (o.listPatches) {
         std::string text;
@@ -168,32 +170,29 @@ int Digitize(CliOptions o) {
     // Picking.
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
-    std::vector<std::string> idle;
-    const std::vector<PatchList> graphs = ApplyPicks(patches, colours, o.picks, &idle);
-    for (const std::string& step : idle) log << step << " added no patch\n";
-    bool any = false;
-    for (size_t g = 0; g < graphs.size(); ++g) {
+    for (const std::string& step : ApplyPicks(doc, colours, o.picks)) log << step << " added no patch\n";
+    const std::vector<PatchList>& graphs = doc.Graphs();
+    for (size_t g = 0; g < graphs.size(); ++g)
         log << "Graph-" << static_cast<int>(g) << ": " << graphs[g].size() << (graphs[g].size() == 1 ? " patch\n" : " patches\n");
-        any = any || !graphs[g].empty();
-    }
-    if (!any)
+    if (!doc.HasPicks())
         return Fail(kExitNothingPicked, "nothing picked: no patch lies under the picks given (--list-patches shows the patches)");
 
     // Export, through the same preparation and text as the window's.
+    doc.SetCalibration(o.calibration);
     ExportSettings settings;
     settings.logX = o.logX;
     settings.logY = o.logY;
     settings.thin = o.filter;
     settings.commonX = o.commonX;
-    settings.imageHeight = image.rows;
-    settings.imageWidth = image.cols;
+    settings.imageHeight = doc.Height();
+    settings.imageWidth = doc.Width();
     CliQuestions questions(o.defaultScales, log);
-    const auto table = PrepareExport(graphs, o.calibration, settings, questions, nullptr);
+    const auto table = PrepareExport(graphs, doc.GetCalibration(), settings, questions, nullptr);
     if (!table) {
         if (questions.DeclinedScales()) return Fail(kExitCalibration, CalibrationRefusal(o));
         return Fail(kExitCalibration, "calibration refused: " + questions.Error());
     }
-    const std::string csv = BuildCsvText(*table, {});
+    const std::string csv = BuildCsvText(*table, doc.Labels());
 
     if (!o.outputPath.empty()) {
         std::string error;

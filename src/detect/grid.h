@@ -1,6 +1,6 @@
 #pragma once
 // Erasing thin horizontal and vertical grid lines from a binary image.
-#include "app/log_sink.h"
+#include "base/log_sink.h"
 
 #include <opencv2/core.hpp>
 

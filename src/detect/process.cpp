@@ -1,6 +1,6 @@
 #include "detect/process.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "detect/axes.h"
 #include "detect/binarise.h"
 #include "detect/colour.h"
@@ -15,8 +15,10 @@ namespace {
 
 // The pipeline works on 8-bit red-green-blue pictures.
 cv::Mat AsRgb8(const cv::Mat& image) {
+    CV_CheckDepthEQ(image.depth(), CV_8U, "processing takes an 8-bit picture");
+    CV_Check(image.channels(), image.channels() == 1 || image.channels() == 3 || image.channels() == 4,
+             "processing takes a grey, RGB or RGBA picture");
     cv::Mat out = image;
-    if (out.depth() != CV_8U) out.convertTo(out, CV_8U);
     if (out.channels() == 1)
         cv::cvtColor(out, out, cv::COLOR_GRAY2RGB);
     else if (out.channels() == 4)
@@ -45,22 +47,22 @@ std::string DetectionPercentText(size_t ink, const PlotArea& area) {
     return FormatDouble(" (%.1f%%)\n", percent);
 }
 
-bool RunProcessing(const cv::Mat& input, const ProcessSettings& settings, const PlotArea& userRect,
-                   std::vector<double>& channelThresholds, PatchList& patches, PlotArea& plotArea, LogSink& log,
-                   const AbortQuestion& ask, cv::Mat* binaryOut) {
-    if (input.empty() || input.total() == 0) return false;
+ProcessResult RunProcessing(const cv::Mat& input, const ProcessSettings& settings, const PlotArea& userRect,
+                            LogSink& log, const AbortQuestion& ask) {
+    ProcessResult result;
+    if (input.empty() || input.total() == 0) return result;
     const cv::Mat image = AsRgb8(input);
-    const PlotArea drawn = userRect;  // the caller may pass one object as both rectangles
+    result.ran = true;
 
     log << "Performing detections...\n";
-    cv::Mat binary;
-    BinariseByChannels(binary, image, channelThresholds, 3);
+    cv::Mat& binary = result.binary;
+    BinariseByChannels(binary, image, result.channelThresholds, 3);
 
     log << "Detecting graph axis...\n";
-    plotArea = DetectAxes(binary);
-    if (drawn.left != -1 || drawn.top != -1 || drawn.right != -1 || drawn.bottom != -1)
-        plotArea = {drawn.left, drawn.top, std::min(drawn.right, image.cols), std::min(drawn.bottom, image.rows)};
-    const PlotArea& a = plotArea;
+    PlotArea& a = result.plotArea;
+    a = DetectAxes(binary);
+    if (userRect.left != -1 || userRect.top != -1 || userRect.right != -1 || userRect.bottom != -1)
+        a = {userRect.left, userRect.top, std::min(userRect.right, image.cols), std::min(userRect.bottom, image.rows)};
 
     if (settings.manualThreshold) {
         log << "Manual thresholding (" << settings.threshold << ")...";
@@ -78,15 +80,16 @@ bool RunProcessing(const cv::Mat& input, const ProcessSettings& settings, const 
     DetectionMap map = BuildDetectionMap(binary, image, a);
     log << "Number of detections (map): " << DetectionMapSize(map) << DetectionPercentText(map.size(), a);
     log << "top left =" << a.left << "," << a.top << "; bottom right=" << a.right << "," << a.bottom << "\n";
+
     // The binary image is done with; let it go before the colour pass's peak.
-    if (binaryOut) *binaryOut = binary;
-    binary.release();
+    if (!settings.keepBinary) binary.release();
 
     log << "Performing color detections\n";
     cv::Mat classImage;
     DetectColours(classImage, image, map);
 
     log << "Grouping...\n";
-    GroupPatches(map, patches, a.left, a.top, a.right, a.bottom, classImage, settings.minPatchSize, ask);
-    return true;
+    result.inkFound = !map.empty();
+    GroupPatches(map, result.patches, a.left, a.top, a.right, a.bottom, classImage, settings.minPatchSize, ask);
+    return result;
 }

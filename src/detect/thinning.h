@@ -6,7 +6,7 @@
 
 #include <opencv2/core.hpp>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "detect/types.h"
 
 // Points in image pixels: x a column, y a row (a thinned point can sit on a half row).

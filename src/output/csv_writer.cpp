@@ -1,6 +1,6 @@
 #include "output/csv_writer.h"
 
-#include "app/common.h"
+#include "base/common.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ std::string AxisName(const std::vector<TextLabel>& labels, int kind, const char*
 
 std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels) {
     static const char* const kSep = ", ";
-    const CalibrationValues& c = table.calibration;
+    const Calibration& c = table.calibration;
     const auto valueX = [&](double px) {
         return ValueToText(PixelToValueX(px, c.xValue1, c.xPixel1, c.xValue2, c.xPixel2, table.logX));
     };

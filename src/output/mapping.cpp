@@ -29,7 +29,7 @@ int CheckCalibration(double, int xPixel1, double, int xPixel2, double, int yPixe
     return bits;
 }
 
-int CheckCalibration(const CalibrationValues& c) {
+int CheckCalibration(const Calibration& c) {
     return CheckCalibration(c.xValue1, c.xPixel1, c.xValue2, c.xPixel2, c.yValue1, c.yPixel1, c.yValue2, c.yPixel2);
 }
 

@@ -3,6 +3,8 @@
 // number format of exported values.
 #include <string>
 
+#include "document/calibration.h"
+
 // Status bits of a calibration; any combination can occur.
 enum {
     CAL_X_UNSET = 1,      // X pixels equal, or either is -1
@@ -11,23 +13,11 @@ enum {
     CAL_Y_TOO_SMALL = 8,  // yPixel1 - yPixel2 == 1
 };
 
-// Two known values per axis: X pixels are image columns, Y pixels image rows
-// (row 0 at the top). An unset pixel is -1.
-struct CalibrationValues {
-    double xValue1 = 0;
-    int xPixel1 = -1;
-    double xValue2 = 0;
-    int xPixel2 = -1;
-    double yValue1 = 0;
-    int yPixel1 = -1;
-    double yValue2 = 0;
-    int yPixel2 = -1;
-};
 
 // Looks only at the pixels, never at the values.
 int CheckCalibration(double xValue1, int xPixel1, double xValue2, int xPixel2, double yValue1, int yPixel1,
                      double yValue2, int yPixel2);
-int CheckCalibration(const CalibrationValues& cal);
+int CheckCalibration(const Calibration& cal);
 
 // Linear (or, with logarithmic, linear in log10) through the two calibration
 // points: xPixel1 gives exactly xValue1 and xPixel2 gives xValue2. px may hold a

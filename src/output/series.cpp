@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/common.h"
+#include "base/common.h"
 
 namespace {
 
 // Pixel units: column c maps to c + 0.5, the centre of the pixel.
-void ApplyDefaultScaleX(CalibrationValues& cal) {
+void ApplyDefaultScaleX(Calibration& cal) {
     cal.xValue1 = 0.5;
     cal.xPixel1 = 0;
     cal.xValue2 = 2.5;
@@ -16,7 +16,7 @@ void ApplyDefaultScaleX(CalibrationValues& cal) {
 
 // Pixel units counted upward from the bottom edge: row r maps to height - r - 0.5,
 // the image height entering as the offset.
-void ApplyDefaultScaleY(CalibrationValues& cal, int imageHeight, int& yOffset) {
+void ApplyDefaultScaleY(Calibration& cal, int imageHeight, int& yOffset) {
     cal.yValue1 = -2.5;
     cal.yPixel1 = 2;
     cal.yValue2 = -0.5;
@@ -26,7 +26,7 @@ void ApplyDefaultScaleY(CalibrationValues& cal, int imageHeight, int& yOffset) {
 
 }  // namespace
 
-std::optional<ExportTable> PrepareExport(const std::vector<PatchList>& graphs, CalibrationValues cal,
+std::optional<ExportTable> PrepareExport(const std::vector<PatchList>& graphs, Calibration cal,
                                          const ExportSettings& settings, ExportQuestions& q, bool* repaintWanted) {
     bool ignored = false;
     bool& repaint = repaintWanted ? *repaintWanted : ignored;

@@ -36,7 +36,7 @@ struct ExportTable {
     size_t longest = 0;                    // length of the longest point list
     std::vector<int> columns;              // every column holding a point of any graph, ascending
     std::vector<std::map<int, double>> lookups;  // common X only: per graph, column -> topmost row there
-    CalibrationValues calibration;         // with any default scales applied
+    Calibration calibration;         // with any default scales applied
     int yOffset = 0;
     bool logX = false;
     bool logY = false;
@@ -51,5 +51,5 @@ struct ExportTable {
 // The default scales give pixel units: X = column + 0.5 and Y = image height -
 // row - 0.5 (counted up from the bottom edge); they are refused on a
 // logarithmic axis.
-std::optional<ExportTable> PrepareExport(const std::vector<PatchList>& graphs, CalibrationValues cal,
+std::optional<ExportTable> PrepareExport(const std::vector<PatchList>& graphs, Calibration cal,
                                          const ExportSettings& settings, ExportQuestions& q, bool* repaintWanted);

@@ -6,7 +6,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "text/label.h"
 #include "text/label_rules.h"
 #include "ui/UiSeam.h"

@@ -1,5 +1,5 @@
 #include "text/label.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 std::optional<double> ParseLabelNumber(const std::string& text) { return ParseLeadingNumber(text); }

@@ -1,6 +1,6 @@
 #include "text/label_rules.h"
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "text/label.h"
 
 namespace {

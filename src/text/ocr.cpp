@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 namespace {
 // What one recognition call gave back.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log_sink.h"
+#include "base/log_sink.h"
 #include "text/label.h"
 
 // The outside character-recognition component. A failure of the engine is

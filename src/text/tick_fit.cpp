@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "ui/Resources.h"
 
 // OK needs no handler of its own: the dialog's standard one ends the modal loop,

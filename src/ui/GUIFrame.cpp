@@ -10,7 +10,7 @@ extern "C" void* gtk_bin_get_child(void* bin);
 #endif
 
 #include "app/CurvetapApp.h"
-#include "app/common.h"
+#include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "ui/Dialogs.h"
 #include "ui/FlickerFree.h"

@@ -10,8 +10,8 @@
 #include <cctype>
 #include <climits>
 
-#include "app/common.h"
-#include "app/numbers.h"
+#include "base/common.h"
+#include "base/numbers.h"
 
 namespace {
 // A typed whole decimal number (optional sign, digits, surrounding blanks), read

@@ -7,7 +7,7 @@
 #include <wx/dialog.h>
 #include <wx/tipdlg.h>
 
-#include "app/common.h"
+#include "base/common.h"
 
 int UiSeam::Message(const wxString& text, const wxString& caption, long style, wxWindow* parent) {
     return wxMessageBox(text, caption, style, parent);

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/common.h"
+#include "base/common.h"
 
 // A version as the server writes it, "major.minor", where minor is a whole
 // number and not a fraction: "1.3" is major 1, minor 3 and ranks below "1.21".

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <regex>
 
-#include "canvas/selection.h"
+#include "document/selection.h"
 #include "cli_run.h"
 #include "cli_sample_chart.h"
 #include "detect/process.h"
@@ -107,11 +107,8 @@ TEST_F(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
 
 TEST_F(CliDigitize, TextIsTheWindowsExportOfTheSamePicks) {
     // The window's path: process, keep the list sorted, a click adds every patch it hits.
-    std::vector<double> levels;
-    PatchList patches;
-    PlotArea area;
     NullLog quiet;
-    ASSERT_TRUE(RunProcessing(chart, ProcessSettings(), {-1, -1, -1, -1}, levels, patches, area, quiet, {}));
+    PatchList patches = RunProcessing(chart, ProcessSettings(), {-1, -1, -1, -1}, quiet, {}).patches;
     std::sort(patches.begin(), patches.end());
     auto clickAt = [&](const std::string& xy) {
         const IPoint p{std::stoi(xy), std::stoi(xy.substr(xy.find(',') + 1))};
@@ -126,8 +123,7 @@ TEST_F(CliDigitize, TextIsTheWindowsExportOfTheSamePicks) {
 
     // The listed patches are the window's, in its order; over the whole picture
     // (frame, ticks, labels) that order differs from the order grouping finds them in.
-    PatchList all;
-    ASSERT_TRUE(RunProcessing(chart, ProcessSettings(), {0, 0, chart.cols, chart.rows}, levels, all, area, quiet, {}));
+    PatchList all = RunProcessing(chart, ProcessSettings(), {0, 0, chart.cols, chart.rows}, quiet, {}).patches;
     std::sort(all.begin(), all.end());
     const auto listed = Lines(Run({"--list-patches", "--plot-rect", "0,0,480,360"}).out);
     ASSERT_GT(all.size(), 10u);
@@ -139,7 +135,7 @@ TEST_F(CliDigitize, TextIsTheWindowsExportOfTheSamePicks) {
         EXPECT_NE(listed[i].find("{\"index\":" + std::to_string(i) + ",\"box\":[" + box + "]"), std::string::npos)
             << listed[i];
     }
-    const CalibrationValues cal{0, sc::kLeft, 10, sc::kRight, 0, sc::kBottom, 100, sc::kTop};
+    const Calibration cal{0, sc::kLeft, 10, sc::kRight, 0, sc::kBottom, 100, sc::kTop};
 
     struct Yes : ExportQuestions {
         bool AskYesNo(const std::string&) override { return true; }
@@ -153,7 +149,7 @@ TEST_F(CliDigitize, TextIsTheWindowsExportOfTheSamePicks) {
             s.logY = true;
             s.imageHeight = chart.rows;
             s.imageWidth = chart.cols;
-            CalibrationValues logCal = cal;
+            Calibration logCal = cal;
             logCal.yValue1 = 1;  // a logarithmic Y axis needs positive values
             const auto table = PrepareExport(graphs, logCal, s, yes, nullptr);
             ASSERT_TRUE(table);

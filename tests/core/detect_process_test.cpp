@@ -23,6 +23,7 @@ cv::Mat BlockPicture() {
 
 struct Pass {
     bool ran = false;
+    bool inkFound = false;
     std::string log;
     PatchList patches;
     PlotArea area;
@@ -31,14 +32,18 @@ struct Pass {
 };
 
 Pass Process(const cv::Mat& image, const ProcessSettings& settings, const PlotArea& rect = kNoRect,
-             PatchList previous = {}, bool answer = true) {
+             bool answer = true) {
     Pass p;
-    p.patches = std::move(previous);
     StringLog log;
-    p.ran = RunProcessing(image, settings, rect, p.levels, p.patches, p.area, log, [&] {
+    ProcessResult r = RunProcessing(image, settings, rect, log, [&] {
         ++p.asked;
         return answer;
     });
+    p.ran = r.ran;
+    p.inkFound = r.inkFound;
+    p.patches = std::move(r.patches);
+    p.area = r.plotArea;
+    p.levels = r.channelThresholds;
     p.log = log.Text();
     return p;
 }
@@ -111,32 +116,27 @@ TEST(Processing, UserRectangleIsCutAtTheImagesFarEdges) {
               std::string::npos);
     ASSERT_EQ(p.patches.size(), 1u);
     EXPECT_EQ(p.patches[0][0], (::Run{70, 52, 79}));
-
-    // The document may pass its plot area as both the drawn and the resulting rectangle.
-    PlotArea shared{52, 70, 1000, 900};
-    std::vector<double> levels;
-    PatchList patches;
-    NullLog log;
-    RunProcessing(BlockPicture(), {}, shared, levels, patches, shared, log, {});
-    EXPECT_EQ(shared, (PlotArea{52, 70, 400, 300}));
+    // A drawn rectangle is cut to the image.
+    EXPECT_EQ(Process(BlockPicture(), {}, {52, 70, 1000, 900}).area, (PlotArea{52, 70, 400, 300}));
 }
 
-TEST(Processing, EmptyAreasKeepThePreviousPatches) {
-    const PatchList previous = {{{1, 2, 3}}};
+TEST(Processing, EmptyAreasReportNoInk) {
     // No columns.
-    Pass p = Process(BlockPicture(), {}, {55, 10, 55, 200}, previous);
-    EXPECT_EQ(p.patches, previous);
+    Pass p = Process(BlockPicture(), {}, {55, 10, 55, 200});
+    EXPECT_FALSE(p.inkFound);
+    EXPECT_TRUE(p.patches.empty());
     EXPECT_NE(p.log.find("Number of detections (map): 0 (0.0%)\ntop left =55,10; bottom right=55,200\n"),
               std::string::npos);
     // Wholly right of the image: after the cut right < left.
-    p = Process(BlockPicture(), {}, {500, 10, 600, 200}, previous);
+    p = Process(BlockPicture(), {}, {500, 10, 600, 200});
     EXPECT_EQ(p.area, (PlotArea{500, 10, 400, 200}));
-    EXPECT_EQ(p.patches, previous);
+    EXPECT_FALSE(p.inkFound);
     EXPECT_NE(p.log.find("Number of detections (map): 0 (0.0%)\ntop left =500,10; bottom right=400,200\n"),
               std::string::npos);
     // Starting left of and above the image: the outside part holds no ink.
-    p = Process(BlockPicture(), {}, {-100, -50, 100, 100}, previous);
+    p = Process(BlockPicture(), {}, {-100, -50, 100, 100});
     EXPECT_NE(p.log.find("Number of detections (map): 200 (0.7%)\n"), std::string::npos);
+    EXPECT_TRUE(p.inkFound);
     EXPECT_EQ(p.patches.size(), 1u);
 }
 
@@ -152,15 +152,10 @@ TEST(Processing, RepeatedPassesGiveTheSamePatches) {
     spec.width = 331;
     spec.height = 257;
     const cv::Mat image = MakeChart(spec);
-    std::vector<double> levels;
-    PatchList first, second;
-    PlotArea area;
-    NullLog log;
-    ASSERT_TRUE(RunProcessing(image, {}, kNoRect, levels, first, area, log, {}));
-    ASSERT_TRUE(RunProcessing(image, {}, kNoRect, levels, second, area, log, {}));
-    EXPECT_EQ(levels.size(), 6u);
-    EXPECT_FALSE(first.empty());
-    EXPECT_EQ(first, second);
+    const Pass first = Process(image, {}), second = Process(image, {});
+    EXPECT_EQ(first.levels.size(), 3u);
+    EXPECT_FALSE(first.patches.empty());
+    EXPECT_EQ(first.patches, second.patches);
 }
 
 TEST(Processing, PicturesWithoutPixelsAreIgnoredSilently) {
@@ -206,11 +201,14 @@ TEST(Processing, BadPicturesProcessWithSensibleLogs) {
     EXPECT_NE(p.log.find("Number of detections (map): 1200 (100.0%)\n"), std::string::npos);
     p = Process(cv::Mat(30, 40, CV_8UC4, cv::Scalar(0, 0, 0, 255)), {});
     EXPECT_NE(p.log.find("Number of detections (map): 1200 (100.0%)\n"), std::string::npos);
+    // Any other matrix is an error, not an empty result.
+    EXPECT_THROW(Process(cv::Mat(30, 40, CV_16UC3, cv::Scalar::all(0)), {}), cv::Exception);
+    EXPECT_THROW(Process(cv::Mat(30, 40, CV_8UC2, cv::Scalar::all(0)), {}), cv::Exception);
 }
 
 TEST(Processing, AllInkTwelveMegapixelsAsksOnce) {
     const cv::Mat image(3000, 4000, CV_8UC3, cv::Scalar(0, 0, 0));
-    const Pass p = Process(image, {}, kNoRect, {}, true);
+    const Pass p = Process(image, {}, kNoRect, true);
     EXPECT_EQ(p.asked, 1);
     EXPECT_NE(p.log.find("Number of detections (map): 12000000 (100.0%)\n"), std::string::npos);
     // The columns finished before the question make up the one patch.
@@ -246,18 +244,20 @@ TEST(Processing, MatchesThePassBuiltFromThePlainPieces) {
         s.minPatchSize = c.seed % 4;
         SCOPED_TRACE("seed " + std::to_string(c.seed));
 
-        std::vector<double> levels, refLevels;
-        PatchList patches, refPatches;
-        PlotArea area, refArea;
+        std::vector<double> refLevels;
+        PatchList refPatches;
+        PlotArea refArea;
         StringLog log, refLog;
-        cv::Mat binary, refBinary;
-        ASSERT_TRUE(RunProcessing(image, s, c.rect, levels, patches, area, log, {}, &binary));
+        cv::Mat refBinary;
+        s.keepBinary = true;
+        const ProcessResult r = RunProcessing(image, s, c.rect, log, {});
+        ASSERT_TRUE(r.ran);
         ASSERT_TRUE(ref::RunProcessing(image, s, c.rect, refLevels, refPatches, refArea, refLog, {}, &refBinary));
         EXPECT_EQ(log.Text(), refLog.Text());
-        EXPECT_EQ(area, refArea);
-        EXPECT_EQ(levels, refLevels);
-        EXPECT_EQ(cv::norm(binary, refBinary, cv::NORM_INF), 0);
-        EXPECT_GT(patches.size(), 3u);
-        EXPECT_EQ(patches, refPatches);
+        EXPECT_EQ(r.plotArea, refArea);
+        EXPECT_EQ(r.channelThresholds, refLevels);
+        EXPECT_EQ(cv::norm(r.binary, refBinary, cv::NORM_INF), 0);
+        EXPECT_GT(r.patches.size(), 3u);
+        EXPECT_EQ(r.patches, refPatches);
     }
 }

@@ -16,14 +16,14 @@ struct AlwaysYes : ExportQuestions {
 };
 
 // X = column - 10, Y = 100 - row.
-const CalibrationValues kCal{0, 10, 10, 20, 0, 100, 50, 50};
+const Calibration kCal{0, 10, 10, 20, 0, 100, 50, 50};
 
 // Graph "A": (0, 60) and (1, 59); graph "B": (1, 70) only.
 const PatchList kA = {{::Run{40, 10, 40}, ::Run{41, 11, 41}}};
 const PatchList kB = {{::Run{30, 11, 30}}};
 
 std::string Export(const std::vector<PatchList>& graphs, bool commonX, const std::vector<TextLabel>& labels = {},
-                   bool thin = false, const CalibrationValues& cal = kCal) {
+                   bool thin = false, const Calibration& cal = kCal) {
     AlwaysYes yes;
     ExportSettings s;
     s.commonX = commonX;
@@ -129,7 +129,7 @@ TEST(CsvText, ThinningKeepsTheHalfRow) {
     PatchList step = {{::Run{10, 5, 10}, ::Run{10, 6, 10}, ::Run{10, 7, 10}, ::Run{10, 8, 11}, ::Run{11, 9, 11},
                        ::Run{11, 10, 11}, ::Run{11, 11, 11}}};
     // X = column - 5, Y = 100 - row.
-    const CalibrationValues cal{0, 5, 6, 11, 0, 100, 50, 50};
+    const Calibration cal{0, 5, 6, 11, 0, 100, 50, 50};
     EXPECT_EQ(Export({step}, false, {}, true, cal), kBanner +
                                                         "X_0, Y_0\n"
                                                         "0, 90\n1, 90\n2, 90\n"
@@ -152,7 +152,7 @@ TEST(CsvText, ThinningKeepsTheHalfRow) {
                                                         "3, 90\n"
                                                         "4, 89\n5, 89\n6, 89\n");
     // Default scales: pixel centres, Y counted up from the bottom of the 40-row picture.
-    EXPECT_EQ(Export({step}, false, {}, true, CalibrationValues{}), kBanner +
+    EXPECT_EQ(Export({step}, false, {}, true, Calibration{}), kBanner +
                                                                         "X_0, Y_0\n"
                                                                         "5.5, 29.5\n6.5, 29.5\n7.5, 29.5\n"
                                                                         "8.5, 29\n"

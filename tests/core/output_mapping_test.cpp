@@ -38,7 +38,7 @@ TEST(CheckCalibration, BitsComeFromThePixelsOnly) {
         EXPECT_EQ(CheckCalibration(0, c.x1, 1, c.x2, 0, c.y1, 1, c.y2), c.bits)
             << c.x1 << " " << c.x2 << " " << c.y1 << " " << c.y2;
         EXPECT_EQ(CheckCalibration(nan, c.x1, nan, c.x2, nan, c.y1, nan, c.y2), c.bits);
-        EXPECT_EQ(CheckCalibration(CalibrationValues{0, c.x1, 1, c.x2, 0, c.y1, 1, c.y2}), c.bits);
+        EXPECT_EQ(CheckCalibration(Calibration{0, c.x1, 1, c.x2, 0, c.y1, 1, c.y2}), c.bits);
     }
 }
 
@@ -139,7 +139,7 @@ std::string SmallExport() {
     s.commonX = false;
     s.imageHeight = 100;
     s.imageWidth = 100;
-    const CalibrationValues cal{0.5, 0, 2.5, 2, 1.5, 0, 1234.5, 1};
+    const Calibration cal{0.5, 0, 2.5, 2, 1.5, 0, 1234.5, 1};
     auto table = PrepareExport({{{::Run{0, 0, 0}, ::Run{1, 2, 1}}}}, cal, s, yes, nullptr);
     TextLabel note;
     note.text = "at 3.5";

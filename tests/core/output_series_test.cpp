@@ -47,14 +47,14 @@ ExportSettings Settings(bool commonX = true, bool thin = false) {
 }
 
 // X: 0 at column 100, 10 at column 300. Y: 0 at row 250, 5 at row 50.
-const CalibrationValues kCalibrated{0, 100, 10, 300, 0, 250, 5, 50};
+const Calibration kCalibrated{0, 100, 10, 300, 0, 250, 5, 50};
 
 double X(const ExportTable& t, double px) {
-    const CalibrationValues& c = t.calibration;
+    const Calibration& c = t.calibration;
     return PixelToValueX(px, c.xValue1, c.xPixel1, c.xValue2, c.xPixel2, t.logX);
 }
 double Y(const ExportTable& t, double py) {
-    const CalibrationValues& c = t.calibration;
+    const Calibration& c = t.calibration;
     return PixelToValueY(py, c.yValue1, c.yPixel1, c.yValue2, c.yPixel2, t.logY, t.yOffset);
 }
 
@@ -65,7 +65,7 @@ const std::vector<PatchList> kOneGraph = {{{::Run{10, 20, 12}}, {::Run{40, 0, 40
 TEST(PrepareExport, NoGraphWithPatchesOnlyShowsTheMessage) {
     ScriptedQuestions q;
     bool repaint = true;
-    const CalibrationValues unset;  // would otherwise prompt
+    const Calibration unset;  // would otherwise prompt
     EXPECT_FALSE(PrepareExport({{}, {}}, unset, Settings(), q, &repaint));
     EXPECT_FALSE(PrepareExport({}, unset, Settings(), q, &repaint));
     EXPECT_TRUE(q.asked.empty());
@@ -76,7 +76,7 @@ TEST(PrepareExport, NoGraphWithPatchesOnlyShowsTheMessage) {
 TEST(PrepareExport, UnsetScalesOfferPixelUnitsCountedUpFromTheBottom) {
     ScriptedQuestions yes({true});
     bool repaint = false;
-    const auto t = PrepareExport(kOneGraph, CalibrationValues{}, Settings(), yes, &repaint);
+    const auto t = PrepareExport(kOneGraph, Calibration{}, Settings(), yes, &repaint);
     ASSERT_TRUE(t);
     EXPECT_EQ(yes.asked, std::vector<std::string>{kNotSet});
     EXPECT_TRUE(repaint);
@@ -84,14 +84,14 @@ TEST(PrepareExport, UnsetScalesOfferPixelUnitsCountedUpFromTheBottom) {
     for (double row : {0.0, 10.0, 10.5, 299.0}) EXPECT_EQ(Y(*t, row), 300 - row - 0.5);
 
     ScriptedQuestions no({false});
-    EXPECT_FALSE(PrepareExport(kOneGraph, CalibrationValues{}, Settings(), no, &repaint));
+    EXPECT_FALSE(PrepareExport(kOneGraph, Calibration{}, Settings(), no, &repaint));
     EXPECT_EQ(no.asked, std::vector<std::string>{kNotSet});
     EXPECT_TRUE(no.errors.empty());
     EXPECT_TRUE(repaint);
 }
 
 TEST(PrepareExport, OnlyTheFaultyAxisTakesTheDefault) {
-    CalibrationValues cal = kCalibrated;
+    Calibration cal = kCalibrated;
     cal.xPixel2 = cal.xPixel1 + 1;  // too small
     ScriptedQuestions q({true});
     const auto t = PrepareExport(kOneGraph, cal, Settings(), q, nullptr);
@@ -113,7 +113,7 @@ TEST(PrepareExport, OnlyTheFaultyAxisTakesTheDefault) {
 TEST(PrepareExport, BothQuestionsComeFromTheFirstCheck) {
     // Pixels -1 and 0: unset and too small at once, so both are asked even though
     // the first Yes already put a valid default in place.
-    CalibrationValues cal = kCalibrated;
+    Calibration cal = kCalibrated;
     cal.xPixel1 = -1;
     cal.xPixel2 = 0;
     ScriptedQuestions yesNo({true, false});
@@ -135,7 +135,7 @@ TEST(PrepareExport, LogarithmicAxesNeedPositiveValuesAndNoDefault) {
     ExportSettings logX = Settings();
     logX.logX = true;
     ScriptedQuestions q({true});
-    EXPECT_FALSE(PrepareExport(kOneGraph, CalibrationValues{}, logX, q, nullptr));
+    EXPECT_FALSE(PrepareExport(kOneGraph, Calibration{}, logX, q, nullptr));
     EXPECT_EQ(q.errors, std::vector<std::string>{kLogError});
 
     ScriptedQuestions zero;
@@ -144,7 +144,7 @@ TEST(PrepareExport, LogarithmicAxesNeedPositiveValuesAndNoDefault) {
 
     ExportSettings logY = Settings();
     logY.logY = true;
-    CalibrationValues cal = kCalibrated;
+    Calibration cal = kCalibrated;
     cal.yValue1 = 1;
     cal.yValue2 = -4;
     ScriptedQuestions negative;
@@ -160,7 +160,7 @@ TEST(PrepareExport, LogarithmicAxesNeedPositiveValuesAndNoDefault) {
 }
 
 TEST(PrepareExport, ReversedCalibrationIsAcceptedAsIs) {
-    const CalibrationValues reversed{10, 300, 0, 100, 5, 50, 0, 250};
+    const Calibration reversed{10, 300, 0, 100, 5, 50, 0, 250};
     ScriptedQuestions q;
     const auto t = PrepareExport(kOneGraph, reversed, Settings(), q, nullptr);
     ASSERT_TRUE(t);

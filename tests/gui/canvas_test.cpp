@@ -6,7 +6,7 @@
 
 #include "app/CurvetapApp.h"
 #include "canvas/ScrolledImageComponent.h"
-#include "canvas/selection.h"
+#include "document/selection.h"
 #include "gui_support.h"
 #include "ui/GUIFrame.h"
 

@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "app/CurvetapApp.h"
-#include "app/common.h"
+#include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "gui_support.h"
 #include "ui/AboutDialog.h"

@@ -2,7 +2,7 @@
 // Deliberately plain versions of the detection kernels, written straight from
 // their definitions (ordered maps, at<>() access, a 3-channel working image), to
 // check the optimised code against on random inputs.
-#include "app/log_sink.h"
+#include "base/log_sink.h"
 #include "detect/grouping.h"
 #include "detect/process.h"
 #include "detect/types.h"

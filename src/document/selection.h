@@ -3,7 +3,7 @@
 // bounding boxes and how a new processing result is merged with the picks.
 #include <vector>
 
-#include "app/common.h"
+#include "base/common.h"
 #include "detect/thinning.h"
 #include "detect/types.h"
 

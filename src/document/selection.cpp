@@ -1,4 +1,4 @@
-#include "canvas/selection.h"
+#include "document/selection.h"
 
 #include <algorithm>
 #include <cstdlib>
