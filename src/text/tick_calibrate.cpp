@@ -1,14 +1,11 @@
 #include "text/tick_calibrate.h"
 
 #include <opencv2/imgproc.hpp>
-#include <fstream>
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 #include <stdexcept>
-#include <cstdio>
-#include <cstdlib>
 
 #include "output/mapping.h"
 #include "text/tick_marks.h"
@@ -63,7 +60,6 @@ std::optional<std::string> ReadPart(OcrEngine& engine, const cv::Mat& grey, cons
         }
         text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
     }
-    if (getenv("TICKDBG")) { static int n = 0; char name[64]; snprintf(name, 64, "/tmp/h12_dbg_%03d.pgm", n++); std::ofstream f(name, std::ios::binary); f << "P5 " << framed.cols << " " << framed.rows << " 255\n"; for (int r = 0; r < framed.rows; ++r) f.write((const char*)framed.ptr(r), framed.cols); fprintf(stderr, "DBG part %s glyphs %zu text '%s'\n", name, glyphs.size(), text.c_str()); }
     if (VisibleCharacters(text).size() < glyphs.size()) return std::nullopt;
     return text;
 }
@@ -86,8 +82,6 @@ ReadLabel Read(OcrEngine& engine, const cv::Mat& grey, const TickLabelBox& box) 
         out.text += "^" + *exponent;
     }
     out.number = ParseTickNumber(out.text);
-    if (getenv("TICKDBG")) { for (auto& g : box.glyphs) fprintf(stderr, "  g %d,%d %dx%d", g.x, g.y, g.width, g.height); fprintf(stderr, "\n"); }
-    if (getenv("TICKDBG")) fprintf(stderr, "DBG box %d,%d %dx%d glyphs %zu raised %zu text '%s' -> %s %g\n", box.box.x, box.box.y, box.box.width, box.box.height, box.glyphs.size(), raised, out.text.c_str(), out.number ? "ok" : "none", out.number ? out.number->value : 0.0);
     return out;
 }
 
@@ -106,7 +100,6 @@ AxisFromLabels Calibrate(const cv::Mat& grey, const PlotArea& area, PlotEdge edg
     if (scan.ticks.empty()) return refuse(std::string("no tick marks along the ") + side + " edge");
     if (scan.labels.empty()) return refuse("no tick labels beside the ticks");
     out.line = scan.line;
-    if (getenv("TICKDBG")) { fprintf(stderr, "DBG %s line %d ticks:", name.c_str(), scan.line); for (auto& t : scan.ticks) fprintf(stderr, " %.2f/%d%s%s", t.position, t.length, t.outside ? "o" : "i", t.major ? "M" : ""); fprintf(stderr, "\nDBG labels:"); for (auto& l : scan.labels) fprintf(stderr, " [%d,%d %dx%d]", l.box.x, l.box.y, l.box.width, l.box.height); fprintf(stderr, "\n"); }
 
     std::vector<cv::Rect> boxes;
     for (const TickLabelBox& l : scan.labels) boxes.push_back(l.box);

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -215,21 +213,24 @@ EdgeScan ScanPlotEdge(const cv::Mat& grey, const PlotArea& area, PlotEdge edge, 
                                 }),
                  chosen.end());
     // Inside, strokes that run on into the plot are grid lines when most strokes
-    // do, and curves meeting the frame when few do; the major ticks are the longest
-    // of the rest.
+    // do, and curves meeting the frame when few do. The major ticks are the
+    // longest length at least two strokes share (a lone longer stroke is a curve).
     auto runsOn = [&](const Group& g) { return !useOutside && g.length >= kInsideDepth; };
-    int longest = 0;
     size_t running = 0;
-    for (const Group& g : chosen) {
-        if (runsOn(g)) ++running;
-        else longest = std::max(longest, g.length);
-    }
+    for (const Group& g : chosen) running += runsOn(g);
     const bool grid = 2 * running > chosen.size();
+    int longest = 0;
+    for (const Group& g : chosen) {
+        if (runsOn(g) || g.length <= longest) continue;
+        int alike = 0;
+        for (const Group& h : chosen) alike += !runsOn(h) && h.length <= g.length && 4 * h.length >= 3 * g.length;
+        if (alike >= 2) longest = g.length;
+    }
     for (const Group& g : chosen) {
         const int reach = std::max(1, (std::min(g.length, kInsideDepth) + 1) / 2);
         const double c = useOutside ? StrokeCentre(v, g, lineLast + 1, lineLast + reach)
                                     : StrokeCentre(v, g, lineFirst - reach, lineFirst - 1);
-        const bool major = grid ? runsOn(g) : !runsOn(g) && 4 * g.length >= 3 * longest;
+        const bool major = grid ? runsOn(g) : !runsOn(g) && 4 * g.length >= 3 * longest && 3 * g.length <= 4 * longest;
         out.ticks.push_back({v.AlongToImage(c), g.length, useOutside, major});
     }
 
@@ -282,7 +283,6 @@ EdgeScan ScanPlotEdge(const cv::Mat& grey, const PlotArea& area, PlotEdge edge, 
     // is as wide as the widest label, whose narrow glyphs (a comma in a fixed-width
     // font) can stand far apart.
     const int bandGap = std::max(1, int(std::lround((turned ? 0.5 : 0.3) * glyph)));
-    if (getenv("TICKDBG")) { fprintf(stderr, "DBG glyph %d pieces %zu heights", glyph, pieces.size()); for (int h : heights) fprintf(stderr, " %d", h); fprintf(stderr, "\n"); }
     int end = firstRunEnd;
     for (int gap = 0, r = firstRunEnd; r < below.rows && gap <= bandGap; ++r) {
         if (cover[size_t(r)]) {

@@ -51,7 +51,7 @@ char Classify(char32_t c, bool& superscript) {
     case '+': return '+';
     case '.': return '.';
     case ',': return ',';
-    case '\'': return ' ';
+    case ' ': case '\'': return ' ';
     case 'e': case 'E': return 'e';
     case 0xD7: case 'x': case 'X': case '*': case 0x22C5: return 'x';
     case '^': return '^';
