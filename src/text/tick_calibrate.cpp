@@ -28,17 +28,18 @@ struct ReadLabel {
 // binarised and read as one line. Empty when the engine fails or reads fewer
 // characters than there are glyphs: a dropped glyph (an exponent lost) is a
 // misreading. More are fine: small glyphs touch and make one piece.
-std::optional<std::string> ReadPart(OcrEngine& engine, const cv::Mat& grey, const std::vector<cv::Rect>& glyphs) {
+std::optional<std::string> ReadPart(OcrEngine& engine, const cv::Mat& rgb, const std::vector<cv::Rect>& glyphs) {
     cv::Rect box = glyphs.front();
     int glyphHeight = 1;
     for (const cv::Rect& g : glyphs) {
         box |= g;
         glyphHeight = std::max(glyphHeight, g.height);
     }
-    const cv::Rect cut = cv::Rect(box.x, box.y - 1, box.width + 1, box.height + 2) & cv::Rect(0, 0, grey.cols, grey.rows);
+    const cv::Rect cut = cv::Rect(box.x, box.y - 1, box.width + 1, box.height + 2) & cv::Rect(0, 0, rgb.cols, rgb.rows);
     const double scale = std::clamp(double(kGlyphTarget) / glyphHeight, 1.0, 8.0);
-    cv::Mat big, bw, framed;
-    cv::resize(grey(cut), big, cv::Size(), scale, scale, cv::INTER_CUBIC);
+    cv::Mat grey, big, bw, framed;
+    cv::cvtColor(rgb(cut), grey, cv::COLOR_RGB2GRAY);
+    cv::resize(grey, big, cv::Size(), scale, scale, cv::INTER_CUBIC);
     cv::threshold(big, bw, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
     cv::copyMakeBorder(bw, framed, kBorder, kBorder, kBorder, kBorder, cv::BORDER_CONSTANT, cv::Scalar(255));
 
@@ -66,18 +67,18 @@ std::optional<std::string> ReadPart(OcrEngine& engine, const cv::Mat& grey, cons
 
 // A label: an exponent raised above its base is read apart from it, at its own
 // size, so that 10 with a raised 3 is not taken for 103.
-ReadLabel Read(OcrEngine& engine, const cv::Mat& grey, const TickLabelBox& box) {
+ReadLabel Read(OcrEngine& engine, const cv::Mat& rgb, const TickLabelBox& box) {
     ReadLabel out;
     out.box = box;
     std::vector<TickGlyph> shapes;
     for (const cv::Rect& g : box.glyphs) shapes.push_back({"", g});
     const size_t raised = RaisedTailLength(shapes);
     const std::vector<cv::Rect> base(box.glyphs.begin(), box.glyphs.end() - long(raised));
-    const auto baseText = ReadPart(engine, grey, base);
+    const auto baseText = ReadPart(engine, rgb, base);
     if (!baseText) return out;
     out.text = *baseText;
     if (raised > 0) {
-        const auto exponent = ReadPart(engine, grey, std::vector<cv::Rect>(box.glyphs.end() - long(raised), box.glyphs.end()));
+        const auto exponent = ReadPart(engine, rgb, std::vector<cv::Rect>(box.glyphs.end() - long(raised), box.glyphs.end()));
         if (!exponent) return out;
         out.text += "^" + *exponent;
     }
@@ -85,7 +86,7 @@ ReadLabel Read(OcrEngine& engine, const cv::Mat& grey, const TickLabelBox& box) 
     return out;
 }
 
-AxisFromLabels Calibrate(const cv::Mat& grey, const PlotArea& area, PlotEdge edge, int inkLevel, OcrEngine& engine) {
+AxisFromLabels Calibrate(const cv::Mat& rgb, const PlotArea& area, PlotEdge edge, OcrEngine& engine) {
     const bool isX = edge == PlotEdge::Bottom;
     const std::string name = isX ? "X" : "Y";
     AxisFromLabels out;
@@ -94,7 +95,7 @@ AxisFromLabels Calibrate(const cv::Mat& grey, const PlotArea& area, PlotEdge edg
         out.logLine = name + " axis not calibrated from tick labels: " + why + "\n";
         return out;
     };
-    const EdgeScan scan = ScanPlotEdge(grey, area, edge, inkLevel);
+    const EdgeScan scan = ScanPlotEdge(rgb, area, edge);
     if (!scan.problem.empty()) return refuse(scan.problem);
     const char* side = isX ? "bottom" : "left";
     if (scan.ticks.empty()) return refuse(std::string("no tick marks along the ") + side + " edge");
@@ -110,7 +111,7 @@ AxisFromLabels Calibrate(const cv::Mat& grey, const PlotArea& area, PlotEdge edg
     for (size_t i = 0; i < scan.labels.size(); ++i) {
         const int t = pairing.tickOfLabel[i];
         if (t < 0) continue;
-        ReadLabel r = Read(engine, grey, scan.labels[i]);
+        ReadLabel r = Read(engine, rgb, scan.labels[i]);
         if (!r.number || r.number->form == TickNumber::Factor || !std::isfinite(r.number->value)) continue;
         values.push_back({scan.ticks[size_t(t)].position, r.number->value});
         reads.push_back(std::move(r));
@@ -169,19 +170,8 @@ LabelCalibration CalibrateFromTickLabels(const cv::Mat& rgb, const PlotArea& are
     if (rgb.type() != CV_8UC3) throw std::invalid_argument("CalibrateFromTickLabels needs an 8-bit RGB picture");
     LabelCalibration out;
     if (!request.x && !request.y) return out;
-    // Only the margins matter: grey them, not the whole picture.
-    cv::Mat grey(rgb.size(), CV_8UC1, cv::Scalar(255));
-    std::vector<cv::Mat> strips;
-    for (PlotEdge edge : {PlotEdge::Bottom, PlotEdge::Left}) {
-        const cv::Rect r = PlotEdgeStrip(area, edge, rgb.size());
-        if (r.empty()) continue;
-        cv::Mat g = grey(r);
-        cv::cvtColor(rgb(r), g, cv::COLOR_RGB2GRAY);
-        strips.push_back(g);
-    }
-    const int level = InkLevelOf(strips);
     CharacterSetScope scope(engine);
-    if (request.x) out.x = Calibrate(grey, area, PlotEdge::Bottom, level, engine);
-    if (request.y) out.y = Calibrate(grey, area, PlotEdge::Left, level, engine);
+    if (request.x) out.x = Calibrate(rgb, area, PlotEdge::Bottom, engine);
+    if (request.y) out.y = Calibrate(rgb, area, PlotEdge::Left, engine);
     return out;
 }

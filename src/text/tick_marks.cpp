@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -25,36 +26,62 @@ constexpr int kMaxTickWidth = 8;
 struct EdgeView {
     PlotEdge edge;
     cv::Mat dark;  // 255 - grey
-    cv::Mat ink;   // 255 where dark > level: glyphs
-    cv::Mat faint; // 255 where dark > level / 2: lines and ticks, anti-aliased ones too
+    cv::Mat ink;    // glyphs: 255 where dark
+    cv::Mat faint;  // lines and ticks: 255 where half as dark
     int edgeGuess = 0;
-    int search = kLineSearch;  // px inwards searched for the line when it is not at the edge
+    int search = kLineSearch;  // px inwards searched for the line
     int alongFrom = 0, alongTo = 0;
     int offAlong = 0, offDepth = 0, width = 0;
 
-    EdgeView(const cv::Mat& grey, const PlotArea& a, PlotEdge e, int level) : edge(e) {
-        const cv::Rect strip = PlotEdgeStrip(a, e, grey.size());
+    // `image`: grey, or red-green-blue; only the strip is converted. `wide`
+    // searches far inwards for the line.
+    EdgeView(const cv::Mat& image, const PlotArea& a, PlotEdge e, bool wide) : edge(e) {
+        search = wide ? std::max(kLineSearch, int(kWideLineSearch * (e == PlotEdge::Bottom ? a.bottom - a.top
+                                                                                            : a.right - a.left)))
+                      : kLineSearch;
+        const cv::Rect strip = Strip(a, e, image.size(), search);
+        cv::Mat grey;
+        if (image.channels() == 3) cv::cvtColor(image(strip), grey, cv::COLOR_RGB2GRAY);
+        else grey = image(strip);
         if (e == PlotEdge::Bottom) {
-            search = std::max(kLineSearch, int(kWideLineSearch * (a.bottom - a.top)));
-            dark = 255 - grey(strip);
+            dark = 255 - grey;
             edgeGuess = a.bottom - strip.y;
             alongFrom = a.left - strip.x;
             alongTo = a.right - strip.x;
             offAlong = strip.x;
             offDepth = strip.y;
         } else {
-            search = std::max(kLineSearch, int(kWideLineSearch * (a.right - a.left)));
             width = strip.width;
             cv::Mat turned;
-            cv::transpose(255 - grey(strip), turned);
+            cv::transpose(255 - grey, turned);
             cv::flip(turned, dark, 0);
             edgeGuess = width - a.left;
             alongFrom = a.top - strip.y;
             alongTo = a.bottom - strip.y;
             offAlong = strip.y;
         }
-        cv::threshold(dark, ink, level, 255, cv::THRESH_BINARY);
+        if (dark.empty()) return;
+        // Glyphs: Otsu's level between ink and paper, kept sane for a strip of
+        // nearly all paper; lines and ticks at half of it, anti-aliased ones too.
+        int level = int(cv::threshold(dark, ink, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU));
+        if (level < 40 || level > 190) {
+            level = std::clamp(level, 40, 190);
+            cv::threshold(dark, ink, level, 255, cv::THRESH_BINARY);
+        }
         cv::threshold(dark, faint, level / 2, 255, cv::THRESH_BINARY);
+    }
+
+    // The part of the picture read for an edge.
+    static cv::Rect Strip(const PlotArea& a, PlotEdge edge, const cv::Size& image, int search) {
+        const cv::Rect whole(0, 0, image.width, image.height);
+        if (edge == PlotEdge::Bottom) {
+            const int margin = std::max(20, (a.right - a.left) / 10);
+            const int r0 = std::clamp(a.bottom - kInsideDepth - search, 0, image.height);
+            return cv::Rect(a.left - margin, r0, a.right - a.left + 2 * margin, image.height - r0) & whole;
+        }
+        const int margin = std::max(20, (a.bottom - a.top) / 10);
+        return cv::Rect(0, a.top - margin, std::clamp(a.left + kInsideDepth + search, 0, image.width),
+                        a.bottom - a.top + 2 * margin) & whole;
     }
 
     cv::Rect ToImage(const cv::Rect& v) const {
@@ -105,7 +132,7 @@ double StrokeCentre(const EdgeView& v, const Group& g, int rowFrom, int rowTo) {
 }
 
 // The rows of the frame line nearest the expected one: first close to it, then
-// further inwards.
+// as far inwards as the view searches.
 bool FindFrameLine(const EdgeView& v, int& first, int& last) {
     const int from = std::clamp(v.alongFrom, 0, v.dark.cols), to = std::clamp(v.alongTo, 0, v.dark.cols);
     if (to - from <= 0) return false;
@@ -128,47 +155,30 @@ bool FindFrameLine(const EdgeView& v, int& first, int& last) {
 
 }  // namespace
 
-cv::Rect PlotEdgeStrip(const PlotArea& a, PlotEdge edge, const cv::Size& image) {
-    const cv::Rect whole(0, 0, image.width, image.height);
-    if (edge == PlotEdge::Bottom) {
-        const int margin = std::max(20, (a.right - a.left) / 10);
-        const int search = std::max(kLineSearch, int(kWideLineSearch * (a.bottom - a.top)));
-        const int r0 = std::clamp(a.bottom - kInsideDepth - search, 0, image.height);
-        return cv::Rect(a.left - margin, r0, a.right - a.left + 2 * margin, image.height - r0) & whole;
-    }
-    const int margin = std::max(20, (a.bottom - a.top) / 10);
-    const int search = std::max(kLineSearch, int(kWideLineSearch * (a.right - a.left)));
-    return cv::Rect(0, a.top - margin, std::clamp(a.left + kInsideDepth + search, 0, image.width),
-                    a.bottom - a.top + 2 * margin) & whole;
-}
-
-int InkLevelOf(const std::vector<cv::Mat>& greyStrips) {
-    std::vector<cv::Mat> rows;
-    for (const cv::Mat& s : greyStrips)
-        if (!s.empty()) rows.push_back(s.clone().reshape(1, 1));
-    if (rows.empty()) return 96;
-    cv::Mat all, dark, unused;
-    cv::hconcat(rows, all);
-    dark = 255 - all;
-    const double level = cv::threshold(dark, unused, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
-    return std::clamp(int(level), 40, 190);
-}
-
-EdgeScan ScanPlotEdge(const cv::Mat& grey, const PlotArea& area, PlotEdge edge, int inkLevel) {
-    if (grey.type() != CV_8UC1) throw std::invalid_argument("ScanPlotEdge needs an 8-bit grey image");
+EdgeScan ScanPlotEdge(const cv::Mat& image, const PlotArea& area, PlotEdge edge) {
+    if (image.type() != CV_8UC1 && image.type() != CV_8UC3)
+        throw std::invalid_argument("ScanPlotEdge needs an 8-bit grey or RGB image");
     EdgeScan out;
     const char* name = edge == PlotEdge::Bottom ? "bottom" : "left";
-    if (area.left < 0 || area.top < 0 || area.right > grey.cols || area.bottom > grey.rows || area.right <= area.left ||
+    if (area.left < 0 || area.top < 0 || area.right > image.cols || area.bottom > image.rows || area.right <= area.left ||
         area.bottom <= area.top) {
         out.problem = "no plot area";
         return out;
     }
-    const EdgeView v(grey, area, edge, inkLevel);
+    // The plot area may have missed the frame and run to the picture's edge: then
+    // look further inwards.
     int lineFirst = 0, lineLast = 0;
-    if (v.dark.empty() || !FindFrameLine(v, lineFirst, lineLast)) {
+    std::unique_ptr<EdgeView> view;
+    for (bool wide : {false, true}) {
+        view = std::make_unique<EdgeView>(image, area, edge, wide);
+        if (!view->dark.empty() && FindFrameLine(*view, lineFirst, lineLast)) break;
+        view.reset();
+    }
+    if (!view) {
         out.problem = std::string("no frame line along the ") + name + " edge";
         return out;
     }
+    const EdgeView& v = *view;
     out.line = v.DepthToImage(lineLast);
 
     // The stretch of the line itself: ticks stand on it, nothing beyond its ends.

@@ -31,18 +31,12 @@ struct EdgeScan {
     std::vector<TickLabelBox> labels;  // the first row (column) of text outside the ticks, in order
 };
 
-// Scans one edge of `area` (the plot area inside the frame) in a grey image
-// (8-bit, one channel; ink dark). Pixels darker than 255 - inkLevel are ink.
-// Ticks are short strokes across the frame line, outside (preferred when there
-// are at least two) or inside, where grid lines meeting the frame count as well.
-// Throws std::invalid_argument for an image that is not 8-bit grey.
-EdgeScan ScanPlotEdge(const cv::Mat& grey, const PlotArea& area, PlotEdge edge, int inkLevel);
-
-// The part of the picture ScanPlotEdge reads for that edge.
-cv::Rect PlotEdgeStrip(const PlotArea& area, PlotEdge edge, const cv::Size& image);
-
-// The darkness above which a pixel of these strips is ink (Otsu's level on 255 - grey).
-int InkLevelOf(const std::vector<cv::Mat>& greyStrips);
+// Scans one edge of `area` (the plot area inside the frame) of a picture, grey or
+// red-green-blue (8-bit; ink dark). Ticks are short strokes across the frame
+// line, outside (preferred when there are at least two) or inside, where grid
+// lines meeting the frame count as well. Throws std::invalid_argument for
+// another type of picture.
+EdgeScan ScanPlotEdge(const cv::Mat& image, const PlotArea& area, PlotEdge edge);
 
 struct TickPairing {
     std::vector<int> tickOfLabel;  // per label: index into ticks, -1 when unpaired

@@ -233,7 +233,7 @@ TEST(TickMarks, EdgeScanTable) {
         }
         // A curve meeting the frame from inside makes no tick when real ones are there.
         cv::line(f.grey, cv::Point(200, 239), cv::Point(230, 150), cv::Scalar(0), 2);
-        const EdgeScan scan = ScanPlotEdge(f.grey, f.area, PlotEdge::Bottom, 100);
+        const EdgeScan scan = ScanPlotEdge(f.grey, f.area, PlotEdge::Bottom);
         ASSERT_TRUE(scan.problem.empty()) << scan.problem;
         EXPECT_EQ(scan.line, 240);
         std::vector<double> majors;
@@ -263,7 +263,7 @@ TEST(TickMarks, LeftEdgeLabelsAndWhatIsNoLabel) {
     // An axis title further out, turned, and a label of the bottom axis at the corner.
     cv::rectangle(f.grey, cv::Point(10, 90), cv::Point(20, 170), cv::Scalar(0), cv::FILLED);
     cv::rectangle(f.grey, cv::Point(56, 250), cv::Point(66, 258), cv::Scalar(0), cv::FILLED);
-    const EdgeScan scan = ScanPlotEdge(f.grey, f.area, PlotEdge::Left, 100);
+    const EdgeScan scan = ScanPlotEdge(f.grey, f.area, PlotEdge::Left);
     ASSERT_TRUE(scan.problem.empty()) << scan.problem;
     EXPECT_EQ(scan.line, 60);
     ASSERT_EQ(scan.ticks.size(), 3u);
@@ -274,8 +274,8 @@ TEST(TickMarks, LeftEdgeLabelsAndWhatIsNoLabel) {
     }
     // No frame at all, and a picture of the wrong type.
     const cv::Mat blank(300, 400, CV_8UC1, cv::Scalar(255));
-    EXPECT_EQ(ScanPlotEdge(blank, f.area, PlotEdge::Left, 100).problem, "no frame line along the left edge");
-    EXPECT_THROW(ScanPlotEdge(cv::Mat(10, 10, CV_8UC3), f.area, PlotEdge::Left, 100), std::invalid_argument);
+    EXPECT_EQ(ScanPlotEdge(blank, f.area, PlotEdge::Left).problem, "no frame line along the left edge");
+    EXPECT_THROW(ScanPlotEdge(cv::Mat(10, 10, CV_16UC1), f.area, PlotEdge::Left), std::invalid_argument);
 }
 
 // The generated charts' exact axes (from the drawing's own transform): pixel to value.
