@@ -175,3 +175,31 @@ LabelCalibration CalibrateFromTickLabels(const cv::Mat& rgb, const PlotArea& are
     if (request.y) out.y = Calibrate(rgb, area, PlotEdge::Left, engine);
     return out;
 }
+
+bool TakeLabelCalibration(const LabelCalibration& found, Calibration& c, std::vector<TextLabel>& labels) {
+    if (!found.x.calibrated && !found.y.calibrated) return false;
+    for (const AxisFromLabels* axis : {&found.x, &found.y}) {
+        if (!axis->calibrated) continue;
+        const bool isX = axis == &found.x;
+        const int kinds = isX ? LABEL_XMIN | LABEL_XMAX : LABEL_YMIN | LABEL_YMAX;
+        for (TextLabel& l : labels) l.kind &= ~kinds;
+        // A label left without kinds is plain text again.
+        for (TextLabel& l : labels)
+            if (l.kind == 0) l.kind = LABEL_TEXT;
+        if (isX) {
+            c.xPixel1 = axis->pixel1;
+            c.xValue1 = axis->value1;
+            c.xPixel2 = axis->pixel2;
+            c.xValue2 = axis->value2;
+            c.xRow = axis->line;
+        } else {
+            c.yPixel1 = axis->pixel1;
+            c.yValue1 = axis->value1;
+            c.yPixel2 = axis->pixel2;
+            c.yValue2 = axis->value2;
+            c.yColumn = axis->line;
+        }
+        labels.insert(labels.end(), axis->labels.begin(), axis->labels.end());
+    }
+    return true;
+}

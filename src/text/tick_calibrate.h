@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "detect/types.h"
+#include "document/calibration.h"
 #include "text/label.h"
 #include "text/ocr.h"
 #include "text/tick_fit.h"
@@ -43,3 +44,9 @@ struct LabelCalibrationRequest {
 // for a picture of another type.
 LabelCalibration CalibrateFromTickLabels(const cv::Mat& rgb, const PlotArea& area, OcrEngine& engine,
                                          const LabelCalibrationRequest& request = {});
+
+// Takes what was found into a document's calibration and labels: each calibrated
+// axis gets its two points (on the axis line), every label loses that axis's
+// value kinds and the two labels found are added; an axis left uncalibrated keeps
+// what it had. False when neither axis was calibrated (nothing changes).
+bool TakeLabelCalibration(const LabelCalibration& found, Calibration& calibration, std::vector<TextLabel>& labels);
