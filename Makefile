@@ -28,6 +28,10 @@ bench: build
 accuracy: build
 	@bash tools/accuracy/run.sh $(BUILD)
 
+.PHONY: tick-accuracy
+tick-accuracy: build
+	@bash tools/accuracy/tick_run.sh $(BUILD)
+
 screenshot: build
 	bash tools/screenshot.sh $(BUILD)
 

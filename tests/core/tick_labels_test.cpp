@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli_run.h"
+#include "text/tick_calibrate.h"
 #include "text/tick_fit.h"
 #include "text/tick_marks.h"
 #include "text/tick_number.h"
@@ -347,4 +348,55 @@ TEST(AutoCalibrateCli, FailureNamesTheAxisAndExitsFive) {
     EXPECT_EQ(r.err.find("X axis"), std::string::npos) << r.err;
 }
 
+}  // namespace
+
+namespace {
+TEST(TickCalibration, TakenAxesReplaceTheirPointsAndLabelKindsOnly) {
+    LabelCalibration found;
+    found.x.calibrated = true;
+    found.x.pixel1 = 75;
+    found.x.value1 = 0;
+    found.x.pixel2 = 620;
+    found.x.value2 = 10;
+    found.x.line = 432;
+    TextLabel xmin, xmax;
+    xmin.text = "0";
+    xmin.kind = LABEL_XMIN;
+    xmax.text = "10";
+    xmax.kind = LABEL_XMAX;
+    found.x.labels = {xmin, xmax};
+    found.y.reason = "no tick labels beside the ticks";
+
+    Calibration cal;
+    cal.xPixel1 = 1;
+    cal.xPixel2 = 2;
+    cal.yPixel1 = 300;
+    cal.yValue1 = 5;
+    cal.yPixel2 = 20;
+    cal.yColumn = 40;
+    TextLabel old;
+    old.kind = LABEL_XMAX | LABEL_YMIN;  // keeps its Y kind, loses the X one
+    TextLabel onlyX;
+    onlyX.kind = LABEL_XMIN;  // left without kinds: Text again
+    std::vector<TextLabel> labels = {old, onlyX};
+    ASSERT_TRUE(TakeLabelCalibration(found, cal, labels));
+    EXPECT_EQ(cal.xPixel1, 75);
+    EXPECT_EQ(cal.xPixel2, 620);
+    EXPECT_EQ(cal.xValue2, 10);
+    EXPECT_EQ(cal.xRow, 432);
+    EXPECT_EQ(cal.yPixel1, 300);  // Y untouched
+    EXPECT_EQ(cal.yColumn, 40);
+    ASSERT_EQ(labels.size(), 4u);
+    EXPECT_EQ(labels[0].kind, LABEL_YMIN);
+    EXPECT_EQ(labels[1].kind, LABEL_TEXT);
+    EXPECT_EQ(labels[2].kind, LABEL_XMIN);
+    EXPECT_EQ(labels[3].kind, LABEL_XMAX);
+
+    // Nothing found: nothing changes.
+    const Calibration before = cal;
+    found.x.calibrated = false;
+    EXPECT_FALSE(TakeLabelCalibration(found, cal, labels));
+    EXPECT_EQ(cal, before);
+    EXPECT_EQ(labels.size(), 4u);
+}
 }  // namespace
