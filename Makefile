@@ -22,7 +22,8 @@ test: build
 	cd $(BUILD) && OMP_THREAD_LIMIT=1 $(XVFB) ctest --output-on-failure -j 2
 
 bench: build
-	./$(BUILD)/bench_process
+	./$(BUILD)/bench/bench_process
+	./$(BUILD)/bench/bench_export
 
 .PHONY: accuracy
 accuracy: build
@@ -31,6 +32,10 @@ accuracy: build
 .PHONY: tick-accuracy
 tick-accuracy: build
 	@bash tools/accuracy/tick_run.sh $(BUILD)
+
+.PHONY: accuracy-published
+accuracy-published: build
+	@bash tools/accuracy/run.sh $(BUILD) --published
 
 screenshot: build
 	bash tools/screenshot.sh $(BUILD)

@@ -3,7 +3,8 @@
 # when they are all present. Runs apt-get as root (or through sudo).
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config ccache libwxgtk3.2-dev libopencv-core-dev libopencv-imgproc-dev
-      libtesseract-dev tesseract-ocr-eng libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip libx11-dev)
+      libtesseract-dev tesseract-ocr-eng libgtest-dev xvfb xauth xdotool xclip libx11-dev)
+pkgs+=(nlohmann-json3-dev libpng-dev)  # project files: JSON and the embedded PNG
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

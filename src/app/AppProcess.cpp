@@ -93,6 +93,7 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     settings.commonX = prefs.commonXAxis;
     settings.imageHeight = image.rows;
     settings.imageWidth = image.cols;
+    settings.picture = image;
     SeamQuestions questions;
     bool repaint = false;
     const auto table = PrepareExport(graphs, cal, settings, questions, &repaint);

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "base/numbers.h"
+#include "cli/batch.h"
 
 const char* const kUsageLine = "usage: plotsnap-cli process IMAGE [options]   (plotsnap-cli --help lists the options)";
 
@@ -128,7 +129,17 @@ std::string HelpText() {
            "Output:\n"
            "  --common-x, --no-common-x one X column for all graphs (default on)\n"
            "  --filter, --no-filter     thin curves to one-pixel lines (default on)\n"
+           "  --bridge, --no-bridge     fill a thinned curve's gap where another curve crosses it (default on)\n"
            "  -o FILE, --output FILE    write the CSV to FILE (replaced whole) instead of standard output\n"
+           "\n"
+           "Projects (the window opens them too):\n"
+           "  --save-project FILE       also save the picture, settings, picks and calibration as FILE\n"
+           "  plotsnap-cli export PROJECT [-o FILE]\n"
+           "                            write a project's CSV, as the window's Export does\n"
+           "  plotsnap-cli process IMAGE... --project PROJECT -o DIR [-j N]\n"
+           "                            apply a project's set-up to pictures of the same layout, one CSV\n"
+           "                            per picture into DIR, N at a time (default: one per core);\n"
+           "                            exit code 6 when any picture failed\n"
            "\n"
            "Progress lines go to standard error; standard output carries only the CSV or the patch list.\n"
            "Exit codes: 0 success, 1 output not written, 2 wrong usage, 3 unreadable picture,\n"
@@ -153,7 +164,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         result.outcome = ParsedCommandLine::Version;
         return result;
     }
-    if (args[0] != "process") return fail("unknown command '" + args[0] + "' (the command is 'process')");
+    if (args[0] == "export") o.exportCommand = true;
+    else if (args[0] != "process") return fail("unknown command '" + args[0] + "' (the commands are 'process' and 'export')");
 
     using Flag = std::function<void()>;
     const std::map<std::string, Flag> flags = {
@@ -175,6 +187,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         {"--no-common-x", [&] { o.commonX = false; }},
         {"--filter", [&] { o.filter = true; }},
         {"--no-filter", [&] { o.filter = false; }},
+        {"--bridge", [&] { o.bridge = true; }},
+        {"--no-bridge", [&] { o.bridge = false; }},
     };
 
     // Each valued option checks its text and returns an error, empty when accepted.
@@ -276,15 +290,19 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
              o.outputPath = value == "-" ? std::string() : value;
              return {};
          }},
+        {"--save-project", [&](const std::string&, const std::string& value) { o.saveProjectPath = value; return std::string(); }},
+        {"--project", [&](const std::string&, const std::string& value) { o.projectPath = value; return std::string(); }},
+        {"-j", intIn(1, 256, o.jobs)},
     };
     auto lookupValued = [&](const std::string& name) -> const Valued* {
-        const std::string key = name == "--output" ? "-o" : name == "--color" ? "--colour" : name;
+        const std::string key = name == "--output" ? "-o" : name == "--color" ? "--colour" : name == "--jobs" ? "-j" : name;
         const auto it = valued.find(key);
         return it == valued.end() ? nullptr : &it->second;
     };
 
     bool listConflict = false;
     std::string conflictingOption;
+    std::vector<std::string> given;  // option names, for the project rules below
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help") {
@@ -313,6 +331,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             } else {
                 return fail("unknown option '" + name + "'");
             }
+            given.push_back(name);
             static const char* const kNotForList[] = {"--pick",  "--band",  "--colour", "--color", "--graph",
                                                       "--x",     "--y",     "--log-x",  "--log-y", "--default-scales", "--auto-calibrate",
                                                       "-o",      "--output"};
@@ -323,9 +342,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 }
             continue;
         }
-        if (!o.imagePath.empty()) return fail("unexpected argument '" + arg + "' (one IMAGE only)");
-        o.imagePath = arg;
+        if (!o.imagePath.empty()) o.moreImages.push_back(arg);
+        else o.imagePath = arg;
     }
+    if (const std::string why = ProjectOptionsProblem(o, given); !why.empty()) return fail(why);
     if (o.imagePath.empty()) return fail("no IMAGE given");
     if (o.listPatches && listConflict)
         return fail("--list-patches prints the patches only; it cannot be combined with " + conflictingOption);

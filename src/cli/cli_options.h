@@ -34,7 +34,16 @@ struct CliOptions {
 
     bool commonX = true;
     bool filter = true;
+    bool bridge = true;
     std::string outputPath;  // empty: standard output
+
+    // Project files: "export PROJECT", "process IMG --save-project FILE" and the
+    // batch "process IMG... --project PROJECT -o DIR".
+    bool exportCommand = false;           // imagePath names the project to export
+    std::string saveProjectPath;
+    std::string projectPath;              // the batch's set-up; outputPath is then a folder
+    std::vector<std::string> moreImages;  // the batch's pictures after imagePath
+    int jobs = 0;                         // pictures processed at once; 0 = one per core
 };
 
 struct ParsedCommandLine {

@@ -42,13 +42,18 @@ std::string PatchJson(size_t index, const Patch& patch, int colour) {
            ReferenceColourName(colour) + "\"}";
 }
 
-std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps) {
+std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps,
+                                    const std::vector<bool>& curve) {
     std::vector<std::string> idle;
     // A patch's colour by its place in the list: picks see the patches themselves.
     const PatchList& patches = doc.Patches();
     const auto colourOf = [&](const Patch& p) {
         const size_t i = size_t(&p - patches.data());
         return i < colours.size() ? colours[i] : -1;
+    };
+    const auto onCurve = [&](const Patch& p) {
+        const size_t i = size_t(&p - patches.data());
+        return curve.empty() || (i < curve.size() && curve[i]);
     };
     for (const PickStep& step : steps) {
         if (step.kind == PickStep::NextGraph) {
@@ -60,7 +65,7 @@ std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colou
         switch (step.kind) {
             case PickStep::Point: added = doc.Pick([&](const Patch& p) { return HitPatch(step.point, p, kHitTolerance); }); break;
             case PickStep::Band: added = doc.Pick([&](const Patch& p) { return LeftBandTouches(p, band); }); break;
-            case PickStep::Colour: added = doc.Pick([&](const Patch& p) { return colourOf(p) == step.colour; }); break;
+            case PickStep::Colour: added = doc.Pick([&](const Patch& p) { return colourOf(p) == step.colour && onCurve(p); }); break;
             case PickStep::NextGraph: break;
         }
         if (added.empty()) idle.push_back(step.text);

@@ -25,5 +25,8 @@ std::string PatchJson(size_t index, const Patch& patch, int colour);
 // point adds, in patch-list order, every patch not yet in the current graph that
 // a click there hits; a band every such patch a left rubber band touches; a colour
 // every such patch of that colour; NextGraph opens the next graph. `colours` is
-// parallel to doc.Patches(). Returns the steps that added nothing, as typed.
-std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps);
+// parallel to doc.Patches(). Returns the steps that added nothing, as typed. A
+// colour takes only the patches `curve` marks (all when it is empty): legends and
+// text drawn over the plot stay out of a whole-curve pick.
+std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colours, const std::vector<PickStep>& steps,
+                                    const std::vector<bool>& curve = {});

@@ -14,8 +14,12 @@
 #include "base/common.h"
 #include "base/log_sink.h"
 #include "base/numbers.h"
+#include "cli/batch.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
+#include "detect/annotation.h"
+#include "detect/legend.h"
+#include "detect/overlap.h"
 #include "detect/process.h"
 #include "document/document.h"
 #include "output/csv_writer.h"
@@ -128,6 +132,26 @@ int AutoCalibrate(const cv::Mat& image, const PlotArea& area, CliOptions& o, Log
     return kExitOk;
 }
 
+// The legend's name for each graph that has patches, in export order.
+std::vector<std::string> LegendNames(const cv::Mat& image, const std::vector<PatchList>& graphs,
+                                     std::vector<Legend>& legends, const std::vector<double>& thresholds, LogSink& log) {
+    std::vector<std::string> names;
+    if (legends.empty()) return names;
+    const std::shared_ptr<TesseractEngine> engine = TesseractEngine::Create();
+    if (!engine) {
+        log << "Legend text not read: the OCR engine could not be started\n";
+        return names;
+    }
+    ReadLegendNames(legends, [&](const cv::Rect& area) { return ReadTextArea(*engine, image, area, thresholds); });
+    const std::vector<std::string> byGraph = NameGraphs(image, graphs, legends);
+    for (size_t g = 0; g < graphs.size(); ++g) {
+        if (graphs[g].empty()) continue;
+        if (!byGraph[g].empty()) log << "Graph-" << static_cast<int>(g) << " named from its legend: " << byGraph[g] << "\n";
+        names.push_back(byGraph[g]);
+    }
+    return names;
+}
+
 int Digitize(CliOptions o) {
     StderrLog log;
 
@@ -146,7 +170,9 @@ int Digitize(CliOptions o) {
 
     // The processing pass; the long-grouping question is answered "go on".
     const IRect& r = o.plotRect;
-    ProcessResult result = RunProcessing(doc.Picture(), o.process, {r.left, r.top, r.right, r.bottom}, log, AbortQuestion());
+    ProcessSettings process = o.process;
+    process.keepBinary = true;  // overlapping strokes are measured against it
+    ProcessResult result = RunProcessing(doc.Picture(), process, {r.left, r.top, r.right, r.bottom}, log, AbortQuestion());
     if (!result.ran) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
     const PlotArea area = result.plotArea;
     doc.InstallResults(std::move(result), o.process);
@@ -167,10 +193,23 @@ int Digitize(CliOptions o) {
         return kExitOk;
     }
 
+    if (!o.saveProjectPath.empty()) {
+        if (const int code = SaveRunAsProject(o, doc, colours, log); code != kExitOk) return code;
+        if (o.picks.empty()) return kExitOk;  // a set-up to finish in the window
+    }
+
     // Picking.
     if (o.picks.empty())
         return Fail(kExitNothingPicked, "nothing picked: give --pick, --band or --colour (--list-patches shows the patches)");
-    for (const std::string& step : ApplyPicks(doc, colours, o.picks)) log << step << " added no patch\n";
+    // Legends and what is drawn over the plot stay out of colour picks.
+    std::vector<Legend> legends = FindLegends(doc.Picture());
+    std::vector<bool> curve;
+    if (std::any_of(o.picks.begin(), o.picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour; })) {
+        const IRect& a = doc.PlotRect();
+        for (PatchRole role : ClassifyPatches(patches, colours, legends, {a.left, a.top, a.right, a.bottom}))
+            curve.push_back(role == PatchRole::Curve);
+    }
+    for (const std::string& step : ApplyPicks(doc, colours, o.picks, curve)) log << step << " added no patch\n";
     const std::vector<PatchList>& graphs = doc.Graphs();
     for (size_t g = 0; g < graphs.size(); ++g)
         log << "Graph-" << static_cast<int>(g) << ": " << graphs[g].size() << (graphs[g].size() == 1 ? " patch\n" : " patches\n");
@@ -183,16 +222,22 @@ int Digitize(CliOptions o) {
     settings.logX = o.logX;
     settings.logY = o.logY;
     settings.thin = o.filter;
+    settings.bridge = o.bridge;
     settings.commonX = o.commonX;
     settings.imageHeight = doc.Height();
     settings.imageWidth = doc.Width();
+    settings.picture = doc.Picture();
     CliQuestions questions(o.defaultScales, log);
-    const auto table = PrepareExport(graphs, doc.GetCalibration(), settings, questions, nullptr);
+    // Where thick curves overlap, each is measured with its covered edge restored.
+    std::vector<PatchList> strokes;
+    for (const PatchList& g : graphs) strokes.push_back(RestoreCoveredEdges(g, doc.Binary()));
+    const auto table = PrepareExport(strokes, doc.GetCalibration(), settings, questions, nullptr);
     if (!table) {
         if (questions.DeclinedScales()) return Fail(kExitCalibration, CalibrationRefusal(o));
         return Fail(kExitCalibration, "calibration refused: " + questions.Error());
     }
-    const std::string csv = BuildCsvText(*table, doc.Labels());
+    const std::string csv =
+        BuildCsvText(*table, doc.Labels(), LegendNames(doc.Picture(), graphs, legends, doc.ChannelThresholds(), log));
 
     if (!o.outputPath.empty()) {
         std::string error;
@@ -224,6 +269,9 @@ int main(int argc, char** argv) {
     if (!toolkit.IsOk()) return Fail(kExitOutputFailed, "could not start the image library");
     wxInitAllImageHandlers();
     try {
+        StderrLog log;
+        if (parsed.options.exportCommand) return ExportProject(parsed.options, log);
+        if (!parsed.options.projectPath.empty()) return RunBatch(parsed.options, log);
         return Digitize(parsed.options);
     } catch (const std::exception& e) {
         return Fail(kExitOutputFailed, std::string("internal error: ") + e.what());

@@ -1,95 +1,120 @@
 #include "detect/axes.h"
-#include "detect/segments.h"
 
-#include <opencv2/imgproc.hpp>
+#include "detect/binarise.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
-// Lines closer than this many pixels are treated as one thick frame line.
-constexpr int kClusterGap = 4;
+// Longest run of ink in one row of pixels, gaps of up to kAxisLineGap allowed,
+// among the runs that are mostly ink (a stack of text is not a line).
+struct RowRun {
+    int from = 0, to = -1, ink = 0;
+    int Length() const { return to - from + 1; }
+    bool Solid() const { return ink * 4 >= Length() * 3; }
+};
 
-// Frame line on the low side (left or top): walks a chain of lines at most
-// kClusterGap apart, all below `limit`, but never onto the last line.
-cv::Vec4i LowFrame(const std::vector<cv::Vec4i>& v, int axis, int limit) {
-    const size_t n = v.size();
-    cv::Vec4i chosen = v[0];
-    if (n < 2 || !(v[1][axis] - v[0][axis] <= kClusterGap && v[1][axis] < limit)) return chosen;
-    for (size_t k = 1; k + 1 < n; ++k) {
-        chosen = v[k];
-        if (v[k + 1][axis] - v[k][axis] > kClusterGap || v[k + 1][axis] >= limit || k + 2 == n) break;
+RowRun LongestRun(const uchar* p, int n) {
+    RowRun best, run;
+    int last = -1 - kAxisLineGap - 1;
+    for (int x = 0; x < n; ++x) {
+        if (p[x] != kInk) continue;
+        if (x - last - 1 > kAxisLineGap) {
+            if (run.Solid() && run.Length() > best.Length()) best = run;
+            run = {x, x, 0};
+        }
+        run.to = last = x;
+        ++run.ink;
     }
-    return chosen;
+    return run.Solid() && run.Length() > best.Length() ? run : best;
 }
 
-// Mirror of LowFrame for the high side (right or bottom), never onto the first line.
-cv::Vec4i HighFrame(const std::vector<cv::Vec4i>& v, int axis, int limit) {
-    const size_t n = v.size();
-    cv::Vec4i chosen = v[n - 1];
-    if (n < 2 || !(v[n - 2][axis] - v[n - 1][axis] >= -kClusterGap && v[n - 2][axis] > limit)) return chosen;
-    for (size_t k = n - 2; k >= 1; --k) {
-        chosen = v[k];
-        if (v[k - 1][axis] - v[k][axis] < -kClusterGap || v[k - 1][axis] <= limit || k == 1) break;
-    }
-    return chosen;
+int Overlap(const AxisLine& line, int from, int to) {
+    return std::max(0, std::min(line.to, to) - std::max(line.from, from) + 1);
 }
+
+// Whether `line` spans at least nine tenths of [from, to].
+bool Spans(const AxisLine& line, int from, int to) { return Overlap(line, from, to) * 10 >= (to - from + 1) * 9; }
+
+// How far a line may start or end from where the crossing axis ends: anti-aliasing
+// and the line's own width.
+int EndSlack(const AxisLine& line) { return 3 + line.last - line.first + 1; }
 
 }  // namespace
 
-PlotArea FrameFromSegments(std::vector<cv::Vec4i> vertical, std::vector<cv::Vec4i> horizontal, int rows,
-                           int cols) {
-    if (rows <= 0 || cols <= 0) return {0, 0, std::max(cols, 0), std::max(rows, 0)};
-    const int tRows = static_cast<int>(0.4 * rows);
-    const int tCols = static_cast<int>(0.4 * cols);
-    const cv::Vec4i topEdge(0, 0, cols, 0), bottomEdge(0, rows, cols, rows);
-    const cv::Vec4i leftEdge(0, 0, 0, rows), rightEdge(cols, 0, cols, rows);
-    auto& h = horizontal;
-    auto& v = vertical;
+std::vector<AxisLine> FindAxisLines(const cv::Mat& binary, bool vertical, int minLength) {
+    std::vector<AxisLine> lines;
+    if (binary.empty()) return lines;
+    CV_Assert(binary.type() == CV_8UC1);
+    cv::Mat source;
+    if (vertical)
+        cv::transpose(binary, source);  // columns become rows, read by row pointer
+    else
+        source = binary;
+    for (int i = 0; i < source.rows; ++i) {
+        const RowRun run = LongestRun(source.ptr<uchar>(i), source.cols);
+        if (run.Length() <= minLength) continue;
+        if (!lines.empty() && lines.back().last == i - 1) {
+            AxisLine& band = lines.back();
+            band.last = i;
+            band.from = std::min(band.from, run.from);
+            band.to = std::max(band.to, run.to);
+        } else {
+            lines.push_back({i, i, run.from, run.to});
+        }
+    }
+    // A block of ink is no line: a line is far longer than it is thick.
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const AxisLine& l) { return (l.last - l.first + 1) * 4 > l.to - l.from + 1; }),
+                lines.end());
+    return lines;
+}
 
-    if (h.empty()) h = {topEdge, bottomEdge};
-    if (v.empty()) v = {leftEdge, rightEdge};
-    // A lone line is the frame on its own side; the image edge closes the other.
-    if (h.size() == 1) h.push_back(tRows > h[0][1] ? bottomEdge : topEdge);
-    if (v.size() == 1) v.push_back(tCols > v[0][0] ? rightEdge : leftEdge);
-
-    SortUniqueSegments(h, 1);
-    SortUniqueSegments(v, 0);
-
-    if (0.6 * cols > v.back()[0]) v.push_back(rightEdge);
-    if (v.front()[0] > 0.4 * cols) v.insert(v.begin(), leftEdge);
-    if (0.6 * rows > h.back()[1]) h.push_back(bottomEdge);
-    if (h.front()[1] > 0.4 * rows) h.insert(h.begin(), topEdge);
-
-    const cv::Vec4i left = LowFrame(v, 0, tCols), right = HighFrame(v, 0, tCols);
-    const cv::Vec4i top = LowFrame(h, 1, tRows), bottom = HighFrame(h, 1, tRows);
-
-    // The frame lines lie outside the area; an image edge at 0 is not skipped.
-    PlotArea area;
-    area.left = left[0] == 0 ? 0 : left[0] + 1;
-    area.top = top[1] == 0 ? 0 : top[1] + 1;
-    area.right = right[2];
-    area.bottom = bottom[3];
+PlotArea FrameFromLines(const std::vector<AxisLine>& vertical, const std::vector<AxisLine>& horizontal, int rows,
+                        int cols) {
+    PlotArea area{0, 0, std::max(cols, 0), std::max(rows, 0)};
+    if (rows <= 0 || cols <= 0) return area;
+    const AxisLine *left = nullptr, *bottom = nullptr;
+    std::vector<const AxisLine*> rights, tops;  // outermost first
+    for (const AxisLine& v : vertical) {
+        if (v.last <= 0.4 * cols && !left) left = &v;
+        if (v.first >= 0.6 * cols) rights.insert(rights.begin(), &v);
+    }
+    for (const AxisLine& h : horizontal) {
+        if (h.last <= 0.4 * rows) tops.push_back(&h);
+        if (h.first >= 0.6 * rows) bottom = &h;
+    }
+    const AxisLine* top = tops.empty() ? nullptr : tops.front();
+    const AxisLine* right = rights.empty() ? nullptr : rights.front();
+    if (left && bottom) {
+        // Axes: the frame closes only with lines that meet their ends and span them.
+        top = nullptr;
+        for (const AxisLine* t : tops)
+            if (std::abs(t->first - left->from) <= EndSlack(*t) && Spans(*t, left->first, bottom->to)) {
+                top = t;
+                break;
+            }
+        const int topRow = top ? top->first : left->from;
+        right = nullptr;
+        for (const AxisLine* r : rights)
+            if (std::abs(r->last - bottom->to) <= EndSlack(*r) && Spans(*r, topRow, bottom->last)) {
+                right = r;
+                break;
+            }
+        area.top = top ? top->last + 1 : left->from;
+        area.right = right ? right->first : std::min(bottom->to + 1, cols);
+    } else {
+        if (top) area.top = top->last + 1;
+        if (right) area.right = right->first;
+    }
+    if (left) area.left = left->last + 1;
+    if (bottom) area.bottom = bottom->first;
     return area;
 }
 
 PlotArea DetectAxes(const cv::Mat& binary) {
     const int rows = binary.rows, cols = binary.cols;
-    if (binary.empty() || binary.type() != CV_8UC1) return FrameFromSegments({}, {}, rows, cols);
-    // Canny would read past the edges of a view into its parent image.
-    const cv::Mat source = binary.isSubmatrix() ? binary.clone() : binary;
-    cv::Mat edges;
-    cv::Canny(source, edges, 50, 150, 5, false);
-
-    const int tRows = static_cast<int>(0.4 * rows);
-    const int tCols = static_cast<int>(0.4 * cols);
-    std::vector<cv::Vec4i> lines, vertical, horizontal;
-    cv::HoughLinesP(edges, lines, 1, CV_PI / 180, tRows, 50, 4);
-    for (const cv::Vec4i& s : lines)
-        if (s[0] == s[2] && std::abs(s[1] - s[3]) > tRows) vertical.push_back(s);
-    cv::HoughLinesP(edges, lines, 1, CV_PI / 180, tCols, 50, 4);
-    for (const cv::Vec4i& s : lines)
-        if (s[1] == s[3] && std::abs(s[0] - s[2]) > tCols) horizontal.push_back(s);
-    return FrameFromSegments(std::move(vertical), std::move(horizontal), rows, cols);
+    if (binary.empty()) return FrameFromLines({}, {}, rows, cols);
+    const int tRows = static_cast<int>(0.4 * rows), tCols = static_cast<int>(0.4 * cols);
+    return FrameFromLines(FindAxisLines(binary, true, tRows), FindAxisLines(binary, false, tCols), rows, cols);
 }

@@ -295,6 +295,13 @@ bool Document::Redo() {
     return true;
 }
 
+void Document::Restore(DocumentState saved) {
+    state = std::move(saved);
+    if (state.graphs.empty()) state.graphs.resize(1);
+    state.currentGraph = std::clamp(state.currentGraph, 0, int(state.graphs.size()) - 1);
+    Notify(Changes::Graphs | Changes::Calibration | Changes::Labels | Changes::PlotRect);
+}
+
 void Document::ClearHistory() {
     history.Clear();
     Notify(Changes::History);

@@ -152,6 +152,8 @@ public:
     bool CanRedo() const { return history.CanRedo(); }
     void ClearHistory();
     const DocumentState& State() const { return state; }
+    // Replaces the editable state whole, with no history step: opening a saved project.
+    void Restore(DocumentState saved);
 
     // Observers.
     int Observe(Observer fn);

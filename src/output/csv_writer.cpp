@@ -4,10 +4,25 @@
 
 namespace {
 
-std::string OneLine(std::string text) {
+// A field holding the separator or a quote is quoted, its quotes doubled (RFC 4180),
+// so a title such as "Pressure, kPa" stays one field. Line breaks become blanks: many
+// readers split lines before they look at quotes.
+std::string Field(std::string text) {
     for (char& c : text)
         if (c == '\n' || c == '\r') c = ' ';
-    return text;
+    if (text.find_first_of(",\"") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+// The separator, then the field. A strict reader takes a field as quoted only when
+// the quote opens it, so a quoted field follows the comma without the blank.
+std::string AfterSeparator(const std::string& field) {
+    return (!field.empty() && field[0] == '"' ? "," : ", ") + field;
 }
 
 // The text of the last label of the kind, or the fallback when there is none or it is empty.
@@ -15,12 +30,13 @@ std::string AxisName(const std::vector<TextLabel>& labels, int kind, const char*
     const TextLabel* last = nullptr;
     for (const TextLabel& l : labels)
         if (l.kind & kind) last = &l;
-    return last && !last->text.empty() ? OneLine(last->text) : std::string(fallback);
+    return last && !last->text.empty() ? last->text : std::string(fallback);
 }
 
 }  // namespace
 
-std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels) {
+std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels,
+                         const std::vector<std::string>& names) {
     static const char* const kSep = ", ";
     const Calibration& c = table.calibration;
     const auto valueX = [&](double px) {
@@ -40,19 +56,23 @@ std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>&
     out += "\n\n";
 
     for (const TextLabel& l : labels)
-        if (l.kind & LABEL_TITLE) out += "Title:, " + OneLine(l.text) + "\n";
+        if (l.kind & LABEL_TITLE) out += "Title:" + AfterSeparator(Field(l.text)) + "\n";
     for (const TextLabel& l : labels)
         if (l.kind & LABEL_TEXT)
-            out += "Text:, " + OneLine(l.text) + kSep + ValueToText(l.left) + kSep + ValueToText(l.top) + "\n";
+            out += "Text:" + AfterSeparator(Field(l.text)) + kSep + ValueToText(l.left) + kSep + ValueToText(l.top) + "\n";
     if (!labels.empty()) out += "\n";
 
     const std::string xName = AxisName(labels, LABEL_XLEGEND, "X");
     const std::string yName = AxisName(labels, LABEL_YLEGEND, "Y");
     const int n = static_cast<int>(table.graphs.size());
+    const auto yHeading = [&](int j) {
+        const bool named = j < static_cast<int>(names.size()) && !names[j].empty();
+        return named ? names[j] : yName + "_" + ValueToText(j);
+    };
 
     if (table.commonX) {
-        out += xName;
-        for (int j = 0; j < n; ++j) out += kSep + yName + "_" + ValueToText(j);
+        out += Field(xName);
+        for (int j = 0; j < n; ++j) out += AfterSeparator(Field(yHeading(j)));
         out += "\n";
         for (int col : table.columns) {
             out += valueX(col);
@@ -66,8 +86,8 @@ std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>&
         }
     } else {
         for (int j = 0; j < n; ++j) {
-            if (j > 0) out += kSep;
-            out += xName + "_" + ValueToText(j) + kSep + yName + "_" + ValueToText(j);
+            const std::string x = Field(xName + "_" + ValueToText(j));
+            out += (j > 0 ? AfterSeparator(x) : x) + AfterSeparator(Field(yHeading(j)));
         }
         out += "\n";
         for (size_t k = 0; k < table.longest; ++k) {

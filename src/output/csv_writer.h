@@ -11,6 +11,9 @@
 
 // Without the common X axis, a graph that has run out of points keeps its two
 // fields in the later rows, empty, so every value stays under its own heading and
-// every row has the same number of fields. Line breaks inside a label's text are
-// written as blanks so that a label cannot break the line structure.
-std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels);
+// every row has the same number of fields. A label's text that holds a comma or a
+// quote is written quoted (RFC 4180); its line breaks are written as blanks so that
+// a label cannot break the line structure.
+// names[j], when given and not empty, heads graph j's Y column in place of Y_j.
+std::string BuildCsvText(const ExportTable& table, const std::vector<TextLabel>& labels,
+                         const std::vector<std::string>& names = {});

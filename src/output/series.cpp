@@ -1,8 +1,10 @@
 #include "output/series.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/common.h"
+#include "detect/centres.h"
 
 namespace {
 
@@ -23,6 +25,9 @@ void ApplyDefaultScaleY(Calibration& cal, int imageHeight, int& yOffset) {
     cal.yPixel2 = 0;
     yOffset = imageHeight;
 }
+
+// The column a point belongs to; a marker's centroid may fall between columns.
+int Column(const cv::Point2d& p) { return static_cast<int>(std::lround(p.x)); }
 
 }  // namespace
 
@@ -78,7 +83,9 @@ std::optional<ExportTable> PrepareExport(const std::vector<PatchList>& graphs, C
     for (size_t j = 0; j < picked.size(); ++j) {
         PointList& points = table.graphs[j];
         BuildPointList(points, *picked[j], settings.imageHeight, settings.imageWidth, settings.thin, unused);
-        for (const cv::Point2d& p : points) table.columns.push_back(static_cast<int>(p.x));
+        if (settings.thin && !settings.picture.empty())
+            PlaceCurveCentres(points, *picked[j], settings.picture, settings.bridge);
+        for (const cv::Point2d& p : points) table.columns.push_back(Column(p));
         table.longest = std::max(table.longest, points.size());
     }
     std::sort(table.columns.begin(), table.columns.end());
@@ -88,7 +95,7 @@ std::optional<ExportTable> PrepareExport(const std::vector<PatchList>& graphs, C
         // Points are sorted by x then y, so the first one per column is the topmost.
         table.lookups.resize(table.graphs.size());
         for (size_t j = 0; j < table.graphs.size(); ++j)
-            for (const cv::Point2d& p : table.graphs[j]) table.lookups[j].emplace(static_cast<int>(p.x), p.y);
+            for (const cv::Point2d& p : table.graphs[j]) table.lookups[j].emplace(Column(p), p.y);
     }
     return table;
 }

@@ -15,8 +15,12 @@ struct ExportSettings {
     bool logY = false;
     bool thin = true;     // one point per column and stroke of the thinned curve
     bool commonX = true;  // one X column shared by all graphs
+    bool bridge = true;   // thinned curves: interpolate across crossings hidden by other curves
     int imageHeight = 0;
     int imageWidth = 0;
+    // The document picture (8-bit RGB); when given, thinned points move to the
+    // sub-pixel centres of their strokes read from it.
+    cv::Mat picture;
 };
 
 // The questions preparation may put to the user; the window answers with
@@ -34,7 +38,7 @@ public:
 struct ExportTable {
     std::vector<PointList> graphs;         // one sorted point list per graph, graph order
     size_t longest = 0;                    // length of the longest point list
-    std::vector<int> columns;              // every column holding a point of any graph, ascending
+    std::vector<int> columns;              // every column holding a point of any graph (x rounded), ascending
     std::vector<std::map<int, double>> lookups;  // common X only: per graph, column -> topmost row there
     Calibration calibration;         // with any default scales applied
     int yOffset = 0;

@@ -1,21 +1,20 @@
 #pragma once
-// The about box: a text beside the program's icon with links to the maker's
-// pages. In update mode it also offers the download link.
+// The about box: a text beside the program's icon with a link to the user's guide
+// installed with the program. In update mode it also offers the download link.
 #include <wx/dialog.h>
 
 // Window names of the hyperlinks, for finding them with wxWindow::FindWindow(name).
 namespace AboutNames {
 inline constexpr const char* Download = "downloadLink";  // update mode only, bold
-inline constexpr const char* Manual = "manualLink";
-inline constexpr const char* WebSite = "webSiteLink";
-inline constexpr const char* Examples = "examplesLink";
+inline constexpr const char* Manual = "manualLink";  // the local user's guide, when installed
 inline constexpr const char* Text = "aboutText";        // the static text given to the constructor
 }  // namespace AboutNames
 
-// The maker's pages.
 inline constexpr const char* kDownloadUrl = "https://plotsnap.example.org/download";
-inline constexpr const char* kManualUrl = "https://plotsnap.example.org/guide";
-inline constexpr const char* kExampleChartsUrl = "https://plotsnap.example.org/examples";
+
+// The user's guide (README.md) as a file:// address: the installed copy, else the
+// one in the source tree this program was built from; empty when neither exists.
+wxString LocalGuideUrl();
 
 class AboutDialog : public wxDialog {
 public:

@@ -36,9 +36,9 @@ UpdateOutcome CompareVersion(const ServerVersion& server, int ownNumber = kVersi
 
 // What the user is told when the check cannot complete.
 inline constexpr const char* kUpdateConnectFailed =
-    "Could not connect to plotsnap server to check for updates; Check your internet connection and try again";
+    "Could not connect to plotsnap server to check for updates; check your internet connection and try again.";
 inline constexpr const char* kUpdateRetrieveFailed =
-    "Could not retrieve version information; please try again at a later time";
+    "Could not retrieve version information; please try again at a later time.";
 // What the user is told for OlderOnServer and for Latest.
 inline constexpr const char* kUpdateOlderOnServer =
     "Odd; it would appear your version is newer than the one on the website...";

@@ -149,6 +149,7 @@ TEST_F(CliDigitize, TextIsTheWindowsExportOfTheSamePicks) {
             s.logY = true;
             s.imageHeight = chart.rows;
             s.imageWidth = chart.cols;
+            s.picture = chart;
             Calibration logCal = cal;
             logCal.yValue1 = 1;  // a logarithmic Y axis needs positive values
             const auto table = PrepareExport(graphs, logCal, s, yes, nullptr);

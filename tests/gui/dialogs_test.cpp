@@ -4,6 +4,7 @@
 
 #include <wx/checkbox.h>
 #include <wx/fileconf.h>
+#include <wx/filename.h>
 #include <wx/hyperlink.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -193,7 +194,7 @@ struct AboutSeen {
     std::string text;
     bool hasDownload = false;
     bool downloadBold = false;
-    bool hasManualAndSite = false;
+    std::string guideUrl;
 };
 
 // Records what the next about box shows, then closes it with its OK button.
@@ -206,8 +207,8 @@ void WatchAbout(AboutSeen& seen) {
         auto* download = dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::Download));
         seen.hasDownload = download != nullptr;
         seen.downloadBold = download && download->GetFont().GetWeight() == wxFONTWEIGHT_BOLD;
-        seen.hasManualAndSite = dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::Manual)) &&
-                                dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::WebSite));
+        if (auto* guide = dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::Manual)))
+            seen.guideUrl = guide->GetURL().ToStdString();
         EXPECT_NE(d.FindWindow(wxID_OK), nullptr);
         return wxID_OK;
     };
@@ -438,18 +439,18 @@ TEST(Update, NewerVersionOpensTheAboutBoxInUpdateMode) {
     EXPECT_EQ(seen.text, std::string(kVersionBanner) + "\n\nA newer version, 1.22, is available!");
     EXPECT_TRUE(seen.hasDownload);
     EXPECT_TRUE(seen.downloadBold);
-    EXPECT_TRUE(seen.hasManualAndSite);
+    EXPECT_TRUE(wxFileName::URLToFileName(seen.guideUrl).FileExists()) << seen.guideUrl;
 }
 
 TEST(Update, ErrorReplyCannotBeRetrieved) {
     OneShotServer server("HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nNot found");
-    EXPECT_EQ(CheckAgainst(server), "Could not retrieve version information; please try again at a later time");
+    EXPECT_EQ(CheckAgainst(server), "Could not retrieve version information; please try again at a later time.");
 }
 
 TEST(Update, ReplyThatIsNoVersionCannotBeRetrieved) {
     // A portal page instead of the version file must not read as version 0.
     OneShotServer server(OneShotServer::Ok("<html><body>Sign in</body></html>"));
-    EXPECT_EQ(CheckAgainst(server), "Could not retrieve version information; please try again at a later time");
+    EXPECT_EQ(CheckAgainst(server), "Could not retrieve version information; please try again at a later time.");
 }
 
 TEST(Update, ClosedPortCannotConnect) {
@@ -457,7 +458,7 @@ TEST(Update, ClosedPortCannotConnect) {
     RunUpdateCheck(g_mainFrame, "127.0.0.1", ClosedPort());
     ASSERT_EQ(Seam().messages.size(), 1u);
     EXPECT_EQ(Seam().messages[0].text,
-              "Could not connect to plotsnap server to check for updates; Check your internet connection and try again");
+              "Could not connect to plotsnap server to check for updates; check your internet connection and try again.");
     EXPECT_EQ(Seam().messages[0].caption, "plotsnap");
 }
 
@@ -473,6 +474,6 @@ TEST(About, AboutCommandShowsTheBannerWithoutTheDownloadLink) {
     EXPECT_EQ(seen.title, "About plotsnap");
     EXPECT_EQ(seen.text, kVersionBanner);
     EXPECT_FALSE(seen.hasDownload);
-    EXPECT_TRUE(seen.hasManualAndSite);
+    EXPECT_TRUE(wxFileName::URLToFileName(seen.guideUrl).FileExists()) << seen.guideUrl;
     EXPECT_TRUE(Seam().messages.empty());
 }

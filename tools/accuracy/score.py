@@ -73,7 +73,8 @@ class Axis:
 
 
 def parse_csv(text, ncurves):
-    """Graph g's points as (x value, y value) lists, from the X_g, Y_g columns."""
+    """Graph g's points as (x value, y value) lists, from the X_g column and the
+    one after it (headed Y_g, or by the graph's legend name)."""
     lines = text.splitlines()
     points = [[] for _ in range(ncurves)]
     try:
@@ -85,7 +86,8 @@ def parse_csv(text, ncurves):
         fields = [f.strip() for f in ln.split(",")]
         for g in range(ncurves):
             try:
-                xi, yi = heads.index("X_%d" % g), heads.index("Y_%d" % g)
+                xi = heads.index("X_%d" % g)
+                yi = xi + 1
             except ValueError:
                 continue
             if xi < len(fields) and yi < len(fields) and fields[xi] and fields[yi]:

@@ -1,0 +1,148 @@
+// Sub-pixel curve centres, marker centroids and crossing bridges, on strokes drawn
+// with exact coverage (16 x 16 samples a pixel).
+#include "detect/centres.h"
+
+#include "detect/binarise.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using Colour = cv::Vec3b;
+const Colour kWhite(255, 255, 255), kBlack(0, 0, 0), kRed(220, 20, 20), kPaper(235, 230, 215);
+
+double SegmentDistance(cv::Point2d p, cv::Point2d a, cv::Point2d b) {
+    const cv::Point2d d = b - a;
+    const double t = d.dot(d) > 0 ? std::clamp((p - a).dot(d) / d.dot(d), 0.0, 1.0) : 0.0;
+    return cv::norm(p - (a + t * d));
+}
+
+// Paints a round-ended stroke of `width` from a to b, each pixel blended by its covered share.
+void Stroke(cv::Mat& picture, cv::Point2d a, cv::Point2d b, double width, Colour ink) {
+    for (int r = 0; r < picture.rows; ++r)
+        for (int c = 0; c < picture.cols; ++c) {
+            if (SegmentDistance({double(c), double(r)}, a, b) > width / 2 + 1) continue;
+            int inside = 0;
+            for (int i = 0; i < 16; ++i)
+                for (int j = 0; j < 16; ++j)
+                    inside += SegmentDistance({c - 0.5 + (j + 0.5) / 16, r - 0.5 + (i + 0.5) / 16}, a, b) <= width / 2;
+            Colour& p = picture.at<Colour>(r, c);
+            for (int ch = 0; ch < 3; ++ch) p[ch] = cv::saturate_cast<uchar>(p[ch] + (ink[ch] - p[ch]) * inside / 256.0);
+        }
+}
+
+// One patch per 8-connected... simply one patch of every ink pixel, as runs per column.
+Patch InkPatch(const cv::Mat& picture, cv::Rect within = cv::Rect(0, 0, 1 << 20, 1 << 20)) {
+    cv::Mat binary;
+    std::vector<double> levels;
+    BinariseByChannels(binary, picture, levels, 3);
+    Patch patch;
+    within &= cv::Rect(0, 0, picture.cols, picture.rows);
+    for (int c = within.x; c < within.x + within.width; ++c)
+        for (int r = within.y; r < within.y + within.height; ++r) {
+            if (binary.at<uchar>(r, c) != kInk) continue;
+            int end = r;
+            while (end + 1 < within.y + within.height && binary.at<uchar>(end + 1, c) == kInk) ++end;
+            patch.push_back({r, c, end});
+            r = end;
+        }
+    std::sort(patch.begin(), patch.end());
+    return patch;
+}
+
+PointList Centres(const cv::Mat& picture, const PatchList& graph, bool bridge = true) {
+    PointList points;
+    ColumnMap unused;
+    BuildPointList(points, graph, picture.rows, picture.cols, true, unused);
+    PlaceCurveCentres(points, graph, picture, bridge);
+    return points;
+}
+
+}  // namespace
+
+TEST(PlaceCurveCentres, AntiAliasedLinesComeBackAtTheirSubPixelHeight) {
+    struct Case {
+        double y0, slope, width;
+        Colour ink, paper;
+    };
+    const Case cases[] = {
+        {20.0, 0, 2, kBlack, kWhite},  {20.25, 0, 2, kBlack, kWhite}, {20.5, 0, 2, kBlack, kWhite},
+        {20.8, 0, 2, kRed, kWhite},    {20.3, 0, 2, kBlack, kPaper},  {20.6, 0, 3.4, kRed, kPaper},
+        {14.2, 0.23, 2, kBlack, kWhite}, {16.7, 0.41, 4, kRed, kWhite},
+    };
+    for (const Case& k : cases) {
+        cv::Mat picture(48, 60, CV_8UC3, cv::Scalar(k.paper[0], k.paper[1], k.paper[2]));
+        Stroke(picture, {-5, k.y0 - 5 * k.slope}, {65, k.y0 + 65 * k.slope}, k.width, k.ink);
+        const PointList points = Centres(picture, {InkPatch(picture)});
+        SCOPED_TRACE(testing::Message() << "y0 " << k.y0 << " slope " << k.slope << " width " << k.width);
+        ASSERT_GT(points.size(), 50u);
+        double worst = 0;
+        for (const cv::Point2d& p : points)
+            if (p.x >= 3 && p.x < 57) worst = std::max(worst, std::abs(p.y - (k.y0 + k.slope * p.x)));
+        EXPECT_LT(worst, 0.1);
+    }
+}
+
+TEST(PlaceCurveCentres, AMarkerIsOnePointAtItsInkCentroidButADashIsNoMarker) {
+    struct Case {
+        cv::Point2d a, b;
+        double width;
+    };
+    const Case cases[] = {{{20.3, 15.7}, {20.3, 15.7}, 8}, {{31.5, 12.0}, {31.5, 12.0}, 6}, {{16, 10}, {24, 18}, 3}};
+    for (const Case& k : cases) {
+        cv::Mat picture(32, 48, CV_8UC3, cv::Scalar::all(255));
+        Stroke(picture, k.a, k.b, k.width, kRed);
+        const PointList points = Centres(picture, {InkPatch(picture)});
+        if (k.a != k.b) {
+            EXPECT_GT(points.size(), 5u);  // one point a column, as for any curve
+            continue;
+        }
+        ASSERT_EQ(points.size(), 1u);
+        EXPECT_LT(cv::norm(points[0] - k.a), 0.1) << points[0];
+    }
+}
+
+TEST(PlaceCurveCentres, CrossingsHiddenByAnotherCurveAreBridged) {
+    struct Case {
+        const char* what;
+        cv::Point2d a, b;   // the other ink drawn over the black line
+        double width;
+        bool bridge;
+        bool bridged;
+    };
+    const Case cases[] = {
+        {"steep red curve", {30, 0}, {33, 40}, 3, true, true},
+        {"the same with bridging off", {30, 0}, {33, 40}, 3, false, false},
+        {"shallow red band much wider than its stroke", {26, 20}, {38, 20}, 1.5, true, false},
+    };
+    for (const Case& k : cases) {
+        cv::Mat picture(40, 64, CV_8UC3, cv::Scalar::all(255));
+        Stroke(picture, {-5, 20.3}, {70, 20.3}, 2, kBlack);
+        Stroke(picture, k.a, k.b, k.width, kRed);
+        // The black line's patches: everything of its colour on either side of the red ink.
+        const Patch all = InkPatch(picture);
+        Patch black;
+        for (const ::Run& run : all)
+            if (picture.at<Colour>((run.row1 + run.row2) / 2, run.col)[0] < 110) black.push_back(run);
+        const PointList points = Centres(picture, {black}, k.bridge);
+        SCOPED_TRACE(k.what);
+        int covered = 0;
+        for (int x = 3; x < 61; ++x)
+            for (const cv::Point2d& p : points)
+                if (int(p.x) == x && std::abs(p.y - 20.3) < 0.5) {
+                    ++covered;
+                    break;
+                }
+        EXPECT_EQ(covered == 58, k.bridged) << covered;
+    }
+}
+
+TEST(PlaceCurveCentres, WithoutContrastOrRunsPointsStay) {
+    cv::Mat flat(20, 20, CV_8UC3, cv::Scalar::all(128));
+    PointList points{{5, 7.5}, {6, 30}};
+    PlaceCurveCentres(points, {{::Run{7, 5, 8}}}, flat, true);
+    EXPECT_EQ(points, (PointList{{5, 7.5}, {6, 30}}));
+    EXPECT_THROW(PlaceCurveCentres(points, {}, cv::Mat(4, 4, CV_8UC1), true), cv::Exception);
+}

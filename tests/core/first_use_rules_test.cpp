@@ -1,0 +1,231 @@
+// The rules a new user meets first: the export file name, the calibration
+// guidance, the logarithmic-axis checks, the command line, the window's size and
+// why a picture could not be read, and dashes read as minus signs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/numbers.h"
+#include "app/picture_problem.h"
+#include "output/export_name.h"
+#include "text/label.h"
+#include "text/label_rules.h"
+#include "ui/guidance.h"
+#include "ui/startup_arguments.h"
+#include "ui/window_layout.h"
+
+TEST(ExportName, OfferedAndCompleted) {
+    const std::pair<const char*, const char*> offered[] = {
+        {"/home/u/chart.png", "chart.csv"}, {"scan.2024.tiff", "scan.2024.csv"}, {"/d.x/noext", "noext.csv"},
+        {"", "data.csv"},                    {".hidden", ".hidden.csv"},          {"/pics/chart.", "chart.csv"},
+    };
+    for (const auto& c : offered) EXPECT_EQ(DefaultExportName(c.first), c.second) << c.first;
+    const std::pair<const char*, const char*> typed[] = {
+        {"/tmp/data", "/tmp/data.csv"}, {"/tmp/data.csv", "/tmp/data.csv"}, {"/tmp/data.txt", "/tmp/data.txt"},
+        {"/run.1/data", "/run.1/data.csv"}, {"/tmp/.hidden", "/tmp/.hidden.csv"}, {"/tmp/data.", "/tmp/data.csv"},
+        {"", ""}, {"/tmp/", "/tmp/"}, {"..", ".."},
+    };
+    for (const auto& c : typed) EXPECT_EQ(WithCsvExtension(c.first), c.second) << c.first;
+}
+
+TEST(Guidance, StatusBarTexts) {
+    const Calibration none, xOnly{0, 10, 5, 200}, both{0, 10, 5, 200, 0, 300, 1, 20};
+    const std::pair<std::string, const char*> cases[] = {
+        {ModeGuidance(AxisMode::None, none, true, true), ""},
+        {ModeGuidance(AxisMode::XFirst, none, false, true),
+         "Click the first X reference point, a point of known X value (on the axis or a grid line). Escape cancels."},
+        {ModeGuidance(AxisMode::YSecond, none, true, false),
+         "Click the second Y reference point, as far from the first as possible. Escape cancels."},
+        {ModeGuidance(AxisMode::YFirst, none, false, true),
+         "Click the first Y reference point, a point of known Y value (on the axis or a grid line); Y is "
+         "logarithmic, so values must be above zero. Escape cancels."},
+        {ModeGuidance(AxisMode::XDone, xOnly, false, false), "X axis calibrated. Press Y to calibrate the Y axis."},
+        {ModeGuidance(AxisMode::YDone, Calibration{0, -1, 5, -1, 0, 300, 1, 20}, false, false),
+         "Y axis calibrated. Press X to calibrate the X axis."},
+        {ModeGuidance(AxisMode::YDone, both, false, false),
+         "X and Y axes calibrated: Export (Ctrl+S) or Copy (Ctrl+C) writes the values."},
+        {TextModeGuidance(),
+         "Drag a rectangle over axis numbers, a title or a legend to read it into labels; T again ends."},
+        {AxisKindsText(false, false), "X linear, Y linear"},
+        {AxisKindsText(true, false), "X logarithmic, Y linear"},
+        {AxisKindsText(false, true), "X linear, Y logarithmic"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.first, c.second);
+}
+
+TEST(Guidance, LogarithmicAxesTakeOnlyValuesAboveZero) {
+    struct Case {
+        double value;
+        bool log, usable;
+    };
+    const Case cases[] = {{0, false, true},   {-80, false, true}, {0, true, false},   {-80, true, false},
+                          {1e-300, true, true}, {5, true, true},  {-1e-300, true, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(AxisValueUsable(c.value, c.log), c.usable) << c.value << " " << c.log;
+        EXPECT_EQ(!LogAxisValueProblem(Axis::Y, c.value, c.log), c.usable) << c.value << " " << c.log;
+        EXPECT_EQ(!LogAxisCalibrationProblem(Axis::X, 10, c.value, c.log), c.usable);
+        EXPECT_EQ(!LogAxisCalibrationProblem(Axis::X, c.value, 10, c.log), c.usable);
+    }
+    EXPECT_EQ(*LogAxisValueProblem(Axis::X, -80, true),
+              "The X axis is logarithmic, so its values must be above zero; -80 can not be used.\n\n"
+              "Type another value, or turn off the logarithmic X axis in Options.");
+    EXPECT_EQ(*LogAxisCalibrationProblem(Axis::Y, 0, 10, true),
+              "Y is logarithmic but a reference value is at or below zero: calibrate Y again or turn logarithmic Y "
+              "off in Options");
+}
+
+TEST(StartupArguments, FirstFileOpensTheRestIsNoted) {
+    using S = StartupArguments;
+    struct Case {
+        std::vector<std::string> args;
+        S::Outcome outcome;
+        std::string open;
+        std::vector<std::string> unused;
+    };
+    const Case cases[] = {
+        {{}, S::Run, "", {}},
+        {{"chart.png"}, S::Run, "chart.png", {}},
+        {{"/a/b c.png", "d.jpg", "e.bmp"}, S::Run, "/a/b c.png", {"d.jpg", "e.bmp"}},
+        {{""}, S::Run, "", {}},  // a launcher's empty %f
+        {{"-"}, S::Run, "-", {}},
+        {{"--", "-x.png", "--help"}, S::Run, "-x.png", {"--help"}},
+        {{"a.png", "--help"}, S::Help, "", {}},
+        {{"-h"}, S::Help, "", {}},
+        {{"--version", "a.png"}, S::Version, "", {}},
+        {{"--geometry=10x10", "a.png"}, S::UsageError, "", {}},
+    };
+    for (const Case& c : cases) {
+        const S r = ReadStartupArguments(c.args);
+        EXPECT_EQ(r.outcome, c.outcome) << (c.args.empty() ? "" : c.args[0]);
+        if (r.outcome == S::Run) {
+            EXPECT_EQ(r.open, c.open);
+            EXPECT_EQ(r.unused, c.unused);
+        }
+    }
+    EXPECT_EQ(ReadStartupArguments({"-q"}).message, "unknown option '-q'");
+    EXPECT_EQ(UnusedFilesNote({}), "");
+    EXPECT_EQ(UnusedFilesNote({"d.jpg", "e.bmp"}), "Only the first file is opened; not opened: d.jpg e.bmp\n");
+}
+
+TEST(WindowLayout, ToolbarWidthPictureAndScreen) {
+    struct Case {
+        int pw, ph, toolbar, sw, sh, w, h;
+    };
+    const int m = 2 * kCanvasMargin, log = 100, dw = 10, dh = 60;
+    const Case cases[] = {
+        {640, 480, 1100, 1920, 1080, 1100, 480 + m + log},   // narrow picture: as wide as the toolbar
+        {1500, 480, 1100, 1920, 1080, 1500 + m, 480 + m + log},
+        {40000, 30000, 1100, 1920, 1080, 1920 - dw, 1080 - dh},  // never beyond the screen
+        {100, 100, 1100, 800, 600, 800 - dw, 100 + m + log},    // the screen wins over the toolbar
+        {100, 100, 1100, 150, 150, 200, 200},  // a tiny screen still gets a usable window
+    };
+    for (const Case& c : cases) {
+        const ClientSize s = ClientSizeForPicture(c.pw, c.ph, c.toolbar, log, c.sw, c.sh, dw, dh);
+        EXPECT_EQ(s.width, c.w) << c.pw << "x" << c.ph;
+        EXPECT_EQ(s.height, c.h) << c.pw << "x" << c.ph;
+    }
+}
+
+TEST(WindowLayout, SavedPlaceFittedToTheDisplay) {
+    const WindowBox display{0, 0, 1920, 1080};
+    struct Case {
+        WindowBox saved;
+        bool used;
+        WindowBox out;
+    };
+    const Case cases[] = {
+        {{100, 50, 800, 600}, true, {100, 50, 800, 600}},
+        {{1800, 900, 800, 600}, true, {1120, 480, 800, 600}},  // moved back onto the display
+        {{-3000, -20, 800, 600}, true, {0, 0, 800, 600}},       // a screen that is gone
+        {{0, 0, 5000, 4000}, true, {0, 0, 1920, 1080}},
+        {{10, 10, 50, 40}, true, {10, 10, 400, 300}},           // the minimum size
+        {{10, 10, 0, 600}, false, {}},
+        {{10, 10, 800, -1}, false, {}},
+    };
+    for (const Case& c : cases) {
+        WindowBox out;
+        ASSERT_EQ(FitSavedWindow(c.saved, display, 400, 300, out), c.used) << c.saved.x;
+        if (c.used) {
+            EXPECT_EQ(out, c.out) << c.saved.x << " " << c.saved.y << " " << c.saved.width;
+        }
+    }
+}
+
+TEST(PictureProblem, TheFirstBytesTellWhyAFileIsUnreadable) {
+    using P = PictureProblem;
+    struct Case {
+        std::string head;
+        P::Kind kind;
+        const char* format;
+    };
+    const Case cases[] = {
+        {std::string("\x89PNG\r\n\x1a\n\0\0", 10), P::Damaged, "PNG"},
+        {"\xff\xd8\xff\xe0 cut", P::Damaged, "JPEG"},
+        {"GIF89a....", P::Damaged, "GIF"},
+        {std::string("II*\0", 4), P::Damaged, "TIFF"},
+        {"BM\x36\x10", P::Damaged, "BMP"},
+        {"P6\n640 480\n", P::Damaged, "PNM"},
+        {std::string("RIFF\x10\0\0\0WEBPVP8 ", 16), P::Unsupported, "WebP"},
+        {std::string("\0\0\0\x1c" "ftypavif", 12), P::Unsupported, "AVIF"},
+        {std::string("\0\0\0\x18" "ftypheic", 12), P::Unsupported, "HEIC"},
+        {"%PDF-1.7\n", P::Unsupported, "PDF"},
+        {"<?xml version=\"1.0\"?>\n<svg xmlns=", P::Unsupported, "SVG"},
+        {"8BPS", P::Unsupported, "Photoshop"},
+        {"x,y\n1,2\n", P::NotAPicture, ""},
+        {"<?xml version=\"1.0\"?><html>", P::NotAPicture, ""},
+        {"P7 not pnm", P::NotAPicture, ""},
+        {"B", P::NotAPicture, ""},
+        {"", P::Empty, ""},
+    };
+    for (const Case& c : cases) {
+        const P p = ClassifyUnreadableBytes(c.head);
+        EXPECT_EQ(p.kind, c.kind) << c.head;
+        EXPECT_EQ(p.format, c.format) << c.head;
+    }
+}
+
+TEST(PictureProblem, MessagesNameTheFileAndTheReason) {
+    const std::string dir = ::testing::TempDir() + "/picture_problem";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/empty.png").close();
+    std::ofstream(dir + "/notes.png") << "not a picture\n";
+    std::ofstream(dir + "/cut.png", std::ios::binary) << "\x89PNG\r\n\x1a\n";
+    std::ofstream(dir + "/photo.png", std::ios::binary) << std::string("RIFF\x10\0\0\0WEBPVP8 ", 16);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir + "/missing.png", "there is no such file"},
+        {dir, "it is a folder or a device, not a file"},
+        {dir + "/empty.png", "the file is empty"},
+        {dir + "/notes.png", "it is not a picture file"},
+        {dir + "/cut.png", "the PNG picture is damaged or cut short"},
+        {dir + "/photo.png", "it is in WebP format, which plotsnap does not read; save it as PNG and open that"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UnreadablePictureMessage(c.first, DiagnoseUnreadablePicture(c.first)),
+                  "Can not read image file " + c.first + ": " + c.second);
+    PictureProblem denied{PictureProblem::CannotOpen, "", "Permission denied"};
+    EXPECT_EQ(UnreadablePictureMessage("/x.png", denied),
+              "Can not read image file /x.png: the file can not be opened (Permission denied)");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Numbers, DashesReadAsMinus) {
+    struct Case {
+        const char* text;
+        bool whole;
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        {"\xe2\x80\x94" "80", true, -80},          {"\xe2\x80\x93" "2.5", true, -2.5},
+        {"\xe2\x88\x92" "1e3", true, -1000},       {"\xe2\x80\x92" "7", true, -7},
+        {"1e\xe2\x88\x92" "3", true, 0.001},       {" \xe2\x80\x94" "80 kPa", false, -80},
+        {"\xe2\x80\x94" "80 kPa", true, {}},       {"\xe2\x80\x94", true, {}},
+        {"\xe2\x80\x90" "5", true, {}},            // a hyphen (U+2010) is no minus
+        {"\xe2\x80" "80", false, {}},              // a cut dash stays unreadable
+        {"-80", true, -80},                        {"80", true, 80},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.whole ? ParseWholeNumber(c.text) : ParseLeadingNumber(c.text), c.value) << c.text;
+    EXPECT_EQ(ParseLabelNumber("\xe2\x80\x94" "80"), -80);  // an OCR label of an axis value
+    EXPECT_TRUE(IsNumericLabelText("\xe2\x88\x92" "0.5"));
+}

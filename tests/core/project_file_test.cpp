@@ -1,0 +1,249 @@
+// Project files: what is saved comes back exactly, and every kind of damaged
+// file is refused with its own message.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <limits>
+#include <tuple>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "document/png_image.h"
+#include "document/project_file.h"
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+cv::Mat RandomPicture(int w, int h, unsigned seed) {
+    cv::Mat m(h, w, CV_8UC3);
+    cv::RNG rng(seed);
+    rng.fill(m, cv::RNG::UNIFORM, 0, 256);
+    return m;
+}
+
+bool SamePixels(const cv::Mat& a, const cv::Mat& b) {
+    return a.size() == b.size() && a.type() == b.type() && cv::countNonZero(cv::Mat(a != b).reshape(1)) == 0;
+}
+
+Project Sample() {
+    Project p;
+    p.picture = RandomPicture(37, 23, 5);
+    p.process.manualThreshold = true;
+    p.process.threshold = 201;
+    p.process.minPatchSize = 0;
+    p.process.removeGrid = true;
+    p.process.gridWidth = 99;
+    p.processed = true;
+    p.plotRect = {2, 3, 37, 23};
+    ProjectPick a{{4, 5}, cv::Vec3b(255, 0, 16), {{5, 4, 9}, {6, 5, 6}}};
+    ProjectPick b{{0, 22}, cv::Vec3b(0, 0, 0), {{22, 0, 22}}};
+    p.graphs = {ProjectGraph{{a, b}}, ProjectGraph{}, ProjectGraph{{a}}};
+    p.currentGraph = 2;
+    p.calibration = {-0.1, 1, 1e300, 36, 0.1 + 0.2, 22, 0, -1, 2, 0};  // 0.1 + 0.2 has no short decimal form
+    p.logX = true;
+    TextLabel l;
+    l.text = "Druck / kPa, \"quoted\"\nzweite Zeile";
+    l.left = 3, l.top = 4, l.width = 30, l.height = 5, l.orientation = 1, l.kind = LABEL_XMIN | LABEL_YMAX;
+    TextLabel t;
+    t.text = "";
+    t.kind = LABEL_TITLE;
+    p.labels = {l, t};
+    p.output = {false, false};
+    return p;
+}
+
+void ExpectSame(const Project& a, const Project& b) {
+    EXPECT_TRUE(SamePixels(a.picture, b.picture));
+    EXPECT_EQ(a.process.manualThreshold, b.process.manualThreshold);
+    EXPECT_EQ(a.process.threshold, b.process.threshold);
+    EXPECT_EQ(a.process.minPatchSize, b.process.minPatchSize);
+    EXPECT_EQ(a.process.removeGrid, b.process.removeGrid);
+    EXPECT_EQ(a.process.gridWidth, b.process.gridWidth);
+    EXPECT_EQ(a.processed, b.processed);
+    EXPECT_EQ(a.plotRect, b.plotRect);
+    EXPECT_TRUE(a.graphs == b.graphs);
+    EXPECT_EQ(a.currentGraph, b.currentGraph);
+    // Values by their bits, so a saved NaN compares equal to the NaN read back.
+    const Calibration &c = a.calibration, &d = b.calibration;
+    for (auto [x, y] : {std::pair{c.xValue1, d.xValue1}, {c.xValue2, d.xValue2}, {c.yValue1, d.yValue1}, {c.yValue2, d.yValue2}})
+        EXPECT_EQ(std::memcmp(&x, &y, sizeof x), 0) << x << " " << y;
+    EXPECT_EQ(std::tie(c.xPixel1, c.xPixel2, c.yPixel1, c.yPixel2, c.xRow, c.yColumn),
+              std::tie(d.xPixel1, d.xPixel2, d.yPixel1, d.yPixel2, d.xRow, d.yColumn));
+    EXPECT_EQ(a.logX, b.logX);
+    EXPECT_EQ(a.logY, b.logY);
+    EXPECT_EQ(a.labels, b.labels);
+    EXPECT_TRUE(a.output == b.output);
+}
+
+TEST(ProjectFile, RoundTripKeepsEverything) {
+    const std::vector<std::function<void(Project&)>> variants = {
+        [](Project&) {},
+        [](Project& p) { p = Project(); p.picture = RandomPicture(1, 1, 1); },
+        [](Project& p) { p.picture = RandomPicture(1, 301, 2); p.plotRect = kNoRect; p.graphs = {ProjectGraph{}}; p.currentGraph = 0; p.labels.clear(); },
+        [](Project& p) {
+            p.calibration.xValue1 = std::numeric_limits<double>::infinity();
+            p.calibration.yValue1 = -std::numeric_limits<double>::infinity();
+            p.calibration.yValue2 = std::numeric_limits<double>::quiet_NaN();
+            p.calibration.xValue2 = std::numeric_limits<double>::denorm_min();
+            p.logY = true;
+        },
+    };
+    for (size_t i = 0; i < variants.size(); ++i) {
+        SCOPED_TRACE(i);
+        Project p = Sample();
+        variants[i](p);
+        const std::string text = ProjectToText(p);
+        const ProjectRead back = ProjectFromText(text);
+        ASSERT_TRUE(back.project) << back.message;
+        ExpectSame(p, *back.project);
+        EXPECT_EQ(ProjectToText(*back.project), text);  // a second save changes no byte
+    }
+}
+
+TEST(ProjectFile, PngKeepsPixelsOfViewsAndOddSizes) {
+    const cv::Mat big = RandomPicture(101, 67, 9);
+    const std::vector<cv::Mat> pictures = {big, big(cv::Rect(3, 5, 17, 1)), big(cv::Rect(1, 1, 1, 60)),
+                                           cv::Mat(4, 4, CV_8UC3, cv::Scalar(255, 255, 255))};
+    for (const cv::Mat& m : pictures) {
+        const std::string png = EncodePng(m);
+        const auto size = PngHeaderSize(png);
+        ASSERT_TRUE(size);
+        EXPECT_EQ(size->width, m.cols);
+        EXPECT_EQ(size->height, m.rows);
+        EXPECT_TRUE(SamePixels(DecodePng(png, *size), m));
+        EXPECT_TRUE(DecodePng(png, {size->width + 1, size->height}).empty());
+        EXPECT_TRUE(DecodePng(png.substr(0, png.size() - 20), *size).empty());
+    }
+    EXPECT_THROW(EncodePng(cv::Mat(3, 3, CV_8UC1)), std::invalid_argument);
+    EXPECT_THROW(EncodePng(cv::Mat()), std::invalid_argument);
+}
+
+std::string Edited(const std::function<void(Json&)>& edit) {
+    Json j = Json::parse(ProjectToText(Sample()));
+    edit(j);
+    return j.dump();
+}
+
+TEST(ProjectFile, DamagedFilesAreRefusedWithTheirMessage) {
+    const std::string good = ProjectToText(Sample());
+    const std::string nested = std::string(5000, '[') + std::string(5000, ']');
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"empty", "", "The project file is empty."},
+        {"a PNG", EncodePng(RandomPicture(2, 2, 1)), "This file is not a plotsnap project (it is not JSON text)."},
+        {"a JSON list", "[1, 2]", "This file is not a plotsnap project."},
+        {"other JSON", "{\"format\": \"other\", \"version\": 1}", "This file is not a plotsnap project."},
+        {"truncated", good.substr(0, good.size() / 2), "The project file is cut short: it ends in the middle of the data."},
+        {"broken JSON", "{\"format\": x}", "The project file is damaged: it is not valid JSON at byte 12."},
+        {"deep nesting", "{\"a\":" + nested + "}", "The project file is damaged: it nests deeper than a plotsnap project does."},
+        {"newer version", Edited([](Json& j) { j["version"] = 2; }),
+         "This project was saved by a newer plotsnap (format version 2); this version reads format version 1."},
+        {"version as text", Edited([](Json& j) { j["version"] = "1"; }),
+         "The project file is damaged: \"version\" should be a whole number from 1 up."},
+        {"missing output", Edited([](Json& j) { j.erase("output"); }), "The project file is damaged: \"output\" is missing."},
+        {"threshold as text", Edited([](Json& j) { j["processing"]["threshold"] = "160"; }),
+         "The project file is damaged: \"processing.threshold\" should be a whole number from 0 to 255."},
+        {"threshold out of range", Edited([](Json& j) { j["processing"]["threshold"] = 256; }),
+         "The project file is damaged: \"processing.threshold\" should be a whole number from 0 to 255."},
+        {"huge number", Edited([](Json& j) { j["processing"]["gridWidth"] = 18446744073709551615ull; }),
+         "The project file is damaged: \"processing.gridWidth\" should be a whole number from 0 to 99."},
+        {"flag as number", Edited([](Json& j) { j["output"]["commonXAxis"] = 1; }),
+         "The project file is damaged: \"output.commonXAxis\" should be true or false."},
+        {"no graph", Edited([](Json& j) { j["graphs"] = Json::array(); }),
+         "The project file is damaged: \"graphs\" should be a list of at least one graph."},
+        {"current graph beyond the graphs", Edited([](Json& j) { j["currentGraph"] = 3; }),
+         "The project file is damaged: \"currentGraph\" should be a whole number from 0 to 2."},
+        {"run outside the picture", Edited([](Json& j) { j["graphs"][0]["picks"][1]["runs"][1] = 37; }),
+         "The project file is damaged: \"graphs[0].picks[1].runs[1]\" should be a whole number from 0 to 36."},
+        {"incomplete run", Edited([](Json& j) { j["graphs"][0]["picks"][1]["runs"].push_back(1); }),
+         "The project file is damaged: \"graphs[0].picks[1].runs\" should be a list of runs: first row, column, second row, ...."},
+        {"more runs than pixels", Edited([](Json& j) {
+             Json runs = Json::array();
+             for (int i = 0; i < 37 * 23 + 1; ++i) runs.insert(runs.end(), {0, 0, 0});
+             j["graphs"][0]["picks"][0]["runs"] = runs;
+         }),
+         "The project file is damaged: \"graphs[0].picks[0].runs\" should be a list of runs: first row, column, second row, ...."},
+        {"seed as object", Edited([](Json& j) { j["graphs"][2]["picks"][0]["seed"] = Json::object(); }),
+         "The project file is damaged: \"graphs[2].picks[0].seed\" should be a pixel [x, y]."},
+        {"colour name", Edited([](Json& j) { j["graphs"][0]["picks"][0]["colour"] = "red"; }),
+         "The project file is damaged: \"graphs[0].picks[0].colour\" should be a colour \"#rrggbb\"."},
+        {"calibration value as list", Edited([](Json& j) { j["calibration"]["xValue1"] = Json::array(); }),
+         "The project file is damaged: \"calibration.xValue1\" should be a number."},
+        {"label with two X kinds", Edited([](Json& j) { j["labels"][0]["kind"] = LABEL_XMIN | LABEL_XMAX; }),
+         "The project file is damaged: \"labels[0].kind\" should be a kind a label can have."},
+        {"label text as number", Edited([](Json& j) { j["labels"][1]["text"] = 5; }),
+         "The project file is damaged: \"labels[1].text\" should be text."},
+        {"plot rectangle upside down", Edited([](Json& j) { j["plotRect"] = {5, 9, 20, 9}; }),
+         "The project file is damaged: \"plotRect\" should be null or [left, top, right, bottom] starting inside the picture."},
+        {"picture over the size limit", Edited([](Json& j) { j["picture"]["width"] = 20000; j["picture"]["height"] = 5001; }),
+         "The project's picture is too large to open: 20000 x 5001 pixels (the limit is 100 megapixels)."},
+        {"picture size not the PNG's", Edited([](Json& j) { j["picture"]["width"] = 36; }),
+         "The project file is damaged: the embedded picture is 37 x 23 pixels, but the file says 36 x 23."},
+        {"PNG stating a huge size", Edited([](Json& j) {
+             // Bytes 15..17 of the PNG are the last letter of "IHDR" and the top of the width.
+             std::string b = j["picture"]["png"].get<std::string>();
+             ASSERT_EQ(b.substr(20, 4), "UgAA");
+             j["picture"]["png"] = b.replace(20, 4, "Un8A");  // width 0x7f000025, refused before decoding
+         }),
+         "The project file is damaged: the embedded picture is 2130706469 x 23 pixels, but the file says 37 x 23."},
+        {"picture not base64", Edited([](Json& j) { j["picture"]["png"] = "iVBOR*w0KGgo="; }),
+         "The project file is damaged: \"picture.png\" should be the picture as base64 PNG text."},
+        {"picture not a PNG", Edited([](Json& j) { j["picture"]["png"] = "R0lGODlhAQABAAAAACw="; }),
+         "The project file is damaged: the embedded picture is not a PNG."},
+        {"picture cut short", Edited([](Json& j) {
+             std::string b = j["picture"]["png"].get<std::string>();
+             j["picture"]["png"] = b.substr(0, b.size() / 8 * 4);
+         }),
+         "The project file is damaged: the embedded picture can not be decoded."},
+    };
+    for (const Case& c : cases) {
+        const ProjectRead r = ProjectFromText(c.text);
+        EXPECT_FALSE(r.project) << c.name;
+        EXPECT_EQ(r.message, c.message) << c.name;
+    }
+}
+
+TEST(ProjectFile, FilesAreCheckedBeforeReadingAndSavedWhole) {
+    char pattern[] = "/tmp/plotsnap_project_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    const std::string huge = dir + "/huge.plotsnap", fifo = dir + "/fifo.plotsnap", saved = dir + "/a.plotsnap";
+    {
+        std::ofstream(huge) << "{";
+        fs::resize_file(huge, 2LL << 30);  // sparse: takes no disk space
+    }
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {huge, "The project file is too large to open: 2048 MB (the limit is 512 MB)."},
+        {fifo, "Can not read the project file: it is not a regular file."},
+        {dir, "Can not read the project file: it is not a regular file."},
+        {dir + "/missing.plotsnap", "Can not read the project file: No such file or directory."},
+    };
+    for (const auto& [path, message] : refused) EXPECT_EQ(ReadProjectFile(path).message, message) << path;
+
+    std::string error;
+    ASSERT_TRUE(WriteProjectFile(saved, Sample(), &error)) << error;
+    const ProjectRead back = ReadProjectFile(saved);
+    ASSERT_TRUE(back.project) << back.message;
+    ExpectSame(Sample(), *back.project);
+    Project bad = Sample();
+    bad.picture = cv::Mat(2, 2, CV_8UC4);
+    EXPECT_FALSE(WriteProjectFile(saved, bad, &error));
+    EXPECT_TRUE(ReadProjectFile(saved).project);  // the saved file was left as it was
+    fs::remove_all(dir);
+}
+
+}  // namespace
