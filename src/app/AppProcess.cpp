@@ -69,6 +69,7 @@ void curvetapApp::ProcessImage() {
                              g_mainFrame->RemoveGridValue(), g_mainFrame->GridWidth());
     g_canvas->SetFocus();
     log << "Processing complete!\n";
+    if (prefs.autoCalibrate && NoAxisCalibrated()) CalibrateFromLabels(true);
 }
 
 bool curvetapApp::HasSelectedGraphs() {

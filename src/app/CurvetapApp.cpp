@@ -90,6 +90,7 @@ void curvetapApp::LoadPreferences() {
     prefs.threshold = int(v);
     config->Read(PrefKeys::ShowTooltips, &prefs.showTooltips, d.showTooltips);
     config->Read(PrefKeys::CommonXAxis, &prefs.commonXAxis, d.commonXAxis);
+    config->Read(PrefKeys::AutoCalibrate, &prefs.autoCalibrate, d.autoCalibrate);
 }
 
 void curvetapApp::SavePreferences() {
@@ -102,6 +103,7 @@ void curvetapApp::SavePreferences() {
     config->Write(PrefKeys::Threshold, long(prefs.threshold));
     config->Write(PrefKeys::ShowTooltips, prefs.showTooltips);
     config->Write(PrefKeys::CommonXAxis, prefs.commonXAxis);
+    config->Write(PrefKeys::AutoCalibrate, prefs.autoCalibrate);
     config->Flush();
 }
 
@@ -123,6 +125,11 @@ void curvetapApp::SetCommonXAxis(bool value) {
     prefs.commonXAxis = value;
     log << (value ? "Output data will now have a common X axis for multiple graphs; spaces are used for missing Y values\n"
                   : "Output data will have a different X axis for each graph\n");
+}
+void curvetapApp::SetAutoCalibrate(bool value) {
+    prefs.autoCalibrate = value;
+    log << (value ? "Axes are calibrated from tick labels after processing\n"
+                  : "Axes are not calibrated from tick labels after processing\n");
 }
 void curvetapApp::SetLogarithmicX(bool value) {
     prefs.logScaleX = value;

@@ -65,6 +65,7 @@ public:
     void SetMinPatchSize(int value);
     void SetLineFiltering(int value);
     void SetCommonXAxis(bool value);
+    void SetAutoCalibrate(bool value);
     void SetLogarithmicX(bool value);
     void SetLogarithmicY(bool value);
     void SetManualThreshold(bool value);
@@ -78,6 +79,9 @@ public:
     // Forwarding to the canvas and the main window.
     void SetXAxis();
     void SetYAxis();
+    // Reads the tick labels and calibrates both axes, as one undo step. The
+    // automatic run after processing reports only in the log.
+    void CalibrateFromLabels(bool automatic);
     void DeleteSelection();
     void Undo();
     void Redo();
@@ -110,6 +114,7 @@ public:
     const std::vector<TextLabel>& TextLabels() const { return textLabels; }
 
 private:
+    bool NoAxisCalibrated() const;
     // Builds the document matrix from the toolkit image (red, green, blue bytes).
     void BuildMatrix();
 

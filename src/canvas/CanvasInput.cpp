@@ -256,6 +256,10 @@ void ScrolledImageComponent::OnKeyDown(wxKeyEvent& event) {
     case 'x': StartAxisCalibration(true, false); break;
     case 'Y':
     case 'y': StartAxisCalibration(false, false); break;
+    case 'A':
+    case 'a':
+        if (HasImage()) wxGetApp().CalibrateFromLabels(false);
+        break;
     case 'T':
     case 't':
         if (textMode) {

@@ -9,6 +9,7 @@
 
 #include "base/common.h"
 #include "canvas/edit_state.h"
+#include "document/calibration.h"
 #include "detect/Workers.h"
 #include "detect/thinning.h"
 #include "detect/types.h"
@@ -60,6 +61,8 @@ public:
     void StartAxisCalibration(bool isX, bool cancel);
     void CancelAxisCalibration();
     void ResetAxis(bool isX);
+    // Both axes and the label list as one edit (calibration from tick labels).
+    void TakeCalibration(const ::Calibration& c, const std::vector<TextLabel>& labels);
     void GetAxisCalibration(double& xValue1, int& xPixel1, double& xValue2, int& xPixel2, double& yValue1,
                             int& yPixel1, double& yValue2, int& yPixel2) const;
     const AxisCalibration& Calibration() const { return calib; }

@@ -14,7 +14,7 @@ void RunOptionsCommand(wxWindow* parent) {
     curvetapApp& app = wxGetApp();
     const Preferences was = app.Prefs();
     OptionsDialog dlg(parent, was.whiteBackground, was.logScaleX, was.logScaleY, was.minPatchSize, was.lineFiltering,
-                      was.manualThreshold, was.threshold, was.showTooltips, was.commonXAxis);
+                      was.manualThreshold, was.threshold, was.showTooltips, was.commonXAxis, was.autoCalibrate);
     // After Cancel every result still equals the document's value, so how the
     // dialog closed does not matter.
     Ui().ShowModal(dlg);
@@ -29,6 +29,7 @@ void RunOptionsCommand(wxWindow* parent) {
     if (dlg.Threshold() != was.threshold) app.SetThreshold(int(dlg.Threshold()));
     if (dlg.ShowTooltips() != was.showTooltips) app.SetShowTooltips(dlg.ShowTooltips());
     if (dlg.CommonXAxis() != was.commonXAxis) app.SetCommonXAxis(dlg.CommonXAxis());
+    if (dlg.AutoCalibrate() != was.autoCalibrate) app.SetAutoCalibrate(dlg.AutoCalibrate());
     if (dlg.WhiteBackground() != was.whiteBackground) {
         app.SetWhiteBackground(dlg.WhiteBackground());
         if (app.IsProcessed()) {

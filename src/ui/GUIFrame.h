@@ -33,6 +33,8 @@ enum CommandId {
 constexpr int kMaxGraphs = 200;
 // "New graph" in the graph tool's menu.
 constexpr int ID_NEW_GRAPH = ID_GRAPH_FIRST + kMaxGraphs;
+// "Calibrate from labels": both axes from the picture's tick labels.
+constexpr int ID_CALIBRATE_LABELS = ID_NEW_GRAPH + 1;
 
 class GUIFrame : public wxFrame {
 public:
@@ -86,7 +88,7 @@ private:
     wxMenuItem* removeGridItem = nullptr;
     wxMenuItem* ocrItem = nullptr;
     wxMenuItem* deleteItem = nullptr;
-    wxBitmap bmpOpen, bmpProcess, bmpCopy, bmpXAxis, bmpYAxis, bmpOcr, bmpRevert, bmpUndo, bmpRedo, bmpLine;
+    wxBitmap bmpOpen, bmpProcess, bmpCopy, bmpXAxis, bmpYAxis, bmpOcr, bmpRevert, bmpUndo, bmpRedo, bmpLine, bmpAutoAxes;
     wxStatusBar* statusBar = nullptr;
     wxToolBar* toolbar = nullptr;
     wxMenu* fileMenu = nullptr;

@@ -47,7 +47,7 @@ wxEND_EVENT_TABLE()
 
 OptionsDialog::OptionsDialog(wxWindow* parent, bool whiteBackground_, bool logScaleX_, bool logScaleY_,
                              long minPatchSize_, int lineFiltering_, bool manualThreshold_, long threshold_,
-                             bool showTooltips_, bool commonXAxis_)
+                             bool showTooltips_, bool commonXAxis_, bool autoCalibrate_)
     : wxDialog(parent, wxID_ANY, wxString(kAppName) + " Options"),
       whiteBackground(whiteBackground_),
       logScaleX(logScaleX_),
@@ -56,6 +56,7 @@ OptionsDialog::OptionsDialog(wxWindow* parent, bool whiteBackground_, bool logSc
       manualThreshold(manualThreshold_),
       showTooltips(showTooltips_),
       commonXAxis(commonXAxis_),
+      autoCalibrate(autoCalibrate_),
       threshold(threshold_),
       minPatchSize(minPatchSize_) {
     const wxFont headingFont(wxFontInfo().Bold());
@@ -119,6 +120,10 @@ OptionsDialog::OptionsDialog(wxWindow* parent, bool whiteBackground_, bool logSc
                                     wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::CommonXAxis);
     commonXAxisBox->SetValue(commonXAxis);
     column->Add(commonXAxisBox, 0, wxALL, b);
+    autoCalibrateBox = new wxCheckBox(this, wxID_ANY, "Calibrate the axes from their tick labels after processing",
+                                      wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "Calibrate from labels");
+    autoCalibrateBox->SetValue(autoCalibrate);
+    column->Add(autoCalibrateBox, 0, wxALL, b);
     column->AddSpacer(5);
 
     // Each button has half of the row; Cancel sits at the right end of its half.
@@ -160,6 +165,7 @@ void OptionsDialog::OnOk(wxCommandEvent&) {
     lineFiltering = lineFilteringBox->GetValue();
     showTooltips = showTooltipsBox->GetValue();
     commonXAxis = commonXAxisBox->GetValue();
+    autoCalibrate = autoCalibrateBox->GetValue();
     // Ends the modal loop, or hides the dialog when it was not shown modally.
     EndDialog(wxID_OK);
 }

@@ -26,7 +26,8 @@ public:
     // Integer flags count as true when nonzero. The results start as these values
     // and change only when OK is pressed.
     OptionsDialog(wxWindow* parent, bool whiteBackground, bool logScaleX, bool logScaleY, long minPatchSize,
-                  int lineFiltering, bool manualThreshold, long threshold, bool showTooltips, bool commonXAxis);
+                  int lineFiltering, bool manualThreshold, long threshold, bool showTooltips, bool commonXAxis,
+                  bool autoCalibrate = true);
     ~OptionsDialog() override;
 
     bool WhiteBackground() const { return whiteBackground; }
@@ -36,6 +37,7 @@ public:
     bool ManualThreshold() const { return manualThreshold; }
     bool ShowTooltips() const { return showTooltips; }
     bool CommonXAxis() const { return commonXAxis; }
+    bool AutoCalibrate() const { return autoCalibrate; }
     // Clamped to 0..255.
     long Threshold() const { return threshold; }
     // Never negative.
@@ -55,6 +57,7 @@ private:
     wxCheckBox* logScaleYBox = nullptr;
     wxCheckBox* lineFilteringBox = nullptr;
     wxCheckBox* commonXAxisBox = nullptr;
+    wxCheckBox* autoCalibrateBox = nullptr;
 
     bool whiteBackground;
     bool logScaleX;
@@ -63,6 +66,7 @@ private:
     bool manualThreshold;
     bool showTooltips;
     bool commonXAxis;
+    bool autoCalibrate;
     long threshold;
     long minPatchSize;
 
