@@ -29,6 +29,10 @@ bench: build
 accuracy: build
 	@bash tools/accuracy/run.sh $(BUILD)
 
+.PHONY: tick-accuracy
+tick-accuracy: build
+	@bash tools/accuracy/tick_run.sh $(BUILD)
+
 .PHONY: accuracy-published
 accuracy-published: build
 	@bash tools/accuracy/run.sh $(BUILD) --published

@@ -5,7 +5,7 @@
 #include "base/common.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "detect/binarise.h"
-#include "text/TesseractEngine.h"
+#include "text/tesseract_engine.h"
 #include "text/ocr.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"

@@ -12,7 +12,7 @@
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
 #include "output/series.h"
-#include "text/TesseractEngine.h"
+#include "text/tesseract_engine.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"
 
@@ -56,6 +56,7 @@ void curvetapApp::ProcessImage() {
     doc.InstallResults(std::move(result), settings);
     g_canvas->SetFocus();
     log << "Processing complete!\n";
+    if (prefs.autoCalibrate && NoAxisCalibrated()) CalibrateFromLabels(true);
 }
 
 bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {

@@ -49,6 +49,7 @@ bool curvetapApp::OnInit() {
     events.textMode = [](bool on) { g_mainFrame->SetOcrMode(on); };
     events.labelCommands = [](bool on) { g_mainFrame->EnableDeleteItem(on); };
     events.recognise = [this](const IRect& area) { RecogniseArea(area); };
+    events.calibrateFromLabels = [this] { CalibrateFromLabels(false); };
     g_canvas = new ScrolledImageComponent(g_mainFrame, wxID_ANY, doc, events);
     g_canvas->SetReadout(Readout());
     sizer->Add(g_canvas, 1, wxEXPAND, 0);
@@ -124,6 +125,7 @@ void curvetapApp::LoadPreferences() {
     prefs.threshold = StoredInt(v);
     config->Read(PrefKeys::ShowTooltips, &prefs.showTooltips, d.showTooltips);
     config->Read(PrefKeys::CommonXAxis, &prefs.commonXAxis, d.commonXAxis);
+    config->Read(PrefKeys::AutoCalibrate, &prefs.autoCalibrate, d.autoCalibrate);
     prefs = ClampPreferences(prefs);
 }
 
@@ -137,6 +139,7 @@ void curvetapApp::SavePreferences() {
     config->Write(PrefKeys::Threshold, long(prefs.threshold));
     config->Write(PrefKeys::ShowTooltips, prefs.showTooltips);
     config->Write(PrefKeys::CommonXAxis, prefs.commonXAxis);
+    config->Write(PrefKeys::AutoCalibrate, prefs.autoCalibrate);
     config->Flush();
 }
 
@@ -158,6 +161,11 @@ void curvetapApp::SetCommonXAxis(bool value) {
     prefs.commonXAxis = value;
     log << (value ? "Output data will now have a common X axis for multiple graphs; spaces are used for missing Y values\n"
                   : "Output data will have a different X axis for each graph\n");
+}
+void curvetapApp::SetAutoCalibrate(bool value) {
+    prefs.autoCalibrate = value;
+    log << (value ? "Axes are calibrated from tick labels after processing\n"
+                  : "Axes are not calibrated from tick labels after processing\n");
 }
 void curvetapApp::SetLogarithmicX(bool value) {
     prefs.logScaleX = value;

@@ -70,6 +70,7 @@ public:
     void SetMinPatchSize(int value);
     void SetLineFiltering(int value);
     void SetCommonXAxis(bool value);
+    void SetAutoCalibrate(bool value);
     void SetLogarithmicX(bool value);
     void SetLogarithmicY(bool value);
     void SetManualThreshold(bool value);
@@ -83,6 +84,9 @@ public:
     // Commands on the document and the canvas.
     void SetXAxis();
     void SetYAxis();
+    // Reads the tick labels and calibrates both axes, as one undo step. The
+    // automatic run after processing reports only in the log.
+    void CalibrateFromLabels(bool automatic);
     void DeleteSelection() { doc.DeleteSelectedLabel(); }
     void Undo() { doc.Undo(); }
     void Redo() { doc.Redo(); }
@@ -126,6 +130,7 @@ private:
     // Project files: follows the document's edits, names the project in the title.
     void SetupProjects();
     void ShowProjectTitle();
+    bool NoAxisCalibrated() const;
 
     wxImage pictureBytes;  // the bytes the document's picture is made of
     Document doc;

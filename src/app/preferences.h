@@ -13,6 +13,7 @@ struct Preferences {
     int threshold = 160;
     bool showTooltips = true;
     bool commonXAxis = true;
+    bool autoCalibrate = true;  // calibrate from the tick labels after Process when no axis is set
 };
 
 // Configuration keys, in the order they are read and written.
@@ -26,4 +27,5 @@ inline constexpr const char* ManualThreshold = "Preferences/Manual threshold";
 inline constexpr const char* Threshold = "Preferences/Threshold value";
 inline constexpr const char* ShowTooltips = "Preferences/Show tooltips";
 inline constexpr const char* CommonXAxis = "Preferences/Common X axis";
+inline constexpr const char* AutoCalibrate = "Preferences/Calibrate from tick labels";
 }  // namespace PrefKeys

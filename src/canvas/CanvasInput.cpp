@@ -95,6 +95,11 @@ void ScrolledImageComponent::OnLeave(wxMouseEvent&) {
 }
 
 void ScrolledImageComponent::OnKeyDown(wxKeyEvent& event) {
+    if ((event.GetKeyCode() == 'A' || event.GetKeyCode() == 'a') && !event.HasAnyModifiers() && HasImage() &&
+        events.calibrateFromLabels) {
+        events.calibrateFromLabels();
+        return;
+    }
     controller.KeyDown(KeyOf(event.GetKeyCode()));
     ApplyCursor();
     DrawOverlaysNow();

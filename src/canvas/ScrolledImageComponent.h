@@ -21,6 +21,7 @@ struct CanvasEvents {
     std::function<void(bool)> textMode;               // the text-area mode turned on or off
     std::function<void(bool)> labelCommands;          // whether Delete applies to a label
     std::function<void(const IRect&)> recognise;      // read this area into labels
+    std::function<void()> calibrateFromLabels;        // key A
 };
 
 class ScrolledImageComponent : public wxScrolled<wxPanel>, private InteractionHost {

@@ -128,6 +128,7 @@ std::string HelpText() {
            "  --y PY1=V1,PY2=V2         image rows of two known Y values\n"
            "  --log-x, --log-y          logarithmic axis\n"
            "  --default-scales          use pixel units for an axis that is missing or too small\n"
+           "  --auto-calibrate          read the axes not given by --x / --y from their tick labels\n"
            "\n"
            "Output:\n"
            "  --common-x, --no-common-x one X column for all graphs (default on)\n"
@@ -187,6 +188,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         {"--log-x", [&] { o.logX = true; }},
         {"--log-y", [&] { o.logY = true; }},
         {"--default-scales", [&] { o.defaultScales = true; }},
+        {"--auto-calibrate", [&] { o.autoCalibrate = true; }},
         {"--common-x", [&] { o.commonX = true; }},
         {"--no-common-x", [&] { o.commonX = false; }},
         {"--filter", [&] { o.filter = true; }},
@@ -337,7 +339,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             }
             given.push_back(name);
             static const char* const kNotForList[] = {"--pick",  "--band",  "--colour", "--color", "--graph",
-                                                      "--x",     "--y",     "--log-x",  "--log-y", "--default-scales",
+                                                      "--x",     "--y",     "--log-x",  "--log-y", "--default-scales", "--auto-calibrate",
                                                       "-o",      "--output"};
             for (const char* n : kNotForList)
                 if (name == n) {

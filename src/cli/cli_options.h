@@ -32,6 +32,7 @@ struct CliOptions {
     bool logX = false;
     bool logY = false;
     bool defaultScales = false;
+    bool autoCalibrate = false;  // axes not given by --x / --y come from the tick labels
 
     bool commonX = true;
     bool filter = true;

@@ -14,6 +14,7 @@
 #include "app/input_rules.h"
 #include "base/common.h"
 #include "base/log_sink.h"
+#include "base/numbers.h"
 #include "cli/batch.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
@@ -26,7 +27,8 @@
 #include "output/csv_writer.h"
 #include "output/file_writer.h"
 #include "output/series.h"
-#include "text/TesseractEngine.h"
+#include "text/tesseract_engine.h"
+#include "text/tick_calibrate.h"
 
 namespace {
 
@@ -86,7 +88,53 @@ std::string CalibrationRefusal(const CliOptions& o) {
     return text + "; or add --default-scales for pixel units";
 }
 
-int Digitize(const CliOptions& o) {
+// Fills in the axes the command line did not give from the picture's tick
+// labels; kExitOk, or the failure naming the axis and the reason.
+int AutoCalibrate(const cv::Mat& image, const PlotArea& area, CliOptions& o, LogSink& log) {
+    const LabelCalibrationRequest want{o.calibration.xPixel1 < 0, o.calibration.yPixel1 < 0};
+    if (!want.x && !want.y) return kExitOk;
+    const auto engine = TesseractEngine::Create();
+    if (!engine)
+        return Fail(kExitCalibration, "calibration from tick labels failed: the text recognition engine "
+                                      "(Tesseract with English data) could not be loaded");
+    const LabelCalibration found = CalibrateFromTickLabels(image, area, *engine, want);
+    std::string failed, args;
+    for (const AxisFromLabels* axis : {&found.x, &found.y}) {
+        const bool isX = axis == &found.x;
+        if (!(isX ? want.x : want.y)) continue;
+        log << axis->logLine;
+        const char* name = isX ? "X" : "Y";
+        if (!axis->calibrated) {
+            failed += std::string(failed.empty() ? "" : "; ") + name + " axis: " + axis->reason;
+            continue;
+        }
+        const bool logarithmic = axis->scale == AxisScale::Logarithmic;
+        if (isX) {
+            o.calibration.xPixel1 = axis->pixel1;
+            o.calibration.xValue1 = axis->value1;
+            o.calibration.xPixel2 = axis->pixel2;
+            o.calibration.xValue2 = axis->value2;
+            o.calibration.xRow = axis->line;
+            o.logX = logarithmic;
+        } else {
+            o.calibration.yPixel1 = axis->pixel1;
+            o.calibration.yValue1 = axis->value1;
+            o.calibration.yPixel2 = axis->pixel2;
+            o.calibration.yValue2 = axis->value2;
+            o.calibration.yColumn = axis->line;
+            o.logY = logarithmic;
+        }
+        args += std::string(" --") + (isX ? "x " : "y ") + std::to_string(axis->pixel1) + "=" +
+                FormatDouble("%.15g", axis->value1) + "," + std::to_string(axis->pixel2) + "=" +
+                FormatDouble("%.15g", axis->value2) + (logarithmic ? (isX ? " --log-x" : " --log-y") : "");
+    }
+    // The same axes for a later run without reading the labels again.
+    if (!args.empty()) log << "Calibration from tick labels:" << args << "\n";
+    if (!failed.empty()) return Fail(kExitCalibration, "calibration from tick labels failed: " + failed);
+    return kExitOk;
+}
+
+int Digitize(CliOptions o) {
     StderrLog log;
 
     // Loading, logged as the window logs it.
@@ -113,8 +161,13 @@ int Digitize(const CliOptions& o) {
     process.keepBinary = true;  // overlapping strokes are measured against it
     ProcessResult result = RunProcessing(doc.Picture(), process, {r.left, r.top, r.right, r.bottom}, log, AbortQuestion());
     if (!result.ran) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
+    const PlotArea area = result.plotArea;
     doc.InstallResults(std::move(result), o.process);
     log << "Processing complete!\n";
+    if (o.autoCalibrate) {
+        const int status = AutoCalibrate(doc.Picture(), area, o, log);
+        if (status != kExitOk) return status;
+    }
     const PatchList& patches = doc.Patches();
     const ClassedInk& ink = doc.Ink();
     const std::vector<int> colours = PatchClasses(ink, patches);

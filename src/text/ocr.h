@@ -18,10 +18,13 @@ public:
     virtual ~OcrEngine() = default;
     // 6: a uniform block of text; 10: a single character.
     virtual void SetSegmentationMode(int mode) = 0;
+    // Limits what the engine may read to these characters (UTF-8); empty lifts the limit.
+    virtual void SetCharacterSet(const std::string& characters) {}
     // Reads `prepared` (8-bit, one channel). Components come with rectangles in
     // the coordinates of `prepared` and confidences from 0 to 100; the three
     // lists run in parallel. `level` 1 is the coarser split used for normal
-    // passes, 0 the finer one used for the retry and the numeric rerun.
+    // passes, 0 the finer one used for the retry and the numeric rerun, 2 one
+    // component per character.
     virtual void Recognise(const cv::Mat& prepared, std::string& fullText, std::vector<cv::Rect>& rects,
                            std::vector<std::string>& texts, std::vector<float>& confidences, int level) = 0;
 };

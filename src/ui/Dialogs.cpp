@@ -28,6 +28,7 @@ void RunOptionsCommand(wxWindow* parent) {
     if (now.threshold != was.threshold) app.SetThreshold(now.threshold);
     if (now.showTooltips != was.showTooltips) app.SetShowTooltips(now.showTooltips);
     if (now.commonXAxis != was.commonXAxis) app.SetCommonXAxis(now.commonXAxis);
+    if (now.autoCalibrate != was.autoCalibrate) app.SetAutoCalibrate(now.autoCalibrate);
     if (now.whiteBackground != was.whiteBackground) {
         app.SetWhiteBackground(now.whiteBackground);
         if (app.IsProcessed()) {

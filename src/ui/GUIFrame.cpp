@@ -39,6 +39,7 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     bmpCopy = LoadResourceBitmap("copy");
     bmpXAxis = LoadResourceBitmap("xaxis");
     bmpYAxis = LoadResourceBitmap("yaxis");
+    bmpAutoAxes = LoadResourceBitmap("autoaxis");
     bmpOcr = LoadResourceBitmap("ocr");
     bmpRevert = LoadResourceBitmap("revert");
     bmpUndo = LoadResourceBitmap("undo");
@@ -70,6 +71,7 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     editMenu->Append(wxID_REVERT, "&Revert\tF9", "Revert to the original image");
     editMenu->Append(ID_X_AXIS, "&X Axis\tX", "Set the X-Axis");
     editMenu->Append(ID_Y_AXIS, "&Y Axis\tY", "Set the Y-Axis");
+    editMenu->Append(ID_CALIBRATE_LABELS, "Calibrate from &labels\tA", "Read the tick labels and calibrate both axes");
     removeGridItem = editMenu->AppendCheckItem(ID_REMOVE_GRID, "Remove &Grid", "Remove vertical and horizontal grid lines");
     ocrItem = editMenu->AppendCheckItem(ID_OCR, "&OCR Text Area\tT", "OCR a Text Area; convert image to text");
     editMenu->AppendSeparator();
@@ -150,6 +152,8 @@ void GUIFrame::CreateToolbar() {
         ->SetLongHelp("Set the scale for the X-Axis");
     toolbar->AddTool(ID_Y_AXIS, "Y-Axis", bmpYAxis, "Set Y-Axis scale (shortcut: Y)")
         ->SetLongHelp("Set the scale for the Y-Axis");
+    toolbar->AddTool(ID_CALIBRATE_LABELS, "Labels", bmpAutoAxes, "Calibrate from labels (shortcut: A)")
+        ->SetLongHelp("Read the tick labels and calibrate both axes");
     toolbar->AddCheckTool(ID_OCR, "OCR", bmpOcr, wxNullBitmap, "OCR Text Area (shortcut: T)",
                           "OCR a Text Area; convert image to text");
     toolbar->AddSeparator();
@@ -252,6 +256,7 @@ void GUIFrame::RunCommand(int id) {
         break;
     case ID_X_AXIS: if (Guard()) app.SetXAxis(); break;
     case ID_Y_AXIS: if (Guard()) app.SetYAxis(); break;
+    case ID_CALIBRATE_LABELS: if (Guard()) app.CalibrateFromLabels(false); break;
     case ID_OPTIONS: RunOptionsCommand(this); break;
     case ID_FIT: if (Guard()) app.FitWindowToImage(); break;
     case ID_NEW_GRAPH:

@@ -41,6 +41,8 @@ constexpr int ID_NEW_GRAPH = ID_GRAPH_FIRST + kMaxGraphs;
 constexpr int ID_OPEN_PROJECT = ID_NEW_GRAPH + 1;
 constexpr int ID_SAVE_PROJECT = ID_NEW_GRAPH + 2;
 constexpr int ID_SAVE_PROJECT_AS = ID_NEW_GRAPH + 3;
+// "Calibrate from labels": both axes from the picture's tick labels.
+constexpr int ID_CALIBRATE_LABELS = ID_NEW_GRAPH + 4;
 
 class GUIFrame : public wxFrame {
 public:
@@ -95,7 +97,7 @@ private:
     wxMenuItem* removeGridItem = nullptr;
     wxMenuItem* ocrItem = nullptr;
     wxMenuItem* deleteItem = nullptr;
-    wxBitmap bmpOpen, bmpProcess, bmpCopy, bmpXAxis, bmpYAxis, bmpOcr, bmpRevert, bmpUndo, bmpRedo, bmpLine;
+    wxBitmap bmpOpen, bmpProcess, bmpCopy, bmpXAxis, bmpYAxis, bmpOcr, bmpRevert, bmpUndo, bmpRedo, bmpLine, bmpAutoAxes;
     wxStatusBar* statusBar = nullptr;
     wxToolBar* toolbar = nullptr;
     wxMenu* fileMenu = nullptr;

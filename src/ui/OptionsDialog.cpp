@@ -111,6 +111,10 @@ OptionsDialog::OptionsDialog(wxWindow* parent, const Preferences& initial)
                                     wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::CommonXAxis);
     commonXAxisBox->SetValue(r.commonXAxis);
     column->Add(commonXAxisBox, 0, wxALL, b);
+    autoCalibrateBox = new wxCheckBox(this, wxID_ANY, "Calibrate the axes from their tick labels after processing",
+                                      wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "Calibrate from labels");
+    autoCalibrateBox->SetValue(r.autoCalibrate);
+    column->Add(autoCalibrateBox, 0, wxALL, b);
     column->AddSpacer(5);
 
     // Each button has half of the row; Cancel sits at the right end of its half.
@@ -151,6 +155,7 @@ void OptionsDialog::OnOk(wxCommandEvent&) {
     result.lineFiltering = lineFilteringBox->GetValue() ? 1 : 0;
     result.showTooltips = showTooltipsBox->GetValue();
     result.commonXAxis = commonXAxisBox->GetValue();
+    result.autoCalibrate = autoCalibrateBox->GetValue();
     // Ends the modal loop, or hides the dialog when it was not shown modally.
     EndDialog(wxID_OK);
 }

@@ -48,6 +48,7 @@ private:
     wxCheckBox* logScaleYBox = nullptr;
     wxCheckBox* lineFilteringBox = nullptr;
     wxCheckBox* commonXAxisBox = nullptr;
+    wxCheckBox* autoCalibrateBox = nullptr;
     Preferences result;
 
     wxDECLARE_EVENT_TABLE();

@@ -25,38 +25,20 @@ TEST(LabelKindRules, OnlyTickedBoxStaysTicked) {
     }
 }
 
-TEST(LabelKindRules, ExclusiveKindClearsEverythingElse) {
-    EXPECT_EQ(Click(XN | YN, TI), TI);
-    EXPECT_EQ(Click(XX | YX, T), T);
-    EXPECT_EQ(Click(T, XL), XL);
-    EXPECT_EQ(Click(XL, YL), YL);
-    EXPECT_EQ(Click(YN, TI), TI);
-}
-
-TEST(LabelKindRules, ValuesOfDifferentAxesLiveTogether) {
-    // Rule 3: the other ticked kinds all belong to the other axis.
-    EXPECT_EQ(Click(YN, XN), XN | YN);
-    EXPECT_EQ(Click(XX, YX), XX | YX);
-    // Unticking one of a pair leaves the other axis' value.
-    EXPECT_EQ(Click(XN | YN, XN), YN);
-    EXPECT_EQ(Click(XN | YX, YX), XN);
-}
-
-TEST(LabelKindRules, ValueReplacesItsPartnerOnTheSameAxis) {
-    // Rule 4: with one value per axis ticked, the new one ousts its own axis' partner.
-    EXPECT_EQ(Click(XN | YN, XX), XX | YN);
-    EXPECT_EQ(Click(XN | YN, YX), XN | YX);
-    EXPECT_EQ(Click(XX | YX, XN), XN | YX);
-    EXPECT_EQ(Click(XX | YX, YN), XX | YN);
-}
-
-TEST(LabelKindRules, OtherwiseTheLowestOtherKindGivesWay) {
-    // Rule 5.
-    EXPECT_EQ(Click(XN, XX), XX);
-    EXPECT_EQ(Click(YX, YN), YN);
-    EXPECT_EQ(Click(T, XN), XN);
-    EXPECT_EQ(Click(TI, YX), YX);
-    EXPECT_EQ(Click(YL, XX), XX);
+TEST(LabelKindRules, ClickTable) {
+    const struct {
+        int before, clicked, after;
+    } cases[] = {
+        // An exclusive kind clears everything else.
+        {XN | YN, TI, TI}, {XX | YX, T, T}, {T, XL, XL}, {XL, YL, YL},
+        // Values of different axes live together; unticking one leaves the other.
+        {YN, XN, XN | YN}, {XX, YX, XX | YX}, {XN | YN, XN, YN}, {XN | YX, YX, XN},
+        // With one value per axis, a new value ousts its own axis's partner.
+        {XN | YN, XX, XX | YN}, {XN | YN, YX, XN | YX}, {XX | YX, XN, XN | YX}, {XX | YX, YN, XX | YN},
+        // Otherwise the lowest other kind gives way.
+        {XN, XX, XX}, {YX, YN, YN}, {T, XN, XN}, {TI, YX, YX}, {YL, XX, XX},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Click(c.before, c.clicked), c.after) << c.before << " clicking " << c.clicked;
 }
 
 TEST(LabelKindRules, EveryClickFromAnAllowedStateGivesAnAllowedState) {
@@ -80,14 +62,6 @@ TEST(LabelKindRules, NeverLeavesALabelWithoutKind) {
 }
 
 TEST(LabelNumberTest, NumberMustStandAtTheStart) {
-    EXPECT_TRUE(IsNumericLabelText("1e3"));
-    EXPECT_TRUE(IsNumericLabelText("12 mm"));
-    EXPECT_TRUE(IsNumericLabelText(" 0.5"));
-    EXPECT_TRUE(IsNumericLabelText("-3"));
-    EXPECT_TRUE(IsNumericLabelText(".25"));
-    EXPECT_FALSE(IsNumericLabelText("abc"));
-    EXPECT_FALSE(IsNumericLabelText(""));
-    EXPECT_FALSE(IsNumericLabelText("   "));
-    EXPECT_FALSE(IsNumericLabelText("mm 12"));
-    EXPECT_FALSE(IsNumericLabelText("-"));
+    for (const char* text : {"1e3", "12 mm", " 0.5", "-3", ".25"}) EXPECT_TRUE(IsNumericLabelText(text)) << text;
+    for (const char* text : {"abc", "", "   ", "mm 12", "-"}) EXPECT_FALSE(IsNumericLabelText(text)) << text;
 }

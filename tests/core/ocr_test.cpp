@@ -9,6 +9,7 @@
 #include <deque>
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace {
 struct Component {
@@ -88,37 +89,79 @@ const cv::Rect kArea(100, 50, 30, 12);
 const Steps kUprightThenTurned = {{6, 1}, {6, 1}, {6, 1}, {6, 1}};
 }  // namespace
 
-TEST(Ocr, ConfidentNumberIsReadAgainAtTheFinerLevelAndThatReadingBecomesTheLabels) {
-    ScriptedEngine engine;
-    engine.replies = {{"0.5 1.0\n", {{{8, 16, 64, 40}, "0.5 1.0\n", 88.f}}},
-                      {"0.5 1.0\n", {{{16, 8, 24, 41}, "0.5", 95.f}, {{120, 8, 31, 40}, "1.0\n", 91.f}}}};
-    const Outcome out = Recognised(engine, kArea);
-    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}, {6, 0}}));
-    EXPECT_EQ(out.log, "OCR result:\n0.5\n1.0\n");
-    EXPECT_EQ(out.errors, 0);
-    ASSERT_EQ(out.labels.size(), 2u);
-    TextLabel expected;
-    expected.text = "0.5";
-    expected.left = 102;  // positions and sizes divided by 8, toward zero
-    expected.top = 51;
-    expected.width = 3;
-    expected.height = 5;
-    expected.orientation = 0;
-    expected.kind = LABEL_TEXT;
-    EXPECT_EQ(out.labels[0], expected);  // box and font size stay -1, not selected
-    EXPECT_EQ(out.labels[1].text, "1.0");
-    EXPECT_EQ(out.labels[1].left, 115);
-}
+// text, left, top, width, height, orientation
+using Placed = std::tuple<std::string, int, int, int, int, int>;
 
-TEST(Ocr, ConfidentWordsAreKeptWithoutRerun) {
-    ScriptedEngine engine;
-    engine.replies = {{"Time (s)\n", {{{0, 0, 80, 32}, "Time", 90.f}, {{96, 0, 64, 32}, "(s)\n", 75.f}}}};
-    const Outcome out = Recognised(engine, kArea);
-    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}}));
-    EXPECT_EQ(out.log, "OCR result:\nTime\n(s)\n");
-    ASSERT_EQ(out.labels.size(), 2u);
-    EXPECT_EQ(out.labels[1].left, 112);
-    EXPECT_EQ(out.labels[1].width, 8);
+TEST(Ocr, ReadingFlowTable) {
+    const Reply low{"x\n", {{{0, 0, 8, 8}, "x", 10.f}}};
+    const Reply a{"A\n", {{{0, 0, 8, 8}, "first", 60.f}, {{0, 0, 8, 8}, "A", 80.f}}};  // plain mean 70
+    const Reply b{"B\n", {{{0, 0, 8, 8}, "second", 70.f}}};
+    struct Case {
+        const char* what;
+        std::deque<Reply> replies;
+        bool failModeSetting;
+        Steps steps;
+        std::string log;
+        int errors;
+        std::vector<Placed> labels;
+    };
+    const std::vector<Case> cases = {
+        {"a confident number is read again at the finer level, and that reading becomes the labels",
+         {{"0.5 1.0\n", {{{8, 16, 64, 40}, "0.5 1.0\n", 88.f}}},
+          {"0.5 1.0\n", {{{16, 8, 24, 41}, "0.5", 95.f}, {{120, 8, 31, 40}, "1.0\n", 91.f}}}},
+         false, {{6, 1}, {6, 0}}, "OCR result:\n0.5\n1.0\n", 0,
+         {{"0.5", 102, 51, 3, 5, 0}, {"1.0", 115, 51, 3, 5, 0}}},  // divided by 8, toward zero
+        {"confident words are kept without rerun",
+         {{"Time (s)\n", {{{0, 0, 80, 32}, "Time", 90.f}, {{96, 0, 64, 32}, "(s)\n", 75.f}}}}, false, {{6, 1}},
+         "OCR result:\nTime\n(s)\n", 0, {{"Time", 100, 50, 10, 4, 0}, {"(s)", 112, 50, 8, 4, 0}}},
+        {"equal turned means keep the earlier orientation", {low, low, a, b}, false, kUprightThenTurned,
+         "OCR result:\nfirst\nA\n", 0, {{"first", 100, 61, 1, 1, 1}, {"A", 100, 61, 1, 1, 1}}},
+        {"the upright entry ties with both turned ones", {low, b, a, b}, false, kUprightThenTurned,
+         "OCR result:\nsecond\n", 0, {{"second", 100, 50, 1, 1, 0}}},
+        {"a strictly higher mean wins", {low, low, b, Reply{"C\n", {{{0, 0, 8, 8}, "third", 70.5f}}}}, false,
+         kUprightThenTurned, "OCR result:\nthird\n", 0, {{"third", 129, 50, 1, 1, 2}}},
+        {"line-feed-only and blank components are skipped silently",
+         // Accepted (blank texts count), and the line feed alone is whitelisted: rerun.
+         {{"Area\n\n", {{{0, 0, 8, 8}, "Area\n", 90.f}, {{0, 0, 8, 8}, "\n", 90.f}}},
+          {"Area\n\n", {{{0, 0, 40, 8}, "Ar\nea\n", 90.f}, {{0, 0, 8, 8}, "\n", 90.f}, {{0, 0, 8, 8}, "  \n ", 90.f},
+                         {{8, 0, 8, 8}, "", 90.f}}}},
+         false, {{6, 1}, {6, 0}}, "OCR result:\nArea\n", 0, {{"Area", 100, 50, 5, 1, 0}}},
+        {"an empty first reading is retried as one character and replaced",
+         {{"", {{{0, 0, 8, 8}, "Wrong", 99.f}}}, {"7\n", {{{8, 8, 16, 16}, "7\n", 92.f}}},
+          {"7\n", {{{16, 8, 16, 16}, "7", 96.f}}}},
+         false, {{6, 1}, {10, 0}, {6, 0}}, "OCR result:\n7\n", 0, {{"7", 102, 51, 2, 2, 0}}},
+        {"nothing found: upright, its retry, the three orientations", {}, false,
+         {{6, 1}, {10, 0}, {6, 1}, {6, 1}, {6, 1}}, "Empty area for OCR\nOCR result:\n", 0, {}},
+        // A failing first pass skips the retry; a turned pass failing with part of an answer still competes.
+        {"engine errors are reported and the operation goes on",
+         {Reply{"", {}, true}, Reply{}, Reply{"Q\n", {{{0, 0, 8, 8}, "Quit", 40.f}}, true},
+          Reply{"R\n", {{{0, 0, 8, 8}, "Rest", 30.f}}}},
+         false, kUprightThenTurned, "OCR result:\nQuit\n", 2, {{"Quit", 100, 61, 1, 1, 1}}},
+        {"a failing numeric rerun keeps the accepted upright reading",
+         {{"125\n", {{{0, 0, 24, 8}, "125\n", 91.f}}}, Reply{"", {}, true}}, false, {{6, 1}, {6, 0}},
+         "OCR result:\n125\n", 1, {{"125", 100, 50, 3, 1, 0}}},
+        {"an engine that cannot set its mode: every pass reports, nothing is found", {}, true, {},
+         "Empty area for OCR\nOCR result:\n", 4, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedEngine engine;
+        engine.replies = c.replies;
+        engine.failModeSetting = c.failModeSetting;
+        const Outcome out = Recognised(engine, kArea);
+        EXPECT_EQ(engine.ModesAndLevels(), c.steps);
+        EXPECT_EQ(out.log, c.log);
+        EXPECT_EQ(out.errors, c.errors);
+        std::vector<Placed> placed;
+        for (const TextLabel& l : out.labels) {
+            placed.emplace_back(l.text, l.left, l.top, l.width, l.height, l.orientation);
+            // New labels are Text, unselected, with box and font size unset.
+            EXPECT_EQ(l.kind, LABEL_TEXT);
+            EXPECT_FALSE(l.selected);
+            EXPECT_EQ(l.boxLeft + l.boxTop + l.boxWidth + l.boxHeight + l.fontSize, -5);
+        }
+        EXPECT_EQ(placed, c.labels);
+    }
 }
 
 TEST(Ocr, UprightJudgementCountsNumbersLongTextsAndBlanksButNotShortSpecks) {
@@ -194,104 +237,6 @@ TEST(Ocr, VerticalTitleIsReadTurnedAndPlacedBackInTheArea) {
             EXPECT_EQ(l.left, 10 + 8 - 2 - 3);
             EXPECT_EQ(l.top, 20 + 5);
         }
-    }
-}
-
-TEST(Ocr, TurnedPassesWithEqualMeansKeepTheEarlierOrientation) {
-    const Reply low{"x\n", {{{0, 0, 8, 8}, "x", 10.f}}};
-    const Reply a{"A\n", {{{0, 0, 8, 8}, "first", 60.f}, {{0, 0, 8, 8}, "A", 80.f}}};  // plain mean 70
-    const Reply b{"B\n", {{{0, 0, 8, 8}, "second", 70.f}}};
-    {
-        ScriptedEngine engine;
-        engine.replies = {low, low, a, b};
-        const Outcome out = Recognised(engine, kArea);
-        ASSERT_EQ(out.labels.size(), 2u);
-        EXPECT_EQ(out.labels[0].text, "first");
-        EXPECT_EQ(out.labels[0].orientation, 1);
-    }
-    {
-        ScriptedEngine engine;
-        engine.replies = {low, b, a, b};  // the upright entry ties with both turned ones
-        const Outcome out = Recognised(engine, kArea);
-        ASSERT_EQ(out.labels.size(), 1u);
-        EXPECT_EQ(out.labels[0].orientation, 0);
-    }
-    {
-        ScriptedEngine engine;
-        engine.replies = {low, low, b, Reply{"C\n", {{{0, 0, 8, 8}, "third", 70.5f}}}};
-        const Outcome out = Recognised(engine, kArea);
-        ASSERT_EQ(out.labels.size(), 1u);
-        EXPECT_EQ(out.labels[0].text, "third");  // strictly higher wins
-        EXPECT_EQ(out.labels[0].orientation, 2);
-    }
-}
-
-TEST(Ocr, LineFeedOnlyAndBlankComponentsAreSkippedSilently) {
-    ScriptedEngine engine;
-    // Accepted (blank texts count), and the line feed alone is whitelisted: rerun.
-    engine.replies = {{"Area\n\n", {{{0, 0, 8, 8}, "Area\n", 90.f}, {{0, 0, 8, 8}, "\n", 90.f}}},
-                      {"Area\n\n", {{{0, 0, 40, 8}, "Ar\nea\n", 90.f}, {{0, 0, 8, 8}, "\n", 90.f},
-                                    {{0, 0, 8, 8}, "  \n ", 90.f}, {{8, 0, 8, 8}, "", 90.f}}}};
-    const Outcome out = Recognised(engine, kArea);
-    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}, {6, 0}}));
-    EXPECT_EQ(out.log, "OCR result:\nArea\n");
-    ASSERT_EQ(out.labels.size(), 1u);
-    EXPECT_EQ(out.labels[0].text, "Area");
-}
-
-TEST(Ocr, EmptyFirstReadingIsRetriedAsOneCharacterAndReplaced) {
-    ScriptedEngine engine;
-    engine.replies = {{"", {{{0, 0, 8, 8}, "Wrong", 99.f}}},
-                      {"7\n", {{{8, 8, 16, 16}, "7\n", 92.f}}},
-                      {"7\n", {{{16, 8, 16, 16}, "7", 96.f}}}};
-    const Outcome out = Recognised(engine, kArea);
-    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}, {10, 0}, {6, 0}}));
-    EXPECT_EQ(out.log, "OCR result:\n7\n");
-    ASSERT_EQ(out.labels.size(), 1u);
-    EXPECT_EQ(out.labels[0].left, kArea.x + 2);
-}
-
-TEST(Ocr, NothingFoundLogsEmptyAreaAndAddsNoLabel) {
-    ScriptedEngine engine;
-    const Outcome out = Recognised(engine, kArea);
-    // Upright, its single-character retry, then the three orientations.
-    EXPECT_EQ(engine.ModesAndLevels(), (Steps{{6, 1}, {10, 0}, {6, 1}, {6, 1}, {6, 1}}));
-    EXPECT_EQ(out.log, "Empty area for OCR\nOCR result:\n");
-    EXPECT_TRUE(out.labels.empty());
-}
-
-TEST(Ocr, EngineErrorsAreReportedAndTheOperationGoesOn) {
-    {
-        // A failing first pass skips the retry; one turned pass fails with part of an
-        // answer, which still competes.
-        ScriptedEngine engine;
-        engine.replies = {Reply{"", {}, true}, Reply{}, Reply{"Q\n", {{{0, 0, 8, 8}, "Quit", 40.f}}, true},
-                          Reply{"R\n", {{{0, 0, 8, 8}, "Rest", 30.f}}}};
-        const Outcome out = Recognised(engine, kArea);
-        EXPECT_EQ(out.errors, 2);
-        EXPECT_EQ(engine.ModesAndLevels(), kUprightThenTurned);
-        ASSERT_EQ(out.labels.size(), 1u);
-        EXPECT_EQ(out.labels[0].text, "Quit");
-        EXPECT_EQ(out.labels[0].orientation, 1);
-    }
-    {
-        // A failing numeric rerun keeps the accepted upright reading.
-        ScriptedEngine engine;
-        engine.replies = {{"125\n", {{{0, 0, 24, 8}, "125\n", 91.f}}}, Reply{"", {}, true}};
-        const Outcome out = Recognised(engine, kArea);
-        EXPECT_EQ(out.errors, 1);
-        EXPECT_EQ(out.log, "OCR result:\n125\n");
-        ASSERT_EQ(out.labels.size(), 1u);
-        EXPECT_EQ(out.labels[0].width, 3);
-    }
-    {
-        // An engine that cannot even set its mode: every pass reports, nothing is found.
-        ScriptedEngine engine;
-        engine.failModeSetting = true;
-        const Outcome out = Recognised(engine, kArea);
-        EXPECT_EQ(out.errors, 4);
-        EXPECT_TRUE(engine.calls.empty());
-        EXPECT_EQ(out.log, "Empty area for OCR\nOCR result:\n");
     }
 }
 

@@ -1,4 +1,4 @@
-#include "text/TesseractEngine.h"
+#include "text/tesseract_engine.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -32,6 +32,10 @@ void TesseractEngine::SetSegmentationMode(int mode) {
     api_->SetPageSegMode(static_cast<tesseract::PageSegMode>(mode));
 }
 
+void TesseractEngine::SetCharacterSet(const std::string& characters) {
+    api_->SetVariable("tessedit_char_whitelist", characters.c_str());
+}
+
 void TesseractEngine::Recognise(const cv::Mat& prepared, std::string& fullText, std::vector<cv::Rect>& rects,
                                 std::vector<std::string>& texts, std::vector<float>& confidences, int level) {
     if (prepared.empty()) {
@@ -55,7 +59,9 @@ void TesseractEngine::Recognise(const cv::Mat& prepared, std::string& fullText, 
     }
     fullText = TakeText(all);
 
-    const tesseract::PageIteratorLevel unit = level == 0 ? tesseract::RIL_WORD : tesseract::RIL_TEXTLINE;
+    const tesseract::PageIteratorLevel unit = level == 0   ? tesseract::RIL_WORD
+                                              : level == 2 ? tesseract::RIL_SYMBOL
+                                                           : tesseract::RIL_TEXTLINE;
     std::unique_ptr<tesseract::ResultIterator> it(api_->GetIterator());
     if (it) {
         do {

@@ -1,0 +1,46 @@
+// Calibration from tick labels in the window: Process on a generated chart calibrates
+// both axes by itself, draws their marks and shows the labels used; one Undo takes it back.
+#include <gtest/gtest.h>
+
+#include "app/CurvetapApp.h"
+#include "canvas/ScrolledImageComponent.h"
+#include "gui_support.h"
+#include "text/label.h"
+
+TEST(TickLabelsWindow, ProcessCalibratesBothAxesFromTheLabelsWithMarksDrawn) {
+    curvetapApp& app = wxGetApp();
+    app.SetAutoCalibrate(true);
+    ASSERT_TRUE(LoadPicture(std::string(PLOTSNAP_SOURCE_DIR) + "/tests/data/ticks-linear-log.png"));
+    const std::string before = LogText();
+    ProcessNow();
+    Pump(100);
+    const std::string added = LogText().substr(before.size());
+    EXPECT_NE(added.find("X axis from 6 tick labels: 0 to 10, linear\n"), std::string::npos) << added;
+    EXPECT_NE(added.find("Y axis from 5 tick labels: 1 to 10000, logarithmic\n"), std::string::npos) << added;
+
+    const AxisCalibration& c = g_canvas->Calibration();
+    ASSERT_TRUE(c.x1Set && c.x2Set && c.y1Set && c.y2Set);
+    EXPECT_NEAR(c.xValue1, 0, 0.05);
+    EXPECT_NEAR(c.xValue2, 10, 0.05);
+    EXPECT_NEAR(c.yValue1, 1, 0.02);
+    EXPECT_NEAR(c.yValue2, 10000, 200);
+    EXPECT_TRUE(app.Prefs().logScaleY);
+    EXPECT_FALSE(app.Prefs().logScaleX);
+    int kinds = 0;
+    for (const TextLabel& l : app.TextLabels()) kinds |= l.kind;
+    EXPECT_EQ(kinds & LABEL_AXIS_VALUES, LABEL_AXIS_VALUES);
+
+    // The marks are drawn: the blue tick across the X axis at its first point.
+    const wxImage shown = GrabClient(g_canvas);
+    const int x = c.x1.x, y = c.x1.y + 4;
+    ASSERT_TRUE(x < shown.GetWidth() && y < shown.GetHeight());
+    EXPECT_GT(shown.GetBlue(x, y), 180);
+    EXPECT_LT(shown.GetRed(x, y), 100);
+
+    // The whole calibration is one step.
+    app.Undo();
+    Pump(30);
+    EXPECT_FALSE(g_canvas->Calibration().x1Set || g_canvas->Calibration().y1Set);
+    app.SetAutoCalibrate(false);
+    app.SetLogarithmicY(false);
+}
