@@ -18,8 +18,8 @@ TEST(TickLabelsWindow, ProcessCalibratesBothAxesFromTheLabelsWithMarksDrawn) {
     EXPECT_NE(added.find("X axis from 6 tick labels: 0 to 10, linear\n"), std::string::npos) << added;
     EXPECT_NE(added.find("Y axis from 5 tick labels: 1 to 10000, logarithmic\n"), std::string::npos) << added;
 
-    const AxisCalibration& c = g_canvas->Calibration();
-    ASSERT_TRUE(c.x1Set && c.x2Set && c.y1Set && c.y2Set);
+    const Calibration c = app.Doc().GetCalibration();
+    ASSERT_TRUE(c.xPixel1 >= 0 && c.xPixel2 >= 0 && c.yPixel1 >= 0 && c.yPixel2 >= 0);
     EXPECT_NEAR(c.xValue1, 0, 0.05);
     EXPECT_NEAR(c.xValue2, 10, 0.05);
     EXPECT_NEAR(c.yValue1, 1, 0.02);
@@ -27,12 +27,12 @@ TEST(TickLabelsWindow, ProcessCalibratesBothAxesFromTheLabelsWithMarksDrawn) {
     EXPECT_TRUE(app.Prefs().logScaleY);
     EXPECT_FALSE(app.Prefs().logScaleX);
     int kinds = 0;
-    for (const TextLabel& l : app.TextLabels()) kinds |= l.kind;
+    for (const TextLabel& l : app.Doc().Labels()) kinds |= l.kind;
     EXPECT_EQ(kinds & LABEL_AXIS_VALUES, LABEL_AXIS_VALUES);
 
     // The marks are drawn: the blue tick across the X axis at its first point.
     const wxImage shown = GrabClient(g_canvas);
-    const int x = c.x1.x, y = c.x1.y + 4;
+    const int x = c.xPixel1, y = c.xRow + 4;
     ASSERT_TRUE(x < shown.GetWidth() && y < shown.GetHeight());
     EXPECT_GT(shown.GetBlue(x, y), 180);
     EXPECT_LT(shown.GetRed(x, y), 100);
@@ -40,7 +40,7 @@ TEST(TickLabelsWindow, ProcessCalibratesBothAxesFromTheLabelsWithMarksDrawn) {
     // The whole calibration is one step.
     app.Undo();
     Pump(30);
-    EXPECT_FALSE(g_canvas->Calibration().x1Set || g_canvas->Calibration().y1Set);
+    EXPECT_TRUE(app.Doc().GetCalibration().xPixel1 < 0 && app.Doc().GetCalibration().yPixel1 < 0);
     app.SetAutoCalibrate(false);
     app.SetLogarithmicY(false);
 }
