@@ -290,7 +290,8 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
         const auto alike = [](const cv::Rect& a, const cv::Rect& b) {
             return std::abs(a.width - b.width) <= 0.35 * a.width + 1 && std::abs(a.height - b.height) <= 0.35 * a.height + 1;
         };
-        for (auto& [root, c] : shorts) {
+        for (auto& entry : shorts) {
+            ShortChain& c = entry.second;
             // Many alike folded shapes are a scatter's markers.
             const int twins = int(std::count_if(shorts.begin(), shorts.end(), [&](const auto& o) {
                 return o.second.folded && alike(c.box, o.second.box);
