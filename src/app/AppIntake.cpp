@@ -6,6 +6,8 @@
 #include "base/common.h"
 #include "app/PictureFile.h"
 #include "app/image_header.h"
+#include "app/picture_problem.h"
+#include "ui/window_layout.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"
@@ -13,13 +15,16 @@
 namespace {
 void ShowBox(const wxString& text) { Ui().Message(text, kAppName, wxOK | wxCENTRE, g_mainFrame); }
 
-// Sizes the main window's client area, never beyond the screen: a window as wide as a
-// 40000-pixel picture is refused by the X server, which ends the program.
-void SetClientSizeWithinScreen(int w, int h) {
+// Sizes the main window for a picture of w x h screen pixels with a margin, never narrower
+// than the toolbar and never beyond the screen: a window as wide as a 40000-pixel picture
+// is refused by the X server, which ends the program.
+void SizeWindowForPicture(int w, int h) {
     const wxRect screen = wxGetClientDisplayRect();
     const wxSize decoration = g_mainFrame->GetSize() - g_mainFrame->GetClientSize();
-    g_mainFrame->SetClientSize(std::min(w, std::max(200, screen.width - decoration.x)),
-                               std::min(h, std::max(200, screen.height - decoration.y)));
+    const int toolbar = g_mainFrame->Toolbar() ? g_mainFrame->Toolbar()->GetBestSize().x : 0;
+    const ClientSize s =
+        ClientSizeForPicture(w, h, toolbar, 100, screen.width, screen.height, decoration.x, decoration.y);
+    g_mainFrame->SetClientSize(s.width, s.height);
 }
 }  // namespace
 
@@ -27,7 +32,13 @@ bool curvetapApp::LoadImageFile(const wxFileName& fileName) {
     const wxString path = fileName.GetFullPath();
     PictureRead read = ReadPictureFile(path);
     if (read.status != PictureRead::Ok) {
-        ShowBox(Wide(read.message));
+        // Name the file and why, in the box and in the log.
+        const std::string message = read.status == PictureRead::Unreadable
+                                        ? UnreadablePictureMessage(path.utf8_string(),
+                                                                   DiagnoseUnreadablePicture(path.utf8_string()))
+                                        : read.message;
+        log << message << "\n";
+        ShowBox(Wide(message));
         return false;
     }
     if (!MayReplaceDocument()) return false;
@@ -35,6 +46,7 @@ bool curvetapApp::LoadImageFile(const wxFileName& fileName) {
     log << "Successfully loaded image " << path.ToStdString(wxConvUTF8) << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
     InstallPicture(read.image);
+    picturePath = path;
     g_mainFrame->SetTitle(wxString(kAppName) + " - " + fileName.GetFullName());
     fileHistory->AddFileToHistory(path);
     fileHistory->Save(*config);
@@ -56,6 +68,7 @@ void curvetapApp::PasteImage(const wxImage& pasted) {
     wxImage flat = pasted.Copy();
     FlattenAlphaOnWhite(flat);
     InstallPicture(flat);
+    picturePath.clear();
     g_mainFrame->SetTitle(wxString(kAppName) + " - (pasted from clipboard)");
     InstallNewImage();
 }
@@ -75,10 +88,12 @@ void curvetapApp::InstallNewImage() {
     }
     const bool maximised = g_mainFrame->IsMaximized();
     if (maximised) g_mainFrame->Maximize(false);
-    SetClientSizeWithinScreen(doc.Width(), doc.Height() + 100);
+    SizeWindowForPicture(doc.Width(), doc.Height());
     if (maximised) g_mainFrame->Maximize(true);
     g_mainFrame->SetZoomChoice(3);
     g_mainFrame->EnableDeleteItem(false);
+    // The last picture's values do not belong to this one.
+    g_mainFrame->SetStatusText(wxString(), 0);
     g_canvas->ResetView();
     g_mainFrame->SetGraphCount(1);
     g_mainFrame->SetGraphLabel(0);
@@ -106,5 +121,5 @@ void curvetapApp::ApplyWhiteBackground() {
 void curvetapApp::FitWindowToImage() {
     if (!doc.HasPicture()) return;
     const double z = g_canvas->GetZoom();
-    SetClientSizeWithinScreen(int(doc.Width() * z), int(doc.Height() * z + 100.0));
+    SizeWindowForPicture(int(doc.Width() * z), int(doc.Height() * z));
 }

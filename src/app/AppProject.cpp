@@ -134,6 +134,7 @@ bool curvetapApp::OpenProject(const wxString& path) {
         return false;
     }
     unsaved.Saved(path.utf8_string());
+    picturePath = path;
     fileHistory->AddFileToHistory(path);
     fileHistory->Save(*config);
     log << "Successfully opened project " << path.utf8_string() << "\n";

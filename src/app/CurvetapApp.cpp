@@ -12,9 +12,24 @@
 #include "ui/GUIFrame.h"
 #include "ui/UiSeam.h"
 #include "ui/Workers.h"
+#include "ui/startup_arguments.h"
+#include "ui/guidance.h"
+#include "ui/window_layout.h"
 
 GUIFrame* g_mainFrame = nullptr;
 ScrolledImageComponent* g_canvas = nullptr;
+
+namespace {
+std::string g_startupFile;
+std::vector<std::string> g_unusedFiles;
+// Where the window was left, in the preferences.
+const char* kWindowKeys[4] = {"Window/x", "Window/y", "Window/width", "Window/height"};
+}  // namespace
+
+void SetStartupFiles(const std::string& open, const std::vector<std::string>& unused) {
+    g_startupFile = open;
+    g_unusedFiles = unused;
+}
 
 void LogPaneSink::Write(const std::string& text) {
     if (pane_) pane_->AppendText(Wide(text));
@@ -50,6 +65,7 @@ bool curvetapApp::OnInit() {
     events.labelCommands = [](bool on) { g_mainFrame->EnableDeleteItem(on); };
     events.recognise = [this](const IRect& area) { RecogniseArea(area); };
     events.calibrateFromLabels = [this] { CalibrateFromLabels(false); };
+    events.mode = [](AxisMode mode, bool text) { g_mainFrame->ShowAxisMode(mode, text); };
     g_canvas = new ScrolledImageComponent(g_mainFrame, wxID_ANY, doc, events);
     g_canvas->SetReadout(Readout());
     sizer->Add(g_canvas, 1, wxEXPAND, 0);
@@ -60,15 +76,33 @@ bool curvetapApp::OnInit() {
                              wxTE_MULTILINE | wxTE_READONLY);
     log.SetPane(logPane);
     log << "\n";
+    // The read-only log takes no letters: the single-key commands work from it too.
+    logPane->Bind(wxEVT_KEY_DOWN, [](wxKeyEvent& e) {
+        const int k = e.GetKeyCode();
+        const bool command = !e.HasAnyModifiers() && wxStrchr(wxT("XYTAxyta"), wxChar(k)) && k != 0;
+        if (!command || !g_canvas) {
+            e.Skip();
+            return;
+        }
+        g_canvas->SetFocus();
+        wxKeyEvent forwarded(e);
+        forwarded.SetEventObject(g_canvas);
+        g_canvas->GetEventHandler()->ProcessEvent(forwarded);
+    });
     sizer->Add(logPane, 0, wxEXPAND | wxALL, 0);
 
     const int h1 = g_mainFrame->GetSize().y;
     const int ch = g_mainFrame->GetClientSize().y;
     g_mainFrame->SetClientSize(tw, h0 + 100);
     g_mainFrame->SetSizer(sizer);
-    // Only the height is bounded: the toolbar shows an overflow arrow when the window is
-    // narrower, and Fit must be able to size the window to a small picture.
-    g_mainFrame->SetMinSize(wxSize(-1, h1 - ch + 100));
+    // Never narrower than the toolbar, so no command is hidden (unless the screen is smaller).
+    const int decorationWidth = g_mainFrame->GetSize().x - g_mainFrame->GetClientSize().x;
+    g_mainFrame->SetMinSize(wxSize(std::min(tw + decorationWidth, wxGetClientDisplayRect().width), h1 - ch + 100));
+    RestoreWindowPlace();
+    g_mainFrame->ShowAxisKinds(prefs.logScaleX, prefs.logScaleY);
+    // A logarithmic axis kept from an earlier run is said at once, not found at export.
+    if (prefs.logScaleX || prefs.logScaleY)
+        log << "Axes from the saved options: " << AxisKindsText(prefs.logScaleX, prefs.logScaleY) << "\n";
 
     g_mainFrame->EnableUndoRedo(false, false);
     g_mainFrame->EnableUndoRedo(true, false);
@@ -78,7 +112,30 @@ bool curvetapApp::OnInit() {
     g_mainFrame->Show();
     g_canvas->SetFocus();
     ShowTipOfTheDay(true);
+    if (!g_startupFile.empty()) {
+        log << UnusedFilesNote(g_unusedFiles);
+        OpenAnyFile(Wide(g_startupFile));
+    }
     return true;
+}
+
+void curvetapApp::RestoreWindowPlace() {
+    long v[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i)
+        if (!config->Read(kWindowKeys[i], &v[i])) return;
+    const wxRect d = wxGetClientDisplayRect();
+    const wxSize min = g_mainFrame->GetMinSize();
+    WindowBox placed;
+    if (FitSavedWindow({int(v[0]), int(v[1]), int(v[2]), int(v[3])}, {d.x, d.y, d.width, d.height}, min.x, min.y, placed))
+        g_mainFrame->SetSize(placed.x, placed.y, placed.width, placed.height);
+}
+
+void curvetapApp::SaveWindowPlace() {
+    if (!g_mainFrame || g_mainFrame->IsIconized() || g_mainFrame->IsMaximized()) return;
+    const wxRect r = g_mainFrame->GetRect();
+    const long v[4] = {r.x, r.y, r.width, r.height};
+    for (int i = 0; i < 4; ++i) config->Write(kWindowKeys[i], v[i]);
+    config->Flush();
 }
 
 void curvetapApp::OnDocumentChanged(unsigned changes) {
@@ -171,11 +228,13 @@ void curvetapApp::SetLogarithmicX(bool value) {
     prefs.logScaleX = value;
     log << (value ? "X scale is logarithmic\n" : "X scale is linear\n");
     if (g_canvas) g_canvas->SetReadout(Readout());
+    if (g_mainFrame) g_mainFrame->ShowAxisKinds(prefs.logScaleX, prefs.logScaleY);
 }
 void curvetapApp::SetLogarithmicY(bool value) {
     prefs.logScaleY = value;
     log << (value ? "Y scale is logarithmic\n" : "Y scale is linear\n");
     if (g_canvas) g_canvas->SetReadout(Readout());
+    if (g_mainFrame) g_mainFrame->ShowAxisKinds(prefs.logScaleX, prefs.logScaleY);
 }
 void curvetapApp::SetManualThreshold(bool value) {
     prefs.manualThreshold = value;
@@ -220,7 +279,7 @@ void curvetapApp::EndTextArea() {
 
 void curvetapApp::SetupFileHistory() {
     fileHistory = new wxFileHistory(9, wxID_FILE1);
-    fileHistory->UseMenu(g_mainFrame->FileMenu());
+    fileHistory->UseMenu(g_mainFrame->RecentMenu());
     fileHistory->Load(*config);
     fileHistory->AddFilesToMenu();
     g_mainFrame->FileMenu()->Enable(wxID_CLEAR, fileHistory->GetCount() > 0);

@@ -33,6 +33,9 @@ private:
     wxTextCtrl* pane_ = nullptr;
 };
 
+// The file named on the command line, opened once the window is up, and any others.
+void SetStartupFiles(const std::string& open, const std::vector<std::string>& unused);
+
 class curvetapApp : public wxApp {
 public:
     ~curvetapApp() override;
@@ -118,6 +121,11 @@ public:
     // The settings the next processing pass uses: preferences and toolbar.
     ProcessSettings CurrentProcessSettings() const;
     LogSink& Log() { return log; }
+    // The picture's file (or the project's), empty for a pasted picture: the export's offered name.
+    const wxString& PicturePath() const { return picturePath; }
+    // The window's place, kept between runs.
+    void RestoreWindowPlace();
+    void SaveWindowPlace();
     wxTextCtrl* LogPane() const { return logPane; }
     wxFileConfig* Config() const { return config; }
 
@@ -133,6 +141,7 @@ private:
     bool NoAxisCalibrated() const;
 
     wxImage pictureBytes;  // the bytes the document's picture is made of
+    wxString picturePath;
     Document doc;
     wxTextCtrl* logPane = nullptr;
     wxTipProvider* tipProvider = nullptr;

@@ -2,6 +2,10 @@
 // controller in image coordinates; after each, the overlay is brought up to date.
 #include "canvas/ScrolledImageComponent.h"
 
+#include "output/mapping.h"
+#include "ui/UiSeam.h"
+#include "ui/guidance.h"
+
 namespace {
 Key KeyOf(int code) {
     switch (code) {
@@ -95,6 +99,11 @@ void ScrolledImageComponent::OnLeave(wxMouseEvent&) {
 }
 
 void ScrolledImageComponent::OnKeyDown(wxKeyEvent& event) {
+    // Keys with Ctrl or Alt are the window's shortcuts (Ctrl+C copies), not canvas keys.
+    if (event.GetModifiers() & (wxMOD_CONTROL | wxMOD_ALT)) {
+        event.Skip();
+        return;
+    }
     if ((event.GetKeyCode() == 'A' || event.GetKeyCode() == 'a') && !event.HasAnyModifiers() && HasImage() &&
         events.calibrateFromLabels) {
         events.calibrateFromLabels();
@@ -114,5 +123,30 @@ void ScrolledImageComponent::OnSetCursor(wxSetCursorEvent& event) {
 
 void ScrolledImageComponent::UpdateStatusReadout(IPoint p) {
     if (!events.status) return;
-    events.status(p == kNoPoint ? wxString() : wxString::FromUTF8(StatusReadout(doc.GetCalibration(), readout, p).c_str()));
+    // While a mode waits for the pointer, the status bar keeps saying what to do.
+    const AxisMode m = controller.Mode();
+    if (controller.TextMode() || m == AxisMode::XFirst || m == AxisMode::XSecond || m == AxisMode::YFirst ||
+        m == AxisMode::YSecond)
+        return;
+    if (p == kNoPoint) {
+        events.status(wxString());
+        return;
+    }
+    std::string text = StatusReadout(doc.GetCalibration(), readout, p);
+    // A logarithmic axis with a reference value at or below zero maps nothing: say why.
+    const Calibration& c = doc.GetCalibration();
+    const int bits = CheckCalibration(c);
+    for (const auto& problem :
+         {bits & CAL_X_UNSET ? std::nullopt : LogAxisCalibrationProblem(Axis::X, c.xValue1, c.xValue2, readout.logX),
+          bits & CAL_Y_UNSET ? std::nullopt : LogAxisCalibrationProblem(Axis::Y, c.yValue1, c.yValue2, readout.logY)})
+        if (problem) text += " - " + *problem;
+    events.status(Wide(text));
+}
+
+void ScrolledImageComponent::ReportMode() {
+    const AxisMode m = controller.Mode();
+    if (m == modeShown && controller.TextMode() == textModeShown) return;
+    modeShown = m;
+    textModeShown = controller.TextMode();
+    if (events.mode) events.mode(m, textModeShown);
 }

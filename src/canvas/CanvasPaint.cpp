@@ -105,9 +105,14 @@ void ScrolledImageComponent::DrawOverlays(wxDC& dc) {
     const IRect band = controller.RubberBand();
     if (drag != DragState::None && !band.IsUnset()) {
         const bool left = drag == DragState::LeftDragging;
-        dc.SetPen(controller.TextMode() ? textAreaPen
-                                        : wxPen(left ? wxColour(255, 255, 0) : wxColour(0, 255, 255), 1));
         const IRect r = NormalizeRect(band);
+        if (controller.TextMode()) {
+            dc.SetPen(wxPen(*wxWHITE, 1));
+            dc.DrawRectangle(r.left, r.top, r.right - r.left, r.bottom - r.top);
+            dc.SetPen(textAreaPen);
+        } else {
+            dc.SetPen(wxPen(left ? wxColour(255, 255, 0) : wxColour(0, 255, 255), 1));
+        }
         dc.DrawRectangle(r.left, r.top, r.right - r.left, r.bottom - r.top);
         rubberBandDrawn = band;
     } else {
@@ -126,6 +131,7 @@ void ScrolledImageComponent::DrawOverlays(wxDC& dc) {
 }
 
 void ScrolledImageComponent::DrawOverlaysNow() {
+    ReportMode();
     if (!HasImage()) return;
     controller.OverlayDrawn();
     const IRect plotRect = doc.PlotRect();

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/numbers.h"
 #include "document/selection.h"
 #include "text/LabelDialog.h"
+#include "ui/guidance.h"
 #include "ui/UiSeam.h"
 
 namespace {
@@ -26,7 +28,8 @@ ScrolledImageComponent::ScrolledImageComponent(wxWindow* parent, wxWindowID id, 
     plotPen = wxPen(wxColour(0, 255, 0), 3, wxPENSTYLE_SHORT_DASH);
     selectionPen = wxPen(wxColour(255, 0, 255), 2, wxPENSTYLE_SOLID);
     crossPen = wxPen(wxColour(192, 192, 192), 2, wxPENSTYLE_SOLID);
-    textAreaPen = wxPen(*wxWHITE, 1, wxPENSTYLE_DOT);
+    // Dark dashes over a light under-stroke: the text area shows on white and on dark pictures.
+    textAreaPen = wxPen(wxColour(0, 0, 160), 1, wxPENSTYLE_SHORT_DASH);
     axisFont = wxFont(12, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL);
     const int markerSizes[4] = {2, 4, 6, 12};
     for (int i = 0; i < 4; ++i)
@@ -67,6 +70,9 @@ void ScrolledImageComponent::OnDocumentChanged(unsigned changes) {
     if (changes & Changes::Picture) {
         SetScrollbars(1, 1, int(doc.Width() * zoom), int(doc.Height() * zoom), 0, 0, false);
     }
+    // Undo can take away the curve a marker stood on after the pointer left the canvas.
+    if (!valueMarkers.empty() && !GetClientRect().Contains(ScreenToClient(wxGetMousePosition())))
+        UpdateValueMarkers(kNoPoint);
     if (changes & ~(Changes::PlotRect | Changes::History)) {
         Refresh();
     } else if (changes & Changes::PlotRect) {
@@ -78,7 +84,17 @@ void ScrolledImageComponent::OnDocumentChanged(unsigned changes) {
 // ---------------------------------------------------------------- InteractionHost
 
 std::string ScrolledImageComponent::AskAxisValue(const std::string& name, const std::string& suggestion) {
-    return Ui().AskText(name, "Enter " + name, suggestion, nullptr).utf8_string();
+    // A value a logarithmic axis can not take is refused as it is typed, and asked again.
+    const Axis axis = name[0] == 'X' ? Axis::X : Axis::Y;
+    const bool logarithmic = axis == Axis::X ? readout.logX : readout.logY;
+    std::string typed = suggestion == "0" && logarithmic ? "1" : suggestion;
+    for (;;) {
+        typed = Ui().AskText(name, "Enter " + name, Wide(typed), nullptr).utf8_string();
+        const auto value = ParseWholeNumber(typed);
+        const auto problem = value ? LogAxisValueProblem(axis, *value, logarithmic) : std::nullopt;
+        if (!problem) return typed;
+        ShowInfo(Wide(*problem));
+    }
 }
 
 void ScrolledImageComponent::ShowMessage(const std::string& text) { ShowInfo(Wide(text)); }

@@ -22,6 +22,7 @@ struct CanvasEvents {
     std::function<void(bool)> labelCommands;          // whether Delete applies to a label
     std::function<void(const IRect&)> recognise;      // read this area into labels
     std::function<void()> calibrateFromLabels;        // key A
+    std::function<void(AxisMode, bool)> mode;         // the calibration or text-area mode changed
 };
 
 class ScrolledImageComponent : public wxScrolled<wxPanel>, private InteractionHost {
@@ -88,6 +89,8 @@ private:
     void RefreshCrossStrips(IPoint cross);
     void ApplyCursor();
     void UpdateStatusReadout(IPoint p);
+    // Tells the window when the calibration or text-area mode changed.
+    void ReportMode();
     bool UpdateValueMarkers(IPoint p);
     void RefreshMarker(const ValueMarker& marker);
     bool ChooseMarkerFont(wxDC& dc) const;
@@ -109,6 +112,8 @@ private:
     int scrollbarWidth = 0, scrollbarHeight = 0;
     wxColour background;
     int cursorKind = wxCURSOR_ARROW;
+    AxisMode modeShown = AxisMode::None;
+    bool textModeShown = false;
 
     // What was drawn last of the figures that follow the mouse.
     IRect plotRectDrawn = kNoRect, rubberBandDrawn = kNoRect;

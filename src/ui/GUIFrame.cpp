@@ -2,6 +2,8 @@
 
 #include <wx/clipbrd.h>
 #include <wx/dnd.h>
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
 #include <wx/utils.h>
 #ifdef __WXGTK__
 // From GTK itself, which the toolkit already links; declared here to spare the GTK headers.
@@ -16,10 +18,18 @@ extern "C" void* gtk_bin_get_child(void* bin);
 #include "ui/FlickerFree.h"
 #include "ui/Resources.h"
 #include "ui/UiSeam.h"
+#include "ui/guidance.h"
+#include "document/interaction.h"
+#include "output/export_name.h"
 
 namespace {
-const char* kGuideUrl = "https://plotsnap.example.org/guide";
-const char* kExamplesUrl = "https://plotsnap.example.org/examples";
+// The user's guide is the README installed with the program, or the source tree's.
+wxString GuideFile() {
+    for (const wxString& f : {wxStandardPaths::Get().GetDataDir() + "/README.md",
+                              wxString(PLOTSNAP_RESOURCE_DIR) + "/../README.md"})
+        if (wxFileExists(f)) return wxFileName(f).GetAbsolutePath();
+    return wxString();
+}
 
 // Dropping an image or project file onto the window opens it exactly as Open does.
 class ImageDropTarget : public wxFileDropTarget {
@@ -53,10 +63,14 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     fileMenu->Append(ID_SAVE_PROJECT, "Sa&ve Project\tCtrl+Shift+S", "Save the picture and all work on it as a project");
     fileMenu->Append(ID_SAVE_PROJECT_AS, "Save Project &As...", "Save the project under a new name");
     fileMenu->Append(ID_EXPORT, "E&xport\tCtrl+S", "Export the graph to file");
-    fileMenu->Append(wxID_EXIT, "", "");
     fileMenu->AppendSeparator();
-    fileMenu->Append(wxID_CLEAR, "Clear history", "");
-    fileMenu->Enable(wxID_CLEAR, false);
+    // Recent files in their own menu, so Quit stays last in File.
+    recentMenu = new wxMenu();
+    recentMenu->Append(wxID_CLEAR, "Clear history", "");
+    recentMenu->Enable(wxID_CLEAR, false);
+    fileMenu->AppendSubMenu(recentMenu, "Open &Recent");
+    fileMenu->AppendSeparator();
+    fileMenu->Append(wxID_EXIT, "", "");
     menuBar->Append(fileMenu, "&File");
 
     wxMenu* editMenu = new wxMenu();
@@ -85,13 +99,12 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     wxMenu* helpMenu = new wxMenu();
     helpMenu->Append(ID_TIP, "&Tip of the day", "Show tip-of-the-day");
     helpMenu->Append(ID_UPDATE, "&Check for updates", "Check for updates online");
-    helpMenu->Append(ID_GUIDE, "Online &User's Guide", "Open the online User's Guide");
-    helpMenu->Append(ID_WEB_PAGE, "&Example charts online", "Open a page of example charts");
+    helpMenu->Append(ID_GUIDE, "&User's Guide", "Open the user's guide installed with the program");
     helpMenu->Append(wxID_ABOUT, "", "");
     menuBar->Append(helpMenu, "&Help");
     SetMenuBar(menuBar);
 
-    wxAcceleratorEntry entries[10];
+    wxAcceleratorEntry entries[11];
     entries[0].Set(wxACCEL_CTRL, 'O', wxID_OPEN);
     entries[1].Set(wxACCEL_CTRL, 'S', ID_EXPORT);
     entries[2].Set(wxACCEL_NORMAL, WXK_F2, ID_PROCESS);
@@ -102,11 +115,15 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     entries[7].Set(wxACCEL_CTRL, 'Q', wxID_EXIT);
     entries[8].Set(wxACCEL_CTRL, 'Z', wxID_UNDO);
     entries[9].Set(wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', wxID_REDO);
-    SetAcceleratorTable(wxAcceleratorTable(10, entries));
+    entries[10].Set(wxACCEL_CTRL, 'C', wxID_COPY);
+    SetAcceleratorTable(wxAcceleratorTable(11, entries));
 
-    statusBar = CreateStatusBar(2);
+    // Readout or guidance, the axis kinds, the version.
+    statusBar = CreateStatusBar(3);
+    const int widths[3] = {-4, 180, 260};
+    statusBar->SetStatusWidths(3, widths);
     SetStatusText("Welcome", 0);
-    SetStatusText(kVersionBanner, 1);
+    SetStatusText(kVersionBanner, 2);
     SetIcon(LoadResourceIcon("aaaa"));
 
     Bind(wxEVT_MENU, &GUIFrame::OnCommand, this);
@@ -125,8 +142,12 @@ GUIFrame::GUIFrame(wxWindow* parent, wxWindowID id, const wxString& title)
     SetDropTarget(new ImageDropTarget());
     // Closing asks first when the document holds unsaved work.
     Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
-        if (event.CanVeto() && !wxGetApp().MayReplaceDocument()) event.Veto();
-        else event.Skip();
+        if (event.CanVeto() && !wxGetApp().MayReplaceDocument()) {
+            event.Veto();
+            return;
+        }
+        wxGetApp().SaveWindowPlace();
+        event.Skip();
     });
 }
 
@@ -148,10 +169,11 @@ void GUIFrame::CreateToolbar() {
     toolbar->AddControl(gridWidthCtrl);
     toolbar->AddSeparator();
     toolbar->AddTool(ID_GRAPH_TOOL, "Graph-0", bmpLine);
-    toolbar->AddTool(ID_X_AXIS, "X-Axis", bmpXAxis, "Set X-Axis scale (shortcut: X)")
-        ->SetLongHelp("Set the scale for the X-Axis");
-    toolbar->AddTool(ID_Y_AXIS, "Y-Axis", bmpYAxis, "Set Y-Axis scale (shortcut: Y)")
-        ->SetLongHelp("Set the scale for the Y-Axis");
+    // Shown pressed while that axis waits for its reference points.
+    toolbar->AddCheckTool(ID_X_AXIS, "X-Axis", bmpXAxis, wxNullBitmap, "Set X-Axis scale (shortcut: X)",
+                          "Set the scale for the X-Axis");
+    toolbar->AddCheckTool(ID_Y_AXIS, "Y-Axis", bmpYAxis, wxNullBitmap, "Set Y-Axis scale (shortcut: Y)",
+                          "Set the scale for the Y-Axis");
     toolbar->AddTool(ID_CALIBRATE_LABELS, "Labels", bmpAutoAxes, "Calibrate from labels (shortcut: A)")
         ->SetLongHelp("Read the tick labels and calibrate both axes");
     toolbar->AddCheckTool(ID_OCR, "OCR", bmpOcr, wxNullBitmap, "OCR Text Area (shortcut: T)",
@@ -254,8 +276,15 @@ void GUIFrame::RunCommand(int id) {
             app.SetProcessed(false);
         }
         break;
-    case ID_X_AXIS: if (Guard()) app.SetXAxis(); break;
-    case ID_Y_AXIS: if (Guard()) app.SetYAxis(); break;
+    case ID_X_AXIS:
+    case ID_Y_AXIS:
+        if (Guard()) {
+            if (id == ID_X_AXIS) app.SetXAxis();
+            else app.SetYAxis();
+        } else {
+            ShowAxisMode(AxisMode::None, false);  // a check tool would stay pressed
+        }
+        break;
     case ID_CALIBRATE_LABELS: if (Guard()) app.CalibrateFromLabels(false); break;
     case ID_OPTIONS: RunOptionsCommand(this); break;
     case ID_FIT: if (Guard()) app.FitWindowToImage(); break;
@@ -267,8 +296,12 @@ void GUIFrame::RunCommand(int id) {
         break;
     case ID_TIP: app.ShowTipOfTheDay(false); break;
     case ID_UPDATE: RunUpdateCheck(this); break;
-    case ID_GUIDE: wxLaunchDefaultBrowser(kGuideUrl); break;
-    case ID_WEB_PAGE: wxLaunchDefaultBrowser(kExamplesUrl); break;
+    case ID_GUIDE: {
+        const wxString guide = GuideFile();
+        if (guide.empty()) Ui().Message("The user's guide (README.md) is not installed", kAppName, wxOK | wxCENTRE, this);
+        else wxLaunchDefaultApplication(guide);
+        break;
+    }
     case wxID_ABOUT: ShowAbout(this, kVersionBanner, false); break;
     default: break;
     }
@@ -366,8 +399,28 @@ void GUIFrame::ExportToFile() {
         Ui().Message("There are no selected graphs to export", kAppName, wxOK | wxCENTRE, this);
         return;
     }
-    const wxString path = Ui().ChooseFileToSave(this, "Export graph data to file", "CSV data files (*.csv)|*.csv");
-    if (path.empty()) return;
+    const wxString chosen = Ui().ChooseFileToSave(this, "Export graph data to file", "CSV data files (*.csv)|*.csv",
+                                                  Wide(DefaultExportName(wxGetApp().PicturePath().utf8_string())));
+    if (chosen.empty()) return;
+    const wxString path = Wide(WithCsvExtension(chosen.utf8_string()));
     if (!wxGetApp().ExportData(path, false) && wxGetApp().ExportFailedOnFile())
         Ui().Message("Unable to open file for writing", kAppName, wxOK | wxCENTRE, this);
 }
+
+void GUIFrame::ShowAxisMode(AxisMode mode, bool textMode) {
+    const bool x = mode == AxisMode::XFirst || mode == AxisMode::XSecond;
+    const bool y = mode == AxisMode::YFirst || mode == AxisMode::YSecond;
+    if (toolbar) {
+        toolbar->ToggleTool(ID_X_AXIS, x);
+        toolbar->ToggleTool(ID_Y_AXIS, y);
+    }
+    const Preferences& prefs = wxGetApp().Prefs();
+    const std::string text = textMode ? TextModeGuidance()
+                                      : ModeGuidance(mode, wxGetApp().Doc().GetCalibration(), prefs.logScaleX,
+                                                     prefs.logScaleY);
+    if (!text.empty()) SetStatusText(Wide(text), 0);
+    // What a finished axis gives and what comes next stays in the log too.
+    if (mode == AxisMode::XDone || mode == AxisMode::YDone) wxGetApp().Log() << text << "\n";
+}
+
+void GUIFrame::ShowAxisKinds(bool logX, bool logY) { SetStatusText(Wide(AxisKindsText(logX, logY)), 1); }

@@ -5,6 +5,8 @@
 #include <wx/combobox.h>
 #include <wx/timer.h>
 
+enum class AxisMode;  // document/interaction.h (kept out: the X11 headers some callers include define None)
+
 class FlickerFreeCheckbox;
 class FlickerFreeSpinCtrl;
 
@@ -65,6 +67,13 @@ public:
     void SetGraphCount(int n) { graphCount = n; }
     int GraphCount() const { return graphCount; }
     wxMenu* FileMenu() const { return fileMenu; }
+    // The recent files and "Clear history".
+    wxMenu* RecentMenu() const { return recentMenu; }
+    // The X and Y tools pressed while their axis waits for points; what to do next
+    // in the status bar.
+    void ShowAxisMode(AxisMode mode, bool textMode);
+    // "X linear, Y logarithmic" in the status bar.
+    void ShowAxisKinds(bool logX, bool logY);
     wxToolBar* Toolbar() const { return toolbar; }
     wxComboBox* ZoomBox() const { return zoomBox; }
     FlickerFreeCheckbox* RemoveGridBox() const { return removeGridBox; }
@@ -101,6 +110,7 @@ private:
     wxStatusBar* statusBar = nullptr;
     wxToolBar* toolbar = nullptr;
     wxMenu* fileMenu = nullptr;
+    wxMenu* recentMenu = nullptr;
     // Typing a width reprocesses once the digits stop coming, not at every keystroke.
     wxTimer gridWidthTimer;
 };

@@ -30,8 +30,9 @@ wxString UiSeam::ChooseFileToOpen(wxWindow* parent, const wxString& message, con
     return dlg.ShowModal() == wxID_OK ? dlg.GetPath() : wxString();
 }
 
-wxString UiSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard) {
-    wxFileDialog dlg(parent, message, wxEmptyString, wxEmptyString, wildcard, wxFD_SAVE);
+wxString UiSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard,
+                                  const wxString& defaultName) {
+    wxFileDialog dlg(parent, message, wxEmptyString, defaultName, wildcard, wxFD_SAVE);
     return dlg.ShowModal() == wxID_OK ? dlg.GetPath() : wxString();
 }
 

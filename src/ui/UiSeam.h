@@ -19,7 +19,9 @@ public:
                              wxWindow* parent);
     // File choosers; an empty string when the user cancels.
     virtual wxString ChooseFileToOpen(wxWindow* parent, const wxString& message, const wxString& wildcard);
-    virtual wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard);
+    // The save chooser starts on defaultName (a file name, no folder) when one is given.
+    virtual wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard,
+                                      const wxString& defaultName = wxString());
     // The tip of the day; returns the state of its show-at-start-up box when it closes.
     virtual bool ShowTip(wxTipProvider* provider, bool showAtStartup);
     // Opens the system clipboard (closed by the caller); false when it is busy.

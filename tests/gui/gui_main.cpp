@@ -60,7 +60,9 @@ wxString ScriptedSeam::ChooseFileToOpen(wxWindow*, const wxString& message, cons
     return wxString::FromUTF8(f.c_str());
 }
 
-wxString ScriptedSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& w) {
+wxString ScriptedSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& w,
+                                        const wxString& defaultName) {
+    offeredNames.push_back(defaultName.utf8_string());
     return ChooseFileToOpen(parent, message, w);
 }
 
@@ -81,6 +83,7 @@ void ScriptedSeam::Reset() {
     fileDialogs.clear();
     saveAnswers.clear();
     saveQuestions.clear();
+    offeredNames.clear();
     dialogHandler = nullptr;
 }
 

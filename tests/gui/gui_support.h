@@ -22,7 +22,9 @@ public:
     int Message(const wxString& text, const wxString& caption, long style, wxWindow* parent) override;
     wxString AskText(const wxString& message, const wxString& caption, const wxString& def, wxWindow* parent) override;
     wxString ChooseFileToOpen(wxWindow* parent, const wxString& message, const wxString& wildcard) override;
-    wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard) override;
+    wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard,
+                              const wxString& defaultName) override;
+    std::vector<std::string> offeredNames;  // default names the save choosers offered
     bool ShowTip(wxTipProvider* provider, bool showAtStartup) override;
     int ShowModal(wxDialog& dialog) override;
     // Save, Discard or Cancel: wxYES, wxNO or wxCANCEL from saveAnswers; Discard when empty.
