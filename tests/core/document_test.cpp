@@ -6,10 +6,9 @@
 
 #include "document/document.h"
 #include "document/selection.h"
+#include "support/builders.h"
 
 namespace {
-
-Patch Column(int col, int top, int bottom) { return {Run{top, col, bottom}}; }
 
 // A 100 x 80 picture with three processed patches: columns 10, 20 and 30.
 Document Processed() {
@@ -25,16 +24,7 @@ Document Processed() {
     return doc;
 }
 
-TextLabel Label(const std::string& text, int left, int top, int kind) {
-    TextLabel l;
-    l.text = text;
-    l.left = left;
-    l.top = top;
-    l.width = 20;
-    l.height = 10;
-    l.kind = kind;
-    return l;
-}
+TextLabel Label(const std::string& text, int left, int top, int kind) { return MakeLabel(text, kind, left, top, 20, 10); }
 
 PatchTest At(int x, int y) {
     return [=](const Patch& p) { return HitPatch({x, y}, p, kHitTolerance); };

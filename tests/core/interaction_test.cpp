@@ -7,6 +7,7 @@
 
 #include "document/interaction.h"
 #include "document/selection.h"
+#include "support/builders.h"
 
 namespace {
 
@@ -37,8 +38,6 @@ struct FakeHost : InteractionHost {
     void LabelCommandsChanged(bool) override {}
     IPoint PointerNow() override { return pointer; }
 };
-
-Patch Column(int col, int top, int bottom) { return {Run{top, col, bottom}}; }
 
 struct Bench {
     Document doc;
@@ -209,13 +208,7 @@ TEST(Interaction, TextModeMarksAreasForRecognition) {
 
 TEST(Interaction, LabelsAreSelectedEditedAndDeleted) {
     Bench b;
-    TextLabel l;
-    l.text = "5";
-    l.left = 10;
-    l.top = 10;
-    l.width = 20;
-    l.height = 10;
-    b.doc.AddLabels({l});
+    b.doc.AddLabels({MakeLabel("5", LABEL_TEXT, 10, 10, 20, 10)});
     b.doc.SetLabelLayout(0, {10, 10, 30, 20}, 8);
     b.ctl.LeftDown({20, 15}, false);
     b.ctl.LeftUp();

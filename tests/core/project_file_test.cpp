@@ -25,6 +25,7 @@
 #include "document/selection.h"
 #include "output/csv_writer.h"
 #include "output/series.h"
+#include "support/builders.h"
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
@@ -58,13 +59,9 @@ Project Sample() {
     p.currentGraph = 2;
     p.calibration = {-0.1, 1, 1e300, 36, 0.1 + 0.2, 22, 0, -1, 2, 0};  // 0.1 + 0.2 has no short decimal form
     p.logX = true;
-    TextLabel l;
-    l.text = "Druck / kPa, \"quoted\"\nzweite Zeile";
-    l.left = 3, l.top = 4, l.width = 30, l.height = 5, l.orientation = 1, l.kind = LABEL_XMIN | LABEL_YMAX;
-    TextLabel t;
-    t.text = "";
-    t.kind = LABEL_TITLE;
-    p.labels = {l, t};
+    TextLabel l = MakeLabel("Druck / kPa, \"quoted\"\nzweite Zeile", LABEL_XMIN | LABEL_YMAX, 3, 4, 30, 5);
+    l.orientation = 1;
+    p.labels = {l, MakeLabel("", LABEL_TITLE)};
     p.output = {false, false, false};
     return p;
 }
@@ -256,12 +253,6 @@ TEST(ProjectFile, FilesAreCheckedBeforeReadingAndSavedWhole) {
     fs::remove_all(dir);
 }
 
-class NoQuestions : public ExportQuestions {
-public:
-    bool AskYesNo(const std::string&) override { return true; }
-    void ShowError(const std::string&, const std::string&) override {}
-};
-
 std::string Csv(const Document& doc, const ProjectOutput& out, bool logY) {
     ExportSettings s;
     s.logY = logY;
@@ -269,7 +260,7 @@ std::string Csv(const Document& doc, const ProjectOutput& out, bool logY) {
     s.commonX = out.commonXAxis;
     s.imageHeight = doc.Height();
     s.imageWidth = doc.Width();
-    NoQuestions q;
+    YesToAll q;
     const auto table = PrepareExport(doc.Graphs(), doc.GetCalibration(), s, q, nullptr);
     return table ? BuildCsvText(*table, doc.Labels()) : "refused";
 }
@@ -291,10 +282,7 @@ TEST(ProjectDocument, OpeningASavedDocumentGivesItBackExactly) {
     doc.Pick([](const Patch& p) { return HitPatch({static_cast<int>(sc::ColumnOf(8)), static_cast<int>(sc::RowOf(sc::Blue(8)))}, p, 3); });
     ASSERT_EQ(doc.Graphs()[0].size() + doc.Graphs()[1].size(), 2u);
     doc.SetCalibration({0, sc::kLeft, 10, sc::kRight, 1, sc::kBottom, 100, sc::kTop, sc::kBottom + 3, sc::kLeft - 3});
-    TextLabel legend;
-    legend.text = "Speed";
-    legend.kind = LABEL_YLEGEND;
-    doc.AddLabels({legend});
+    doc.AddLabels({MakeLabel("Speed", LABEL_YLEGEND)});
     const ProjectOutput out{false, true};
 
     const std::vector<cv::Vec3b> colours(2, cv::Vec3b(230, 20, 20));
