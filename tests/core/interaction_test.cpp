@@ -79,16 +79,12 @@ TEST(Interaction, AxisCalibrationByTwoClicks) {
     b.ctl.LeftDown({230, 20}, false);
     EXPECT_EQ(b.ctl.Mode(), AxisMode::XDone);
     EXPECT_EQ(b.host.asked, (std::vector<std::string>{"X0", "X1", "X1"}));
-    const Calibration& c = b.doc.GetCalibration();
-    EXPECT_EQ(c.xPixel1, 70);
-    EXPECT_EQ(c.xPixel2, 230);
-    EXPECT_EQ(c.xRow, 180);
-    EXPECT_EQ(c.xValue2, 8);
+    EXPECT_EQ(b.doc.GetCalibration(), (Calibration{0, 70, 8, 230, 0, -1, 0, -1, 180, -1}));
     b.ctl.OverlayDrawn();
     EXPECT_EQ(b.ctl.Mode(), AxisMode::None);
     // The whole calibration is one step.
     b.doc.Undo();
-    EXPECT_EQ(b.doc.GetCalibration().xPixel1, -1);
+    EXPECT_EQ(b.doc.GetCalibration(), Calibration());
 }
 
 TEST(Interaction, StartingAnAxisKeepsOnlyAFinishedOtherAxis) {
