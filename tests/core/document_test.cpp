@@ -24,7 +24,9 @@ Document Processed() {
     return doc;
 }
 
-TextLabel Label(const std::string& text, int left, int top, int kind) { return MakeLabel(text, kind, left, top, 20, 10); }
+TextLabel Label(const std::string& text, int left, int top, int kind) {
+    return MakeLabel(text, kind, left, top, 20, 10);
+}
 
 PatchTest At(int x, int y) {
     return [=](const Patch& p) { return HitPatch({x, y}, p, kHitTolerance); };

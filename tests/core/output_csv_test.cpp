@@ -18,7 +18,9 @@ const PatchList kStep = {{::Run{10, 5, 10}, ::Run{10, 6, 10}, ::Run{10, 7, 10}, 
                           ::Run{11, 10, 11}, ::Run{11, 11, 11}}};
 const Calibration kStepCal{0, 5, 6, 11, 0, 100, 50, 50};  // X = column - 5, Y = 100 - row
 
-TextLabel Label(const std::string& text, int kind, int left = 0, int top = 0) { return MakeLabel(text, kind, left, top); }
+TextLabel Label(const std::string& text, int kind, int left = 0, int top = 0) {
+    return MakeLabel(text, kind, left, top);
+}
 
 }  // namespace
 

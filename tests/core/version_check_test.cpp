@@ -47,7 +47,8 @@ TEST(VersionCheck, RepliesTable) {
     }
     EXPECT_EQ(Parsed("2").major, 2);
     EXPECT_EQ(Parsed("2").minor, 2);
-    EXPECT_EQ(NewerVersionText(Parsed("1.22")), std::string(kVersionBanner) + "\n\nA newer version, 1.22, is available!");
+    EXPECT_EQ(NewerVersionText(Parsed("1.22")),
+              std::string(kVersionBanner) + "\n\nA newer version, 1.22, is available!");
     for (const char* reply : {"", "\n", "<html><body>Not here</body></html>", ".21"})
         EXPECT_FALSE(ParseServerVersion(reply).has_value()) << reply;
     // Huge numbers saturate instead of overflowing.
