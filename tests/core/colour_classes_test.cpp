@@ -10,7 +10,6 @@
 #include <opencv2/imgproc.hpp>
 
 #include <cmath>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -59,18 +58,12 @@ cv::Mat Draw(cv::Size size, const std::vector<Stroke>& strokes, std::vector<cv::
     return picture;
 }
 
-class Quiet : public LogSink {
-public:
-    void Write(const std::string& text) override { log += text; }
-    std::string log;
-};
-
 ProcessResult Process(const cv::Mat& picture, ColourClassing mode, std::string* log = nullptr) {
     ProcessSettings settings;
     settings.colourClassing = mode;
-    Quiet quiet;
+    StringLog quiet;
     ProcessResult r = RunProcessing(picture, settings, {0, 0, picture.cols, picture.rows}, quiet, AbortQuestion());
-    if (log) *log = quiet.log;
+    if (log) *log = quiet.Text();
     return r;
 }
 
@@ -179,7 +172,6 @@ TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
 }
 
 TEST(ColourClasses, BadPicturesGiveBoundedClassesAndALogLine) {
-    std::mt19937 rng(7);
     cv::Mat noise(200, 240, CV_8UC3), gradient(200, 240, CV_8UC3);
     cv::randu(noise, 0, 256);
     for (int y = 0; y < gradient.rows; ++y)
@@ -212,7 +204,6 @@ TEST(ColourClasses, ReferenceModeLogsNoClassesAndNamesReferences) {
 }
 
 TEST(ColourClasses, LabMatchesTheImageLibrarysFloatConversion) {
-    std::mt19937 rng(11);
     cv::Mat rgb(1, 500, CV_8UC3);
     cv::randu(rgb, 0, 256);
     rgb.at<cv::Vec3b>(0, 0) = cv::Vec3b(0, 0, 0);

@@ -1,6 +1,7 @@
 // The detection map and colour classification: map contents and order, the six
 // reference colours, ties, and agreement with the plain ordered-map version
-// (memo, row skipping, views) on random pictures.
+// (memo, row skipping, views) on random pictures; per-channel binarisation against
+// the plain split-threshold-AND version, and small pictures whose ink is known.
 #include "detect/colour.h"
 #include "reference/detect_reference.h"
 
@@ -10,6 +11,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "detect/binarise.h"
 
 namespace {
 
@@ -121,20 +123,28 @@ TEST(ColourDetection, ReferenceColoursAndPurePrimariesClassifyToThemselves) {
     EXPECT_EQ(map.Entries()[0].colour, cv::Vec3b(128, 128, 0));
 }
 
-TEST(ColourDetection, TiesGoToTheReferenceWithTheSmallerL) {
+TEST(ColourDetection, TiesGoToTheReferenceWithTheSmallerLAndNoInkGivesWhite) {
     EXPECT_EQ(NearestReference(cv::Vec3b(113, 83, 35)), 0);    // black and blue equally near
     EXPECT_EQ(NearestReference(cv::Vec3b(145, 217, 131)), 1);  // red and magenta
     EXPECT_EQ(NearestReference(cv::Vec3b(146, 157, 255)), 1);  // red and yellow
-}
-
-TEST(ColourDetection, EmptyMapGivesAllWhiteClasses) {
-    cv::Mat image(4, 7, CV_8UC3, cv::Scalar(0, 0, 0));
-    DetectionMap map;
+    DetectionMap none;
     cv::Mat classes;
-    DetectColours(classes, image, map);
-    ASSERT_EQ(classes.size(), image.size());
+    DetectColours(classes, cv::Mat(4, 7, CV_8UC3, cv::Scalar(0, 0, 0)), none);
     EXPECT_TRUE(Same(classes, cv::Mat(4, 7, CV_8UC3, cv::Scalar(255, 128, 128))));
 }
+
+namespace {
+// The classes and the map's colours agree with the plain version's.
+void ExpectLikeThePlainVersion(const cv::Mat& image, const cv::Mat& binary, const PlotArea& area) {
+    ref::DetectionMap expectedMap = ref::BuildDetectionMap(binary, image, area);
+    cv::Mat expectedClasses, classes;
+    ref::DetectColours(expectedClasses, image, expectedMap);
+    DetectionMap map = BuildDetectionMap(binary, image, area);
+    DetectColours(classes, image, map);
+    EXPECT_TRUE(Same(classes, expectedClasses));
+    EXPECT_EQ(map.Entries(), Flatten(expectedMap));
+}
+}  // namespace
 
 TEST(ColourDetection, MatchesThePlainVersionWithItsMemo) {
     std::mt19937 rng(2024);
@@ -144,43 +154,18 @@ TEST(ColourDetection, MatchesThePlainVersionWithItsMemo) {
         const int l = int(rng() % unsigned(w)), t = int(rng() % unsigned(h));
         const PlotArea area{l, t, w - int(rng() % unsigned(w - l)), h - int(rng() % unsigned(h - t))};
         SCOPED_TRACE("round " + std::to_string(round));
-
-        ref::DetectionMap expectedMap = ref::BuildDetectionMap(p.binary, p.image, area);
-        cv::Mat expectedClasses;
-        ref::DetectColours(expectedClasses, p.image, expectedMap);
-
-        DetectionMap map = BuildDetectionMap(p.binary, p.image, area);
-        cv::Mat classes;
-        DetectColours(classes, p.image, map);
-        EXPECT_TRUE(Same(classes, expectedClasses));
-        EXPECT_EQ(map.Entries(), Flatten(expectedMap));
-
+        ExpectLikeThePlainVersion(p.image, p.binary, area);
         // Smoothing a view reads none of its parent's pixels, like smoothing a copy.
         cv::Mat big(h + 6, w + 10, CV_8UC3, cv::Scalar(0, 0, 255));
         const cv::Rect where(4, 2, w, h);
         p.image.copyTo(big(where));
-        DetectionMap viewMap = BuildDetectionMap(p.binary, big(where), area);
-        cv::Mat viewClasses;
-        DetectColours(viewClasses, big(where), viewMap);
-        EXPECT_TRUE(Same(viewClasses, expectedClasses));
-        EXPECT_EQ(viewMap.Entries(), Flatten(expectedMap));
+        ExpectLikeThePlainVersion(big(where), p.binary, area);
     }
-}
-
-TEST(ColourDetection, LargeMapsMatchThePlainVersion) {
     // Every pixel ink and of its own noisy colour: tens of thousands of entries,
     // far more distinct Lab values than the memo holds.
-    cv::Mat image(211, 307, CV_8UC3);
-    cv::randu(image, 0, 256);
-    const cv::Mat binary(image.size(), CV_8UC1, cv::Scalar(0));
-    const PlotArea area{3, 2, 305, 210};
-    ref::DetectionMap expectedMap = ref::BuildDetectionMap(binary, image, area);
-    cv::Mat expectedClasses, classes;
-    ref::DetectColours(expectedClasses, image, expectedMap);
-    DetectionMap map = BuildDetectionMap(binary, image, area);
-    DetectColours(classes, image, map);
-    EXPECT_TRUE(Same(classes, expectedClasses));
-    EXPECT_EQ(map.Entries(), Flatten(expectedMap));
+    cv::Mat noise(211, 307, CV_8UC3);
+    cv::randu(noise, 0, 256);
+    ExpectLikeThePlainVersion(noise, cv::Mat(noise.size(), CV_8UC1, cv::Scalar(0)), {3, 2, 305, 210});
 }
 
 TEST(ColourDetection, EdgePixelsDependOnNeighboursOutsideTheArea) {
@@ -197,4 +182,61 @@ TEST(ColourDetection, EdgePixelsDependOnNeighboursOutsideTheArea) {
     map = BuildDetectionMap(binary, image, {2, 0, 6, 3});
     DetectColours(tinted, image, map);
     EXPECT_NE(tinted.at<cv::Vec3b>(1, 2), plain.at<cv::Vec3b>(1, 2));
+}
+
+namespace {
+cv::Mat RandomImage(std::mt19937& rng, int h, int w) {
+    cv::Mat m(h, w, CV_8UC3, cv::Scalar(230, 240, 250));
+    for (int i = 0; i < 1 + w * h / 50; ++i)
+        cv::circle(m, {int(rng() % unsigned(w)), int(rng() % unsigned(h))}, int(rng() % 6),
+                   cv::Scalar(rng() % 256, rng() % 256, rng() % 256), cv::FILLED);
+    return m;
+}
+}  // namespace
+
+TEST(Binarise, MatchesThePlainVersionOnRandomImagesViewsAndLaterCalls) {
+    std::mt19937 rng(4242);
+    std::vector<double> first;  // levels of the first call, in force for every later one
+    for (int round = 0; round < 25; ++round) {
+        const int h = 1 + int(rng() % 80), w = 1 + int(rng() % 80);
+        const cv::Mat image = RandomImage(rng, h, w);
+        cv::Mat parent(h + 3, w + 5, CV_8UC3, cv::Scalar(0, 0, 0));
+        image.copyTo(parent(cv::Rect(4, 1, w, h)));
+        for (const cv::Mat& source : {image, parent(cv::Rect(4, 1, w, h))}) {
+            std::vector<double> mine = first, theirs = first;
+            cv::Mat out, expected;
+            BinariseByChannels(out, source, mine, 3);
+            ref::BinariseByChannels(expected, image, theirs, 3);
+            EXPECT_TRUE(Same(out, expected)) << round;
+            EXPECT_EQ(mine, theirs) << round;
+        }
+        cv::Mat scratch;
+        if (round == 0) BinariseByChannels(scratch, image, first, 3);
+    }
+}
+
+TEST(Binarise, SmallPicturesGiveTheirKnownInk) {
+    // Mid-grey, dark only in green, dark only in blue, white, at fixed levels 100.
+    const cv::Mat four = (cv::Mat_<cv::Vec3b>(1, 4) << cv::Vec3b(200, 200, 200), cv::Vec3b(250, 10, 250),
+                          cv::Vec3b(250, 250, 10), cv::Vec3b(255, 255, 255));
+    std::vector<double> levels = {100, 100, 100};
+    cv::Mat out;
+    BinariseByChannels(out, four, levels, 3);
+    EXPECT_TRUE(Same(out, cv::Mat((cv::Mat_<uchar>(1, 4) << 255, 0, 0, 255))));
+    // The grey threshold is strictly greater.
+    const cv::Mat grey = (cv::Mat_<cv::Vec3b>(1, 3) << cv::Vec3b(128, 128, 128), cv::Vec3b(129, 129, 129),
+                          cv::Vec3b(0, 0, 0));
+    BinariseByGrey(out, grey, 128);
+    EXPECT_TRUE(Same(out, cv::Mat((cv::Mat_<uchar>(1, 3) << 0, 255, 0))));
+    // Empty, one pixel, and more channels asked for than the picture has.
+    levels.clear();
+    BinariseByChannels(out, cv::Mat(), levels, 3);
+    EXPECT_TRUE(out.empty() && levels.empty());
+    BinariseByChannels(out, cv::Mat(1, 1, CV_8UC3, cv::Scalar(0, 0, 0)), levels, 3);
+    EXPECT_TRUE(Same(out, cv::Mat(1, 1, CV_8UC1, cv::Scalar(0))));
+    EXPECT_EQ(levels.size(), 3u);
+    levels.clear();
+    BinariseByChannels(out, cv::Mat(2, 2, CV_8UC1, cv::Scalar(255)), levels, 3);
+    EXPECT_EQ(levels.size(), 1u);
+    EXPECT_EQ(cv::countNonZero(out), 4);
 }

@@ -66,61 +66,53 @@ PatchList GroupByReference(const Scene& s, unsigned minPatchSize) {
 
 }  // namespace
 
-TEST(Grouping, ColoursSeparateTouchingCurvesAndJoinCrossingOnes) {
-    // A red and a blue line lying against each other stay two patches.
-    const Scene touching = Draw({"rrrrrr", "bbbbbb", "......"});
-    EXPECT_EQ(Group(touching, 0).size(), 2u);
-
-    // Two red lines crossing as an X are one patch.
-    const Scene crossing = Draw({"r...r", ".r.r.", "..r..", ".r.r.", "r...r"});
-    const PatchList x = Group(crossing, 0);
-    ASSERT_EQ(x.size(), 1u);
-    size_t pixels = 0;
-    for (const ::Run& r : x[0]) pixels += size_t(r.row2 - r.row1 + 1);
-    EXPECT_EQ(pixels, 9u);
-}
-
-TEST(Grouping, CornerTouchingPixelsJoin) {
-    const PatchList down = Group(Draw({"g..", ".g.", "..."}), 0);
-    ASSERT_EQ(down.size(), 1u);
-    EXPECT_EQ(down[0], (Patch{{0, 0, 0}, {1, 1, 1}}));
-    // The other diagonal, reached through the corner test above a run.
-    const PatchList up = Group(Draw({"..g", ".g.", "..."}), 0);
-    ASSERT_EQ(up.size(), 1u);
-    EXPECT_EQ(up[0], (Patch{{0, 2, 0}, {1, 1, 1}}));
-}
-
-TEST(Grouping, RunsAreVerticalAndSortedBySecondRowThenColumn) {
-    // A U: two full columns and a bottom bar; then a column touched twice by its
-    // neighbour, which gives that neighbour two runs.
-    const PatchList u = Group(Draw({"m...m.", "m...m.", "mmmmm.", "......", "kk....", ".k....", "kk...."}), 0);
-    ASSERT_EQ(u.size(), 2u);
-    EXPECT_EQ(u[0], (Patch{{0, 0, 2}, {2, 1, 2}, {2, 2, 2}, {2, 3, 2}, {0, 4, 2}}));
-    EXPECT_EQ(u[1], (Patch{{4, 0, 4}, {6, 0, 6}, {4, 1, 6}}));
-}
-
-TEST(Grouping, PatchesComeInOrderOfTheirFirstPixel) {
-    // The blue patch's first pixel (row 0) comes before the red one's (row 1),
-    // though the red one reaches further left.
-    const PatchList p = Group(Draw({"...b", "r..b", "r..."}), 0);
-    ASSERT_EQ(p.size(), 2u);
-    EXPECT_EQ(p[0][0].col, 3);
-    EXPECT_EQ(p[1][0].col, 0);
-}
-
-TEST(Grouping, RetentionCountsRunsOrHeights) {
-    std::vector<std::string> tall(50, "..k..");
-    EXPECT_EQ(Group(Draw(tall), 10).size(), 1u);  // one run, 49 >= 10
-    EXPECT_EQ(Group(Draw(tall), 50).size(), 0u);
-
-    const Scene dot = Draw({"...", ".y.", "..."});
-    EXPECT_EQ(Group(dot, 0).size(), 1u);
-    EXPECT_EQ(Group(dot, 1).size(), 1u);
-    EXPECT_EQ(Group(dot, 2).size(), 0u);
-
-    const Scene wide = Draw({std::string(30, 'r')});
-    EXPECT_EQ(Group(wide, 30).size(), 1u);  // 30 runs
-    EXPECT_EQ(Group(wide, 31).size(), 0u);
+TEST(Grouping, ConnectivityColoursRunLayoutAndRetention) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> rows;
+        unsigned minPatchSize;
+        size_t count;
+        size_t pixels;     // in the first patch; 0: not checked
+        PatchList expected;  // empty: not checked
+    };
+    const std::vector<std::string> tall(50, "..k..");
+    const std::vector<Case> cases = {
+        {"touching red and blue lines stay two", {"rrrrrr", "bbbbbb", "......"}, 0, 2, 6, {}},
+        {"two red lines crossing as an X are one", {"r...r", ".r.r.", "..r..", ".r.r.", "r...r"}, 0, 1, 9, {}},
+        {"corner-touching pixels join", {"g..", ".g.", "..."}, 0, 1, 0, {{{0, 0, 0}, {1, 1, 1}}}},
+        // The other diagonal, reached through the corner test above a run.
+        {"the other diagonal", {"..g", ".g.", "..."}, 0, 1, 0, {{{0, 2, 0}, {1, 1, 1}}}},
+        // A U: two full columns and a bottom bar; then a column touched twice by its
+        // neighbour, which gives that neighbour two runs. Runs sort by second row, then column.
+        {"vertical runs in order",
+         {"m...m.", "m...m.", "mmmmm.", "......", "kk....", ".k....", "kk...."},
+         0,
+         2,
+         0,
+         {{{0, 0, 2}, {2, 1, 2}, {2, 2, 2}, {2, 3, 2}, {0, 4, 2}}, {{4, 0, 4}, {6, 0, 6}, {4, 1, 6}}}},
+        // Blue's first pixel (row 0) comes before red's (row 1), though red reaches further left.
+        {"patches in order of their first pixel", {"...b", "r..b", "r..."}, 0, 2, 0, {{{0, 3, 1}}, {{1, 0, 2}}}},
+        // Retention counts runs or heights.
+        {"one run 49 high, minimum 10", tall, 10, 1, 50, {}},
+        {"one run 49 high, minimum 50", tall, 50, 0, 0, {}},
+        {"a dot, minimum 0", {"...", ".y.", "..."}, 0, 1, 1, {}},
+        {"a dot, minimum 1", {"...", ".y.", "..."}, 1, 1, 1, {}},
+        {"a dot, minimum 2", {"...", ".y.", "..."}, 2, 0, 0, {}},
+        {"30 runs, minimum 30", {std::string(30, 'r')}, 30, 1, 30, {}},
+        {"30 runs, minimum 31", {std::string(30, 'r')}, 31, 0, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PatchList p = Group(Draw(c.rows), c.minPatchSize);
+        ASSERT_EQ(p.size(), c.count);
+        if (!c.expected.empty()) {
+            EXPECT_EQ(p, c.expected);
+        }
+        if (c.pixels == 0) continue;
+        size_t pixels = 0;
+        for (const ::Run& r : p[0]) pixels += size_t(r.row2 - r.row1 + 1);
+        EXPECT_EQ(pixels, c.pixels);
+    }
 }
 
 TEST(Grouping, EmptyMapKeepsThePreviousPatches) {
@@ -181,32 +173,25 @@ Scene LongScene() {
 }
 }  // namespace
 
-TEST(Grouping, AbortAtTheQuestionKeepsWhatWasFound) {
+TEST(Grouping, TheLongRunQuestionIsAskedOnce) {
     const Scene s = LongScene();
-    int asked = 0;
-    const PatchList p = Group(s, 3, [&] { ++asked; return true; });
-    EXPECT_EQ(asked, 1);
-    ASSERT_EQ(p.size(), 2u);
-    EXPECT_EQ(p[0], (Patch{{0, 0, 2099}}));
-    // The block fills column by column; the column being walked when the
-    // 2,000,000th pixel came is dropped.
-    const size_t complete = (kAskAfterPixels - 2100) / 2100;
-    ASSERT_EQ(p[1].size(), complete);
-    for (size_t i = 0; i < complete; ++i) EXPECT_EQ(p[1][i], (::Run{0, int(2 + i), 2099}));
-
+    for (const bool abort : {true, false}) {
+        SCOPED_TRACE(abort ? "abort" : "go on");
+        int asked = 0;
+        const PatchList p = Group(s, 3, [&] { ++asked; return abort; });
+        EXPECT_EQ(asked, 1);
+        ASSERT_EQ(p.size(), 2u);
+        EXPECT_EQ(p[0], (Patch{{0, 0, 2099}}));
+        // Aborted, the block fills column by column; the column being walked when the
+        // 2,000,000th pixel came is dropped.
+        const size_t complete = abort ? (kAskAfterPixels - 2100) / 2100 : 998;
+        ASSERT_EQ(p[1].size(), complete);
+        for (size_t i = 0; i < complete; ++i) EXPECT_EQ(p[1][i], (::Run{0, int(2 + i), 2099}));
+    }
     // The unfinished patch goes through the same retention as any other.
-    asked = 0;
+    int asked = 0;
     EXPECT_TRUE(Group(s, 4000000, [&] { ++asked; return true; }).empty());
     EXPECT_EQ(asked, 1);
-}
-
-TEST(Grouping, AnsweringNoGoesOnAndAsksOnce) {
-    const Scene s = LongScene();
-    int asked = 0;
-    const PatchList p = Group(s, 3, [&] { ++asked; return false; });
-    EXPECT_EQ(asked, 1);
-    ASSERT_EQ(p.size(), 2u);
-    EXPECT_EQ(p[1].size(), 998u);
 }
 
 namespace {
@@ -267,16 +252,12 @@ TEST(Grouping, MatchesThePlainVersionOnRandomScenes) {
             SCOPED_TRACE("round " + std::to_string(round) + " min " + std::to_string(minSize));
             EXPECT_EQ(Group(s, minSize), GroupByReference(s, minSize));
         }
+        // A class image seen through a view into a larger one gives the same result.
+        cv::Mat big(s.classImage.rows + 9, s.classImage.cols + 11, CV_8UC3, cv::Scalar(0, 128, 128));
+        const cv::Rect where(5, 4, s.classImage.cols, s.classImage.rows);
+        s.classImage.copyTo(big(where));
+        Scene view = s;
+        view.classImage = big(where);
+        EXPECT_EQ(Group(view, 2), Group(s, 2)) << round;
     }
-}
-
-TEST(Grouping, ClassImageViewsGiveTheSameResult) {
-    std::mt19937 rng(777);
-    const Scene s = RandomScene(rng, 61, 83, 4);
-    cv::Mat big(s.classImage.rows + 9, s.classImage.cols + 11, CV_8UC3, cv::Scalar(0, 128, 128));
-    const cv::Rect where(5, 4, s.classImage.cols, s.classImage.rows);
-    s.classImage.copyTo(big(where));
-    Scene view = s;
-    view.classImage = big(where);
-    EXPECT_EQ(Group(view, 2), Group(s, 2));
 }

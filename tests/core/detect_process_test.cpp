@@ -50,97 +50,118 @@ Pass Process(const cv::Mat& image, const ProcessSettings& settings, const PlotAr
 
 }  // namespace
 
-TEST(Processing, AutomaticPassLogsEachStage) {
-    const Pass p = Process(BlockPicture(), {});
-    EXPECT_TRUE(p.ran);
-    EXPECT_EQ(p.log,
-              "Performing detections...\n"
-              "Detecting graph axis...\n"
-              "Number of detections (map): 200 (0.2%)\n"
-              "top left =0,0; bottom right=400,300\n"
-              "Performing color detections\n"
-              "Colour classes from the picture: 1 (#000000)\n"
-              "Grouping...\n");
-    EXPECT_EQ(p.area, (PlotArea{0, 0, 400, 300}));
-    ASSERT_EQ(p.patches.size(), 1u);
-    EXPECT_EQ(p.patches[0].size(), 10u);
-    EXPECT_EQ(p.patches[0][0], (::Run{60, 50, 79}));
-    EXPECT_EQ(p.levels.size(), 3u);
+ProcessSettings Settings(int threshold, bool manual = false, bool removeGrid = false) {
+    ProcessSettings s;
+    s.threshold = threshold;
+    s.manualThreshold = manual;
+    s.removeGrid = removeGrid;
+    return s;
 }
 
-TEST(Processing, ManualModeContinuesItsLineWithTheNextMessage) {
-    ProcessSettings s;
-    s.manualThreshold = true;
-    s.threshold = 128;
-    s.removeGrid = true;
-    const Pass p = Process(BlockPicture(), s);
-    EXPECT_EQ(p.log,
-              "Performing detections...\n"
-              "Detecting graph axis...\n"
-              "Manual thresholding (128)...Removing grid...\n"
-              "Degridding...\n"
-              "Number of detections (map): 200 (0.2%)\n"
-              "top left =0,0; bottom right=400,300\n"
-              "Performing color detections\n"
-              "Colour classes from the picture: 1 (#000000)\n"
-              "Grouping...\n");
+std::string Stages(const std::string& detecting, const std::string& map, const std::string& classes) {
+    return "Performing detections...\nDetecting graph axis...\n" + detecting + "Number of detections (map): " + map +
+           "Performing color detections\nColour classes from the picture: " + classes + "\nGrouping...\n";
 }
 
-TEST(Processing, HeavyInkOverridesWithTheFixedThreshold) {
-    // Dark grey over the left half: half the area is ink under the channel levels.
-    cv::Mat image(100, 200, CV_8UC3, cv::Scalar(255, 255, 255));
-    image.colRange(0, 100).setTo(cv::Scalar(150, 150, 150));
-    ProcessSettings s;
-    s.threshold = 140;  // the grey threshold then finds no ink at all
-    const Pass p = Process(image, s);
-    EXPECT_EQ(p.log,
-              "Performing detections...\n"
-              "Detecting graph axis...\n"
-              "Overriding with manual threshold value (140)\n"
-              "Number of detections (map): 0 (0.0%)\n"
-              "top left =0,0; bottom right=200,100\n"
-              "Performing color detections\n"
-              "Colour classes from the picture: 0\n"
-              "Grouping...\n");
-    // Just under 15% ink keeps the channel levels: 29 grey squares, too small to
-    // look like frame lines.
+TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
+    // Dark grey over the left half: half the area is ink under the channel levels,
+    // and the grey threshold of 140 then finds none.
+    cv::Mat half(100, 200, CV_8UC3, cv::Scalar(255, 255, 255));
+    half.colRange(0, 100).setTo(cv::Scalar(150, 150, 150));
+    // Just under 15% ink keeps the channel levels: 29 grey squares, too small to look like frame lines.
     cv::Mat light(100, 200, CV_8UC3, cv::Scalar(255, 255, 255));
     for (int i = 0; i < 29; ++i)
         light(cv::Rect(5 + 20 * (i % 9), 5 + 25 * (i / 9), 10, 10)).setTo(cv::Scalar(150, 150, 150));
-    const Pass q = Process(light, s);
-    EXPECT_EQ(q.log.find("Overriding"), std::string::npos);
-    EXPECT_NE(q.log.find("Number of detections (map): 2900 (14.5%)\n"), std::string::npos);
-}
-
-TEST(Processing, UserRectangleIsCutAtTheImagesFarEdges) {
-    const Pass p = Process(BlockPicture(), {}, {52, 70, 1000, 900});
-    EXPECT_EQ(p.area, (PlotArea{52, 70, 400, 300}));
-    EXPECT_NE(p.log.find("Number of detections (map): 80 (0.1%)\ntop left =52,70; bottom right=400,300\n"),
-              std::string::npos);
-    ASSERT_EQ(p.patches.size(), 1u);
-    EXPECT_EQ(p.patches[0][0], (::Run{70, 52, 79}));
-    // A drawn rectangle is cut to the image.
-    EXPECT_EQ(Process(BlockPicture(), {}, {52, 70, 1000, 900}).area, (PlotArea{52, 70, 400, 300}));
-}
-
-TEST(Processing, EmptyAreasReportNoInk) {
-    // No columns.
-    Pass p = Process(BlockPicture(), {}, {55, 10, 55, 200});
-    EXPECT_FALSE(p.inkFound);
-    EXPECT_TRUE(p.patches.empty());
-    EXPECT_NE(p.log.find("Number of detections (map): 0 (0.0%)\ntop left =55,10; bottom right=55,200\n"),
-              std::string::npos);
-    // Wholly right of the image: after the cut right < left.
-    p = Process(BlockPicture(), {}, {500, 10, 600, 200});
-    EXPECT_EQ(p.area, (PlotArea{500, 10, 400, 200}));
-    EXPECT_FALSE(p.inkFound);
-    EXPECT_NE(p.log.find("Number of detections (map): 0 (0.0%)\ntop left =500,10; bottom right=400,200\n"),
-              std::string::npos);
-    // Starting left of and above the image: the outside part holds no ink.
-    p = Process(BlockPicture(), {}, {-100, -50, 100, 100});
-    EXPECT_NE(p.log.find("Number of detections (map): 200 (0.7%)\n"), std::string::npos);
-    EXPECT_TRUE(p.inkFound);
-    EXPECT_EQ(p.patches.size(), 1u);
+    cv::Mat wide(3, 20000, CV_8UC3, cv::Scalar(255, 255, 255));  // very wide and flat, with a red stripe
+    wide.row(1).setTo(cv::Scalar(255, 0, 0));
+    const cv::Mat block = BlockPicture();
+    const ProcessSettings automatic;
+    struct Case {
+        const char* what;
+        cv::Mat image;
+        ProcessSettings settings;
+        PlotArea rect;
+        std::string log;  // the whole log when it starts the pass, else a part of it
+        int patches;      // -1: not checked
+        PlotArea area;    // left -1: not checked
+    };
+    const std::vector<Case> cases = {
+        {"automatic", block, automatic, kNoRect,
+         Stages("", "200 (0.2%)\ntop left =0,0; bottom right=400,300\n", "1 (#000000)"), 1, {0, 0, 400, 300}},
+        {"manual mode continues its line with the next message", block, Settings(128, true, true), kNoRect,
+         Stages("Manual thresholding (128)...Removing grid...\nDegridding...\n",
+                "200 (0.2%)\ntop left =0,0; bottom right=400,300\n", "1 (#000000)"),
+         1, kNoRect},
+        {"heavy ink overrides with the fixed threshold", half, Settings(140), kNoRect,
+         Stages("Overriding with manual threshold value (140)\n", "0 (0.0%)\ntop left =0,0; bottom right=200,100\n",
+                "0"),
+         0, kNoRect},
+        {"just under 15% ink", light, Settings(140), kNoRect,
+         "Detecting graph axis...\nNumber of detections (map): 2900 (14.5%)\n", -1, kNoRect},
+        {"a user rectangle is cut at the image's far edges", block, automatic, {52, 70, 1000, 900},
+         "Number of detections (map): 80 (0.1%)\ntop left =52,70; bottom right=400,300\n", 1, {52, 70, 400, 300}},
+        {"an area without columns", block, automatic, {55, 10, 55, 200},
+         "Number of detections (map): 0 (0.0%)\ntop left =55,10; bottom right=55,200\n", 0, kNoRect},
+        {"wholly right of the image: after the cut right < left", block, automatic, {500, 10, 600, 200},
+         "Number of detections (map): 0 (0.0%)\ntop left =500,10; bottom right=400,200\n", 0, {500, 10, 400, 200}},
+        {"left of and above the image: the outside holds no ink", block, automatic, {-100, -50, 100, 100},
+         "Number of detections (map): 200 (0.7%)\n", 1, kNoRect},
+        // One run of height 0 is below the minimum of 3.
+        {"one black pixel", cv::Mat(1, 1, CV_8UC3, cv::Scalar(0, 0, 0)), automatic, kNoRect,
+         "Number of detections (map): 1 (100.0%)\ntop left =0,0; bottom right=1,1\n", 0, kNoRect},
+        {"one white pixel", cv::Mat(1, 1, CV_8UC3, cv::Scalar(255, 255, 255)), automatic, kNoRect,
+         "Number of detections (map): 0 (0.0%)\n", 0, kNoRect},
+        {"all black: everything is ink, so the fixed threshold takes over",
+         cv::Mat(200, 300, CV_8UC3, cv::Scalar(0, 0, 0)), automatic, kNoRect,
+         "Overriding with manual threshold value (160)\nNumber of detections (map): 60000 (100.0%)\n"
+         "top left =0,0; bottom right=300,200\n",
+         1, kNoRect},
+        {"one colour: Otsu finds no split", cv::Mat(120, 90, CV_8UC3, cv::Scalar(200, 40, 40)), automatic, kNoRect,
+         "Number of detections (map): 0 (0.0%)\n", 0, kNoRect},
+        {"very wide and flat", wide, automatic, kNoRect, "Grouping...\n", -1, kNoRect},
+        // Grey and four-channel pictures are taken as red-green-blue.
+        {"grey", cv::Mat(30, 40, CV_8UC1, cv::Scalar(0)), automatic, kNoRect,
+         "Number of detections (map): 1200 (100.0%)\n", -1, kNoRect},
+        {"four channels", cv::Mat(30, 40, CV_8UC4, cv::Scalar(0, 0, 0, 255)), automatic, kNoRect,
+         "Number of detections (map): 1200 (100.0%)\n", -1, kNoRect},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Pass p = Process(c.image, c.settings, c.rect);
+        EXPECT_TRUE(p.ran);
+        if (c.log.rfind("Performing", 0) == 0)
+            EXPECT_EQ(p.log, c.log);
+        else
+            EXPECT_NE(p.log.find(c.log), std::string::npos) << p.log;
+        EXPECT_EQ(p.inkFound, p.log.find("(map): 0 (") == std::string::npos);
+        EXPECT_EQ(p.levels.size(), 3u);
+        if (c.patches >= 0) {
+            EXPECT_EQ(int(p.patches.size()), c.patches);
+        }
+        if (c.area.left != -1) {
+            EXPECT_EQ(p.area, c.area);
+        } else if (c.rect.left == -1) {  // a found frame lies in the picture
+            EXPECT_TRUE(p.area.left >= 0 && p.area.right <= c.image.cols && p.area.top >= 0 &&
+                        p.area.bottom <= c.image.rows);
+        }
+    }
+    // Where the patches lie: the block's ten columns, the rectangle's cut, the black picture's columns.
+    const Pass whole = Process(block, {}), cut = Process(block, {}, {52, 70, 1000, 900});
+    ASSERT_EQ(whole.patches.size(), 1u);
+    EXPECT_EQ(whole.patches[0].size(), 10u);
+    EXPECT_EQ(whole.patches[0][0], (::Run{60, 50, 79}));
+    ASSERT_EQ(cut.patches.size(), 1u);
+    EXPECT_EQ(cut.patches[0][0], (::Run{70, 52, 79}));
+    EXPECT_EQ(Process(cv::Mat(200, 300, CV_8UC3, cv::Scalar(0, 0, 0)), {}).patches.at(0).size(), 300u);
+    EXPECT_EQ(Process(light, Settings(140)).log.find("Overriding"), std::string::npos);
+    // Any other matrix is an error, not an empty result; pictures without pixels are ignored silently.
+    EXPECT_THROW(Process(cv::Mat(30, 40, CV_16UC3, cv::Scalar::all(0)), {}), cv::Exception);
+    EXPECT_THROW(Process(cv::Mat(30, 40, CV_8UC2, cv::Scalar::all(0)), {}), cv::Exception);
+    const Pass none = Process(cv::Mat(), {});
+    EXPECT_FALSE(none.ran);
+    EXPECT_TRUE(none.log.empty());
+    EXPECT_TRUE(none.levels.empty());
+    EXPECT_FALSE(Process(cv::Mat(0, 5, CV_8UC3), {}).ran);
 }
 
 TEST(Processing, PercentageUsesThirtyTwoBitCountAndSinglePrecision) {
@@ -148,65 +169,6 @@ TEST(Processing, PercentageUsesThirtyTwoBitCountAndSinglePrecision) {
     EXPECT_EQ(DetectionPercentText(0, {0, 0, 0, 0}), " (0.0%)\n");
     EXPECT_EQ(DetectionPercentText(1, {0, 0, 3, 1}), " (33.3%)\n");
     EXPECT_EQ(DetectionPercentText(12000000, {0, 0, 4000, 3000}), " (100.0%)\n");
-}
-
-TEST(Processing, RepeatedPassesGiveTheSamePatches) {
-    ChartSpec spec;
-    spec.width = 331;
-    spec.height = 257;
-    const cv::Mat image = MakeChart(spec);
-    const Pass first = Process(image, {}), second = Process(image, {});
-    EXPECT_EQ(first.levels.size(), 3u);
-    EXPECT_FALSE(first.patches.empty());
-    EXPECT_EQ(first.patches, second.patches);
-}
-
-TEST(Processing, PicturesWithoutPixelsAreIgnoredSilently) {
-    const Pass p = Process(cv::Mat(), {});
-    EXPECT_FALSE(p.ran);
-    EXPECT_TRUE(p.log.empty());
-    EXPECT_TRUE(p.levels.empty());
-    EXPECT_FALSE(Process(cv::Mat(0, 5, CV_8UC3), {}).ran);
-}
-
-TEST(Processing, BadPicturesProcessWithSensibleLogs) {
-    // One pixel, black and white.
-    Pass p = Process(cv::Mat(1, 1, CV_8UC3, cv::Scalar(0, 0, 0)), {});
-    EXPECT_NE(p.log.find("Number of detections (map): 1 (100.0%)\ntop left =0,0; bottom right=1,1\n"),
-              std::string::npos);
-    EXPECT_EQ(p.patches.size(), 0u);  // one run of height 0 is below the minimum of 3
-    p = Process(cv::Mat(1, 1, CV_8UC3, cv::Scalar(255, 255, 255)), {});
-    EXPECT_NE(p.log.find("Number of detections (map): 0 (0.0%)\n"), std::string::npos);
-
-    // All black: everything is ink, so the fixed threshold takes over.
-    p = Process(cv::Mat(200, 300, CV_8UC3, cv::Scalar(0, 0, 0)), {});
-    EXPECT_NE(p.log.find("Overriding with manual threshold value (160)\n"
-                         "Number of detections (map): 60000 (100.0%)\n"
-                         "top left =0,0; bottom right=300,200\n"),
-              std::string::npos);
-    ASSERT_EQ(p.patches.size(), 1u);
-    EXPECT_EQ(p.patches[0].size(), 300u);
-
-    // One colour: Otsu finds no split, nothing is ink.
-    p = Process(cv::Mat(120, 90, CV_8UC3, cv::Scalar(200, 40, 40)), {});
-    EXPECT_NE(p.log.find("Number of detections (map): 0 (0.0%)\n"), std::string::npos);
-
-    // Very wide and flat, with a red stripe.
-    cv::Mat wide(3, 20000, CV_8UC3, cv::Scalar(255, 255, 255));
-    wide.row(1).setTo(cv::Scalar(255, 0, 0));
-    p = Process(wide, {});
-    EXPECT_TRUE(p.ran);
-    EXPECT_NE(p.log.find("Grouping...\n"), std::string::npos);
-    EXPECT_TRUE(p.area.left >= 0 && p.area.right <= 20000 && p.area.top >= 0 && p.area.bottom <= 3);
-
-    // Grey and four-channel pictures are taken as red-green-blue.
-    p = Process(cv::Mat(30, 40, CV_8UC1, cv::Scalar(0)), {});
-    EXPECT_NE(p.log.find("Number of detections (map): 1200 (100.0%)\n"), std::string::npos);
-    p = Process(cv::Mat(30, 40, CV_8UC4, cv::Scalar(0, 0, 0, 255)), {});
-    EXPECT_NE(p.log.find("Number of detections (map): 1200 (100.0%)\n"), std::string::npos);
-    // Any other matrix is an error, not an empty result.
-    EXPECT_THROW(Process(cv::Mat(30, 40, CV_16UC3, cv::Scalar::all(0)), {}), cv::Exception);
-    EXPECT_THROW(Process(cv::Mat(30, 40, CV_8UC2, cv::Scalar::all(0)), {}), cv::Exception);
 }
 
 TEST(Processing, AllInkTwelveMegapixelsAsksOnce) {
@@ -264,5 +226,9 @@ TEST(Processing, MatchesThePassBuiltFromThePlainPieces) {
         EXPECT_EQ(cv::norm(r.binary, refBinary, cv::NORM_INF), 0);
         EXPECT_GT(r.patches.size(), 3u);
         EXPECT_EQ(r.patches, refPatches);
+        // Repeated passes give the same patches, with the classes learned from the picture too.
+        EXPECT_EQ(RunProcessing(image, s, c.rect, log, {}).patches, r.patches);
+        s.colourClassing = ColourClassing::FromPicture;
+        EXPECT_EQ(RunProcessing(image, s, c.rect, log, {}).patches, RunProcessing(image, s, c.rect, log, {}).patches);
     }
 }

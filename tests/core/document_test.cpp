@@ -6,10 +6,9 @@
 
 #include "document/document.h"
 #include "document/selection.h"
+#include "support/builders.h"
 
 namespace {
-
-Patch Column(int col, int top, int bottom) { return {Run{top, col, bottom}}; }
 
 // A 100 x 80 picture with three processed patches: columns 10, 20 and 30.
 Document Processed() {
@@ -26,14 +25,7 @@ Document Processed() {
 }
 
 TextLabel Label(const std::string& text, int left, int top, int kind) {
-    TextLabel l;
-    l.text = text;
-    l.left = left;
-    l.top = top;
-    l.width = 20;
-    l.height = 10;
-    l.kind = kind;
-    return l;
+    return MakeLabel(text, kind, left, top, 20, 10);
 }
 
 PatchTest At(int x, int y) {
@@ -146,16 +138,10 @@ TEST(Document, AxisValueKindsMoveTheCalibration) {
     ASSERT_TRUE(doc.EditLabel(1, "25 mm", LABEL_XMIN));
     // Xmin moved off the first label; X point 1 sits below the middle of the second.
     EXPECT_EQ(doc.Labels()[0].kind, 0);
-    Calibration c = doc.GetCalibration();
-    EXPECT_EQ(c.xPixel1, 70);
-    EXPECT_EQ(c.xRow, 62);
-    EXPECT_EQ(c.xValue1, 25);
+    EXPECT_EQ(doc.GetCalibration(), (Calibration{25, 70, 0, -1, 0, -1, 0, -1, 62, -1}));
     // A Y value stands right of the label, at its middle row.
     ASSERT_TRUE(doc.EditLabel(2, "7", LABEL_YMAX));
-    c = doc.GetCalibration();
-    EXPECT_EQ(c.yPixel2, 5);
-    EXPECT_EQ(c.yColumn, 22);
-    EXPECT_EQ(c.yValue2, 7);
+    EXPECT_EQ(doc.GetCalibration(), (Calibration{25, 70, 0, -1, 0, -1, 7, 5, 62, 22}));
     EXPECT_FALSE(doc.EditLabel(2, "7", LABEL_YMAX));
 }
 

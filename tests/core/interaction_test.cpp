@@ -7,6 +7,7 @@
 
 #include "document/interaction.h"
 #include "document/selection.h"
+#include "support/builders.h"
 
 namespace {
 
@@ -37,8 +38,6 @@ struct FakeHost : InteractionHost {
     void LabelCommandsChanged(bool) override {}
     IPoint PointerNow() override { return pointer; }
 };
-
-Patch Column(int col, int top, int bottom) { return {Run{top, col, bottom}}; }
 
 struct Bench {
     Document doc;
@@ -80,16 +79,12 @@ TEST(Interaction, AxisCalibrationByTwoClicks) {
     b.ctl.LeftDown({230, 20}, false);
     EXPECT_EQ(b.ctl.Mode(), AxisMode::XDone);
     EXPECT_EQ(b.host.asked, (std::vector<std::string>{"X0", "X1", "X1"}));
-    const Calibration& c = b.doc.GetCalibration();
-    EXPECT_EQ(c.xPixel1, 70);
-    EXPECT_EQ(c.xPixel2, 230);
-    EXPECT_EQ(c.xRow, 180);
-    EXPECT_EQ(c.xValue2, 8);
+    EXPECT_EQ(b.doc.GetCalibration(), (Calibration{0, 70, 8, 230, 0, -1, 0, -1, 180, -1}));
     b.ctl.OverlayDrawn();
     EXPECT_EQ(b.ctl.Mode(), AxisMode::None);
     // The whole calibration is one step.
     b.doc.Undo();
-    EXPECT_EQ(b.doc.GetCalibration().xPixel1, -1);
+    EXPECT_EQ(b.doc.GetCalibration(), Calibration());
 }
 
 TEST(Interaction, StartingAnAxisKeepsOnlyAFinishedOtherAxis) {
@@ -209,13 +204,7 @@ TEST(Interaction, TextModeMarksAreasForRecognition) {
 
 TEST(Interaction, LabelsAreSelectedEditedAndDeleted) {
     Bench b;
-    TextLabel l;
-    l.text = "5";
-    l.left = 10;
-    l.top = 10;
-    l.width = 20;
-    l.height = 10;
-    b.doc.AddLabels({l});
+    b.doc.AddLabels({MakeLabel("5", LABEL_TEXT, 10, 10, 20, 10)});
     b.doc.SetLabelLayout(0, {10, 10, 30, 20}, 8);
     b.ctl.LeftDown({20, 15}, false);
     b.ctl.LeftUp();

@@ -2,15 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "output/csv_writer.h"
+#include "support/builders.h"
 
 namespace {
 
 const std::string kBanner = "plotsnap version 1.21 - chart digitizer, https://plotsnap.example.org\n\n";
-
-struct AlwaysYes : ExportQuestions {
-    bool AskYesNo(const std::string&) override { return true; }
-    void ShowError(const std::string& message, const std::string&) override { ADD_FAILURE() << message; }
-};
 
 // X = column - 10, Y = 100 - row.
 const Calibration kCal{0, 10, 10, 20, 0, 100, 50, 50};
@@ -23,12 +19,7 @@ const PatchList kStep = {{::Run{10, 5, 10}, ::Run{10, 6, 10}, ::Run{10, 7, 10}, 
 const Calibration kStepCal{0, 5, 6, 11, 0, 100, 50, 50};  // X = column - 5, Y = 100 - row
 
 TextLabel Label(const std::string& text, int kind, int left = 0, int top = 0) {
-    TextLabel l;
-    l.text = text;
-    l.kind = kind;
-    l.left = left;
-    l.top = top;
-    return l;
+    return MakeLabel(text, kind, left, top);
 }
 
 }  // namespace
@@ -80,7 +71,7 @@ TEST(CsvText, Layouts) {
          "X_0, Y_0\n5.5, 29.5\n6.5, 29.5\n7.5, 29.5\n8.5, 29\n9.5, 28.5\n10.5, 28.5\n11.5, 28.5\n"},
     };
     for (const Case& c : cases) {
-        AlwaysYes yes;
+        YesToAll yes;
         ExportSettings s;
         s.commonX = c.commonX;
         s.thin = c.thin;

@@ -1,5 +1,6 @@
 // Saving the export: all or nothing for files, straight through for pipes and
-// devices, refused for anything else; an existing file is never left damaged.
+// devices, refused for anything else; an existing file is never left damaged, and
+// is replaced only once the new text is on the disk (synced before the rename).
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -17,6 +18,9 @@
 #include <unistd.h>
 
 #include "output/file_writer.h"
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <cstdio>
 
 namespace fs = std::filesystem;
 
@@ -163,4 +167,33 @@ TEST_F(AtomicWrite, FailuresLeaveTheOldFile) {
     EXPECT_EQ(partWay, 0);
     EXPECT_EQ(Read(path), "precious");
     EXPECT_EQ(Names(folder), std::vector<std::string>{"data.csv"});
+}
+
+namespace {
+std::vector<std::string>* g_calls = nullptr;
+}  // namespace
+
+// The program's own calls land here first (it is linked into this test); the
+// system calls underneath do the work.
+extern "C" int fsync(int fd) {
+    if (g_calls) g_calls->push_back("fsync");
+    return static_cast<int>(syscall(SYS_fsync, fd));
+}
+extern "C" int rename(const char* from, const char* to) noexcept {
+    if (g_calls) g_calls->push_back("rename");
+    return static_cast<int>(syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
+}
+
+TEST(AtomicWriteOrder, SyncsTheDataBeforeTheRename) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("plotsnap-order-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::vector<std::string> calls;
+    g_calls = &calls;
+    const bool ok = WriteTextFileAtomically((dir / "out.csv").string(), "1, 2\n", nullptr);
+    g_calls = nullptr;
+    std::filesystem::remove_all(dir);
+    ASSERT_TRUE(ok);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "fsync");
+    EXPECT_EQ(calls[1], "rename");
 }

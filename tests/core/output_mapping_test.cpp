@@ -12,6 +12,7 @@
 
 #include "output/csv_writer.h"
 #include "output/mapping.h"
+#include "support/builders.h"
 #include "text/label.h"
 
 TEST(CheckCalibration, BitsComeFromThePixelsOnly) {
@@ -91,10 +92,6 @@ struct CommaDecimals : std::numpunct<char> {
     char do_thousands_sep() const override { return '.'; }
     std::string do_grouping() const override { return "\3"; }
 };
-struct AnswerYes : ExportQuestions {
-    bool AskYesNo(const std::string&) override { return true; }
-    void ShowError(const std::string&, const std::string&) override {}
-};
 }  // namespace
 
 TEST(NumbersUnderCommaLocale, ExportAndLabelsKeepTheDecimalPoint) {
@@ -103,18 +100,14 @@ TEST(NumbersUnderCommaLocale, ExportAndLabelsKeepTheDecimalPoint) {
     std::ostringstream probe;
     probe << 0.5;
     EXPECT_EQ(probe.str(), "0,5");  // the facet is really in force
-    AnswerYes yes;
+    YesToAll yes;
     ExportSettings s;
     s.thin = s.commonX = false;
     s.imageHeight = s.imageWidth = 100;
     // Two pixels whose values have fractions: (0.5, 1.5) and (2.5, 1234.5).
     const auto table = PrepareExport({{{::Run{0, 0, 0}, ::Run{1, 2, 1}}}}, {0.5, 0, 2.5, 2, 1.5, 0, 1234.5, 1}, s,
                                      yes, nullptr);
-    TextLabel note;
-    note.text = "at 3.5";
-    note.left = 1234;
-    note.top = 5;
-    const std::string text = table ? BuildCsvText(*table, {note}) : "";
+    const std::string text = table ? BuildCsvText(*table, {MakeLabel("at 3.5", LABEL_TEXT, 1234, 5)}) : "";
     const auto p1 = ParseLabelNumber("2.5e3 mm"), p2 = ParseLabelNumber("  -0.25");
     std::locale::global(saved);
     EXPECT_NE(text.find("\nText:, at 3.5, 1234, 5\n"), std::string::npos) << text;

@@ -1,5 +1,6 @@
-// Project files: what is saved comes back exactly, and every kind of damaged
-// file is refused with its own message.
+// Project files: what is saved comes back exactly, and every kind of damaged file
+// is refused with its own message; a saved document opens as the same document;
+// picks are found again by class colour; when closing must ask first, and the title.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -15,8 +16,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli_sample_chart.h"
 #include "document/png_image.h"
+#include "document/project_document.h"
 #include "document/project_file.h"
+#include "document/project_picks.h"
+#include "document/project_state.h"
+#include "document/selection.h"
+#include "output/csv_writer.h"
+#include "output/series.h"
+#include "support/builders.h"
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
@@ -50,38 +59,28 @@ Project Sample() {
     p.currentGraph = 2;
     p.calibration = {-0.1, 1, 1e300, 36, 0.1 + 0.2, 22, 0, -1, 2, 0};  // 0.1 + 0.2 has no short decimal form
     p.logX = true;
-    TextLabel l;
-    l.text = "Druck / kPa, \"quoted\"\nzweite Zeile";
-    l.left = 3, l.top = 4, l.width = 30, l.height = 5, l.orientation = 1, l.kind = LABEL_XMIN | LABEL_YMAX;
-    TextLabel t;
-    t.text = "";
-    t.kind = LABEL_TITLE;
-    p.labels = {l, t};
+    TextLabel l = MakeLabel("Druck / kPa, \"quoted\"\nzweite Zeile", LABEL_XMIN | LABEL_YMAX, 3, 4, 30, 5);
+    l.orientation = 1;
+    p.labels = {l, MakeLabel("", LABEL_TITLE)};
     p.output = {false, false, false};
     return p;
 }
 
 void ExpectSame(const Project& a, const Project& b) {
     EXPECT_TRUE(SamePixels(a.picture, b.picture));
-    EXPECT_EQ(a.process.manualThreshold, b.process.manualThreshold);
-    EXPECT_EQ(a.process.threshold, b.process.threshold);
-    EXPECT_EQ(a.process.minPatchSize, b.process.minPatchSize);
-    EXPECT_EQ(a.process.removeGrid, b.process.removeGrid);
-    EXPECT_EQ(a.process.gridWidth, b.process.gridWidth);
-    EXPECT_EQ(a.processed, b.processed);
-    EXPECT_EQ(a.plotRect, b.plotRect);
+    const ProcessSettings &s = a.process, &t = b.process;
+    EXPECT_EQ(std::tie(s.manualThreshold, s.threshold, s.minPatchSize, s.removeGrid, s.gridWidth),
+              std::tie(t.manualThreshold, t.threshold, t.minPatchSize, t.removeGrid, t.gridWidth));
+    EXPECT_EQ(std::tie(a.processed, a.plotRect, a.currentGraph, a.logX, a.logY, a.labels),
+              std::tie(b.processed, b.plotRect, b.currentGraph, b.logX, b.logY, b.labels));
     EXPECT_TRUE(a.graphs == b.graphs);
-    EXPECT_EQ(a.currentGraph, b.currentGraph);
+    EXPECT_TRUE(a.output == b.output);
     // Values by their bits, so a saved NaN compares equal to the NaN read back.
     const Calibration &c = a.calibration, &d = b.calibration;
     for (auto [x, y] : {std::pair{c.xValue1, d.xValue1}, {c.xValue2, d.xValue2}, {c.yValue1, d.yValue1}, {c.yValue2, d.yValue2}})
         EXPECT_EQ(std::memcmp(&x, &y, sizeof x), 0) << x << " " << y;
     EXPECT_EQ(std::tie(c.xPixel1, c.xPixel2, c.yPixel1, c.yPixel2, c.xRow, c.yColumn),
               std::tie(d.xPixel1, d.xPixel2, d.yPixel1, d.yPixel2, d.xRow, d.yColumn));
-    EXPECT_EQ(a.logX, b.logX);
-    EXPECT_EQ(a.logY, b.logY);
-    EXPECT_EQ(a.labels, b.labels);
-    EXPECT_TRUE(a.output == b.output);
 }
 
 TEST(ProjectFile, RoundTripKeepsEverything) {
@@ -246,6 +245,144 @@ TEST(ProjectFile, FilesAreCheckedBeforeReadingAndSavedWhole) {
     EXPECT_FALSE(WriteProjectFile(saved, bad, &error));
     EXPECT_TRUE(ReadProjectFile(saved).project);  // the saved file was left as it was
     fs::remove_all(dir);
+}
+
+std::string Csv(const Document& doc, const ProjectOutput& out, bool logY) {
+    ExportSettings s;
+    s.logY = logY;
+    s.thin = out.lineFiltering;
+    s.commonX = out.commonXAxis;
+    s.imageHeight = doc.Height();
+    s.imageWidth = doc.Width();
+    YesToAll q;
+    const auto table = PrepareExport(doc.Graphs(), doc.GetCalibration(), s, q, nullptr);
+    return table ? BuildCsvText(*table, doc.Labels()) : "refused";
+}
+
+TEST(ProjectDocument, OpeningASavedDocumentGivesItBackExactly) {
+    namespace sc = sample_chart;
+    NullLog log;
+    Document doc;
+    doc.SetPicture(sc::Draw());
+    ProcessSettings first;
+    first.minPatchSize = 1;
+    doc.InstallResults(RunProcessing(doc.Picture(), first, {-1, -1, -1, -1}, log, {}), first);
+    // A pick from a pass with other settings must survive the pass the project repeats.
+    doc.Pick([](const Patch& p) { return HitPatch({static_cast<int>(sc::ColumnOf(5)), static_cast<int>(sc::RowOf(sc::Red(5)))}, p, 3); });
+    ProcessSettings second;
+    second.removeGrid = true;
+    doc.InstallResults(RunProcessing(doc.Picture(), second, {-1, -1, -1, -1}, log, {}), second);
+    doc.SelectGraph(1);
+    doc.Pick([](const Patch& p) { return HitPatch({static_cast<int>(sc::ColumnOf(8)), static_cast<int>(sc::RowOf(sc::Blue(8)))}, p, 3); });
+    ASSERT_EQ(doc.Graphs()[0].size() + doc.Graphs()[1].size(), 2u);
+    doc.SetCalibration({0, sc::kLeft, 10, sc::kRight, 1, sc::kBottom, 100, sc::kTop, sc::kBottom + 3, sc::kLeft - 3});
+    doc.AddLabels({MakeLabel("Speed", LABEL_YLEGEND)});
+    const ProjectOutput out{false, true};
+
+    const std::vector<cv::Vec3b> colours(2, cv::Vec3b(230, 20, 20));
+    const ProjectRead read = ProjectFromText(ProjectToText(ProjectFromDocument(doc, colours, false, true, out)));
+    ASSERT_TRUE(read.project) << read.message;
+    Document opened;
+    OpenProjectInDocument(opened, *read.project, log, {});
+
+    EXPECT_TRUE(opened.State() == doc.State());
+    EXPECT_EQ(opened.Patches(), doc.Patches());
+    EXPECT_FALSE(opened.CanUndo());
+    EXPECT_TRUE(read.project->logY);
+    EXPECT_EQ(Csv(opened, read.project->output, read.project->logY), Csv(doc, out, true));
+    EXPECT_NE(Csv(doc, out, true), "refused");
+}
+
+const cv::Vec3b kRed(230, 20, 20), kBlue(20, 20, 230), kBlack(0, 0, 0), kGreen(20, 200, 20);
+
+// A vertical stroke at column x from row top to row top + 2.
+Patch Stroke(int x, int top) { return {{top, x, top + 2}}; }
+
+ProjectGraph Picked(std::vector<std::pair<IPoint, cv::Vec3b>> picks) {
+    ProjectGraph g;
+    for (const auto& [seed, colour] : picks) g.picks.push_back({seed, colour, Stroke(seed.x, seed.y)});
+    return g;
+}
+
+TEST(CarryPicks, EachPatchJoinsTheGraphThatPickedItsClass) {
+    // The new picture: red at 10 and 50, blue at 30, black at 5 and 90, a dark red class at 70.
+    const PatchList patches = {Stroke(5, 0), Stroke(10, 40), Stroke(30, 8), Stroke(50, 44), Stroke(70, 1), Stroke(90, 3)};
+    const std::vector<cv::Vec3b> colours = {kBlack, kRed, kBlue, kRed, cv::Vec3b(120, 10, 10), kBlack};
+    struct Case {
+        const char* name;
+        std::vector<ProjectGraph> graphs;
+        std::vector<PatchList> expected;
+    };
+    const std::vector<Case> cases = {
+        {"moved curve found by colour", {Picked({{{12, 2}, kRed}})}, {{Stroke(10, 40), Stroke(50, 44)}}},
+        {"two graphs, two colours",
+         {Picked({{{12, 2}, kBlue}}), Picked({{{0, 0}, kRed}})},
+         {{Stroke(30, 8)}, {Stroke(10, 40), Stroke(50, 44)}}},
+        {"a near shade is the same ink", {Picked({{{0, 0}, cv::Vec3b(210, 40, 35)}})}, {{Stroke(10, 40), Stroke(50, 44)}}},
+        {"an absent colour takes nothing", {Picked({{{0, 0}, kGreen}})}, {{}}},
+        {"one class in two graphs goes by the nearest seed",
+         {Picked({{{0, 10}, kBlack}}), Picked({{{95, 0}, kBlack}})},
+         {{Stroke(5, 0)}, {Stroke(90, 3)}}},
+        {"a graph without picks stays empty", {ProjectGraph{}, Picked({{{0, 0}, kBlue}})}, {{}, {Stroke(30, 8)}}},
+        {"no graphs gives one empty slot", {}, {{}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CarryPicks(c.graphs, patches, colours), c.expected) << c.name;
+    EXPECT_THROW(CarryPicks({}, patches, {kRed}), std::invalid_argument);
+}
+
+TEST(CarryPicks, SlotsSurviveTheirPicksExactly) {
+    const std::vector<PatchList> slots = {{Stroke(1, 2), {{4, 7, 3}, {9, 8, 9}}}, {}, {Stroke(3, 3)}};
+    const auto graphs = PicksFromSlots(slots, {kRed, kBlue, kBlack});
+    EXPECT_EQ(SlotsFromPicks(graphs), slots);
+    EXPECT_EQ(graphs[0].picks[1].seed, (IPoint{7, 4}));
+    EXPECT_EQ(graphs[2].picks[0].colour, kBlack);
+    EXPECT_THROW(PicksFromSlots(slots, {kRed}), std::invalid_argument);
+}
+
+TEST(UnsavedWork, EditsAndPassesCountWorkerResultsDoNot) {
+    const auto picture = [](Document& d) { d.SetPicture(cv::Mat(20, 30, CV_8UC3, cv::Scalar::all(255))); };
+    ProcessResult pass;
+    pass.ran = pass.inkFound = true;
+    pass.plotArea = {1, 1, 29, 19};
+    pass.patches = {Patch{::Run{2, 5, 9}}};
+    struct Case {
+        const char* name;
+        std::function<void(Document&, UnsavedWork&)> steps;
+        bool changed;
+        std::string path;
+    };
+    const std::vector<Case> cases = {
+        {"a new picture", [&](Document& d, UnsavedWork&) { picture(d); }, false, ""},
+        {"a processing pass", [&](Document& d, UnsavedWork&) { picture(d); d.InstallResults(pass, {}); }, true, ""},
+        {"a pick", [&](Document& d, UnsavedWork&) { picture(d); d.InstallResults(pass, {}); d.Pick([](const Patch&) { return true; }); }, true, ""},
+        {"saved", [&](Document& d, UnsavedWork& w) { picture(d); d.InstallResults(pass, {}); w.Saved("/p/a.plotsnap"); }, false, "/p/a.plotsnap"},
+        {"worker results and a bare history step after saving",
+         [&](Document& d, UnsavedWork& w) {
+             picture(d);
+             d.InstallResults(pass, {});
+             w.Saved("/p/a.plotsnap");
+             d.AcceptThinned(d.ResultsGeneration(), {});
+             d.RecordStep();
+         },
+         false, "/p/a.plotsnap"},
+        {"an edit after saving", [&](Document& d, UnsavedWork& w) { picture(d); w.Saved("a.plotsnap"); d.SetPlotRect({1, 2, 3, 4}); }, true, "a.plotsnap"},
+        {"undo after saving", [&](Document& d, UnsavedWork& w) { picture(d); d.SetPlotRect({1, 2, 3, 4}); w.Saved("a"); d.Undo(); }, true, "a"},
+        {"a new picture forgets the project", [&](Document& d, UnsavedWork& w) { picture(d); w.Saved("a.plotsnap"); d.SetCalibration({}); picture(d); }, false, ""},
+    };
+    for (const Case& c : cases) {
+        Document doc;
+        UnsavedWork work;
+        work.Watch(doc);
+        c.steps(doc, work);
+        EXPECT_EQ(work.Changed(), c.changed) << c.name;
+        EXPECT_EQ(work.ProjectPath(), c.path) << c.name;
+    }
+}
+
+TEST(UnsavedWork, TitleNamesTheProjectAndMarksChanges) {
+    EXPECT_EQ(WindowTitle("", true), "");
+    EXPECT_EQ(WindowTitle("/home/u/charts/fig 3.plotsnap", false), "plotsnap - fig 3.plotsnap");
+    EXPECT_EQ(WindowTitle("fig.plotsnap", true), "plotsnap - *fig.plotsnap");
 }
 
 }  // namespace

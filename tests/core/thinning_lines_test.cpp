@@ -1,10 +1,12 @@
-// Thinning, the point list built from patches, and the patch box / hover key.
+// Thinning, the point list built from patches, the patch box / hover key and the
+// highlight pictures grouped by that key.
 #include <gtest/gtest.h>
 
 #include <opencv2/imgproc.hpp>
 
 #include "detect/thinning.h"
 #include "reference/thinning_reference.h"
+#include "detect/hover.h"
 
 namespace {
 bool SameMask(const cv::Mat& a, const cv::Mat& b) { return a.size() == b.size() && cv::countNonZero(a != b) == 0; }
@@ -155,4 +157,37 @@ TEST(PatchBoxAndHoverKey, BoxAndKey) {
     // Boxes that scale alike share a key; a unit apart at this scale they do not.
     EXPECT_EQ(HoverKey(IRect{100, 100, 200, 200}, 1000, 1000), HoverKey(IRect{101, 101, 202, 201}, 1000, 1000));
     EXPECT_NE(HoverKey(IRect{100, 100, 200, 200}, 1000, 1000), HoverKey(IRect{100, 100, 204, 200}, 1000, 1000));
+}
+
+TEST(HoverPictures, OnePicturePerPatchSizedToItsBoxPlusMarginGroupedByKey) {
+    const cv::Vec3b white(255, 255, 255), magenta(255, 0, 255);
+    const Patch vertical{{20, 40, 30}};  // column 40, rows 20..30
+    HoverMap map;
+    BuildHoverPictures(map, {vertical}, 200, 300, kHoverMargin);
+    ASSERT_EQ(map.size(), 1u);
+    const int key = HoverKey(PatchBoundingBox(vertical), 200, 300);
+    ASSERT_EQ(map.count(key), 1u);
+    const cv::Mat& picture = map[key].front();
+    EXPECT_EQ(picture.cols, 0 + 2 * kHoverMargin + 1);
+    EXPECT_EQ(picture.rows, 10 + 2 * kHoverMargin + 1);
+    EXPECT_EQ(picture.type(), CV_8UC3);
+    // The run sits at the margin, drawn 4 pixels wide in magenta on white.
+    for (int dx : {-1, 0, 1}) EXPECT_EQ(picture.at<cv::Vec3b>(kHoverMargin + 5, kHoverMargin + dx), magenta) << dx;
+    EXPECT_EQ(picture.at<cv::Vec3b>(kHoverMargin + 5, kHoverMargin + 4), white);
+    EXPECT_EQ(picture.at<cv::Vec3b>(0, 0), white);
+
+    // In a 2000-pixel image, boxes one pixel apart scale to the same key; patch order is kept.
+    const Patch first{{100, 500, 140}}, second{{100, 501, 140}, {100, 500, 101}};
+    map.clear();
+    BuildHoverPictures(map, {first, second}, 2000, 2000, kHoverMargin);
+    ASSERT_EQ(map.size(), 1u);
+    const std::vector<cv::Mat>& pictures = map.begin()->second;
+    ASSERT_EQ(pictures.size(), 2u);
+    EXPECT_EQ(pictures[0].cols, 2 * kHoverMargin + 1) << "the first patch's picture comes first";
+    EXPECT_EQ(pictures[1].cols, 1 + 2 * kHoverMargin + 1);
+
+    map.clear();
+    BuildHoverPictures(map, {}, 100, 100, kHoverMargin);
+    BuildHoverPictures(map, {Patch{}}, 100, 100, kHoverMargin);
+    EXPECT_TRUE(map.empty());
 }

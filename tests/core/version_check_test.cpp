@@ -11,66 +11,50 @@ ServerVersion Parsed(const std::string& reply) {
 }
 }  // namespace
 
-TEST(VersionCheck, MinorIsAWholeNumberNotAFraction) {
-    EXPECT_EQ(Parsed("1.21").Number(), 121);
-    EXPECT_EQ(CompareVersion(Parsed("1.21")), UpdateOutcome::Latest);
-
-    // 1.5 is minor 5, below 1.21, although 1.5 > 1.21 as a fraction.
-    EXPECT_EQ(Parsed("1.5").Number(), 105);
-    EXPECT_EQ(CompareVersion(Parsed("1.5")), UpdateOutcome::OlderOnServer);
-    EXPECT_EQ(CompareVersion(Parsed("1.20")), UpdateOutcome::OlderOnServer);
-    EXPECT_EQ(CompareVersion(Parsed("0.99")), UpdateOutcome::OlderOnServer);
-
-    EXPECT_EQ(CompareVersion(Parsed("1.22")), UpdateOutcome::NewerAvailable);
-    EXPECT_EQ(CompareVersion(Parsed("1.100")), UpdateOutcome::NewerAvailable);
-}
-
-TEST(VersionCheck, NewerVersionIsAnnouncedAfterTheBanner) {
-    const std::string text = NewerVersionText(Parsed("1.22"));
-    EXPECT_EQ(text, std::string(kVersionBanner) + "\n\nA newer version, 1.22, is available!");
-}
-
-TEST(VersionCheck, MinorIsPrintedWithTwoDigits) {
-    const ServerVersion two = Parsed("2.0");
-    EXPECT_EQ(two.Number(), 200);
-    EXPECT_EQ(FormatVersion(two), "2.00");
-    EXPECT_EQ(FormatVersion(Parsed("1.5")), "1.05");
-    EXPECT_EQ(FormatVersion(Parsed("3.123")), "3.123");
-}
-
-TEST(VersionCheck, WithoutADotTheWholeTextIsBothParts) {
-    const ServerVersion v = Parsed("2");
-    EXPECT_EQ(v.major, 2);
-    EXPECT_EQ(v.minor, 2);
-    EXPECT_EQ(v.Number(), 202);
-    EXPECT_EQ(FormatVersion(v), "2.02");
-    EXPECT_EQ(CompareVersion(v), UpdateOutcome::NewerAvailable);
-}
-
-TEST(VersionCheck, PartsCountByTheirLeadingDigits) {
-    // Servers commonly end the file with a line break.
-    EXPECT_EQ(Parsed("1.22\n").Number(), 122);
-    EXPECT_EQ(Parsed("1.22\r\n").Number(), 122);
-    EXPECT_EQ(Parsed("1.21\n").Number(), 121);
-    EXPECT_EQ(Parsed("1.30-beta").Number(), 130);
-    // Only the first dot splits.
-    EXPECT_EQ(Parsed("1.2.3").Number(), 102);
-    // A minor part with no digits counts as 0.
-    EXPECT_EQ(Parsed("2.\n").Number(), 200);
-    EXPECT_EQ(Parsed(" 1.22").Number(), 122);
-}
-
-TEST(VersionCheck, TextThatIsNoVersionIsRefused) {
-    EXPECT_FALSE(ParseServerVersion("").has_value());
-    EXPECT_FALSE(ParseServerVersion("\n").has_value());
-    EXPECT_FALSE(ParseServerVersion("<html><body>Not here</body></html>").has_value());
-    EXPECT_FALSE(ParseServerVersion(".21").has_value());
-}
-
-TEST(VersionCheck, HugeNumbersSaturateInsteadOfOverflowing) {
-    const ServerVersion v = Parsed("99999999999999999999999.99999999999999999999");
-    EXPECT_GT(v.major, 0);
-    EXPECT_GT(v.minor, 0);
-    EXPECT_GT(v.Number(), 0);
-    EXPECT_EQ(CompareVersion(v), UpdateOutcome::NewerAvailable);
+TEST(VersionCheck, RepliesTable) {
+    using U = UpdateOutcome;
+    struct Case {
+        const char* reply;
+        int number;
+        const char* shown;
+        UpdateOutcome outcome;
+    };
+    const Case cases[] = {
+        {"1.21", 121, "1.21", U::Latest},
+        // The minor part is a whole number: 1.5 is minor 5, below 1.21, though 1.5 > 1.21 as a fraction.
+        {"1.5", 105, "1.05", U::OlderOnServer},
+        {"1.20", 120, "1.20", U::OlderOnServer},
+        {"0.99", 99, "0.99", U::OlderOnServer},
+        {"1.22", 122, "1.22", U::NewerAvailable},
+        {"1.100", 200, "1.100", U::NewerAvailable},
+        {"2.0", 200, "2.00", U::NewerAvailable},
+        {"3.123", 423, "3.123", U::NewerAvailable},
+        {"2", 202, "2.02", U::NewerAvailable},  // without a dot the whole text is both parts
+        // Parts count by their leading digits; servers commonly end the file with a line break.
+        {"1.22\n", 122, "1.22", U::NewerAvailable},
+        {"1.22\r\n", 122, "1.22", U::NewerAvailable},
+        {"1.21\n", 121, "1.21", U::Latest},
+        {"1.30-beta", 130, "1.30", U::NewerAvailable},
+        {"1.2.3", 102, "1.02", U::OlderOnServer},  // only the first dot splits
+        {"2.\n", 200, "2.00", U::NewerAvailable},  // a minor part without digits is 0
+        {" 1.22", 122, "1.22", U::NewerAvailable},
+    };
+    for (const Case& c : cases) {
+        const ServerVersion v = Parsed(c.reply);
+        EXPECT_EQ(v.Number(), c.number) << c.reply;
+        EXPECT_EQ(FormatVersion(v), c.shown) << c.reply;
+        EXPECT_EQ(CompareVersion(v), c.outcome) << c.reply;
+    }
+    EXPECT_EQ(Parsed("2").major, 2);
+    EXPECT_EQ(Parsed("2").minor, 2);
+    EXPECT_EQ(NewerVersionText(Parsed("1.22")),
+              std::string(kVersionBanner) + "\n\nA newer version, 1.22, is available!");
+    for (const char* reply : {"", "\n", "<html><body>Not here</body></html>", ".21"})
+        EXPECT_FALSE(ParseServerVersion(reply).has_value()) << reply;
+    // Huge numbers saturate instead of overflowing.
+    const ServerVersion huge = Parsed("99999999999999999999999.99999999999999999999");
+    EXPECT_GT(huge.major, 0);
+    EXPECT_GT(huge.minor, 0);
+    EXPECT_GT(huge.Number(), 0);
+    EXPECT_EQ(CompareVersion(huge), UpdateOutcome::NewerAvailable);
 }

@@ -158,63 +158,6 @@ void GroupPatches(DetectionMap& map, PatchList& patches, int left, int top, int 
     }
 }
 
-namespace {
-bool Background(const cv::Mat& image, int y, int x) {
-    if (y < 0 || y >= image.rows || x < 0 || x >= image.cols) return true;
-    return image.at<uchar>(y, x) == 255;
-}
-}  // namespace
-
-void EraseHorizontalGridLine(cv::Mat& image, int left, int top, int right, int bottom, cv::Vec4i& s,
-                             int gridWidth, int gap) {
-    if (s[0] > s[2]) std::swap(s[0], s[2]);
-    if (s[1] > s[3]) std::swap(s[1], s[3]);
-    const int y = s[1], yb = y + gap + 1;
-    if (y < top || y > bottom || left >= right) return;
-    const int w = std::max(1, gridWidth);
-    for (int x = left; x < right; ++x) {
-        bool erase;
-        if (yb <= bottom) {
-            erase = Background(image, y, x) && Background(image, yb, x);
-            if (x > left) erase = erase && Background(image, y, x - 1) && Background(image, yb, x - 1);
-            if (x + 1 < right) erase = erase && Background(image, y, x + 1) && Background(image, yb, x + 1);
-        } else {
-            erase = Background(image, y, x);
-            if (x > left) erase = erase && Background(image, y, x - 1);
-            if (x + 1 < right) erase = erase && Background(image, y, x + 1);
-        }
-        if (erase)
-            for (int i = 1; i <= gap; ++i)
-                cv::line(image, cv::Point(x, std::max(y + i, top)), cv::Point(x, std::min(y + i, bottom)),
-                         cv::Scalar(255), w, cv::LINE_8, 0);
-    }
-}
-
-void EraseVerticalGridLine(cv::Mat& image, int left, int top, int right, int bottom, cv::Vec4i& s,
-                           int gridWidth, int gap) {
-    if (s[0] > s[2]) std::swap(s[0], s[2]);
-    if (s[1] > s[3]) std::swap(s[1], s[3]);
-    const int x = s[0], xb = x + gap + 1;
-    if (x < left || x > right || top >= bottom) return;
-    const int w = std::max(1, gridWidth);
-    for (int y = top; y < bottom; ++y) {
-        bool erase;
-        if (xb <= right) {
-            erase = Background(image, y, x) && Background(image, y, xb);
-            if (y > top) erase = erase && Background(image, y - 1, x) && Background(image, y - 1, xb);
-            if (y + 1 < bottom) erase = erase && Background(image, y + 1, x) && Background(image, y + 1, xb);
-        } else {
-            erase = Background(image, y, x);
-            if (y > top) erase = erase && Background(image, y - 1, x);
-            if (y + 1 < bottom) erase = erase && Background(image, y + 1, x);
-        }
-        if (erase)
-            for (int i = 1; i <= gap; ++i)
-                cv::line(image, cv::Point(std::max(x + i, left), y), cv::Point(std::min(x + i, right), y),
-                         cv::Scalar(255), w, cv::LINE_8, 0);
-    }
-}
-
 bool RunProcessing(const cv::Mat& image, const ProcessSettings& s, const PlotArea& userRect,
                    std::vector<double>& thresholds, PatchList& patches, PlotArea& a, LogSink& log,
                    const AbortQuestion& ask, cv::Mat* binaryOut) {

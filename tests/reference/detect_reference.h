@@ -29,11 +29,6 @@ void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map)
 void GroupPatches(DetectionMap& map, PatchList& patches, int left, int top, int right, int bottom,
                   const cv::Mat& classImage, unsigned minPatchSize, const AbortQuestion& ask);
 
-void EraseHorizontalGridLine(cv::Mat& image, int left, int top, int right, int bottom, cv::Vec4i& segment,
-                             int gridWidth, int gap);
-void EraseVerticalGridLine(cv::Mat& image, int left, int top, int right, int bottom, cv::Vec4i& segment,
-                           int gridWidth, int gap);
-
 // The processing pass assembled from the plain pieces above (frame detection and
 // grid removal are shared with the real pass).
 bool RunProcessing(const cv::Mat& image, const ProcessSettings& settings, const PlotArea& userRect,

@@ -1,0 +1,27 @@
+#pragma once
+// Small values many tests build: a label, a one-column patch, and export questions
+// answered Yes with no error expected.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "detect/types.h"
+#include "output/series.h"
+#include "text/label.h"
+
+inline TextLabel MakeLabel(const std::string& text, int kind = LABEL_TEXT, int left = 0, int top = 0, int width = 0,
+                           int height = 0) {
+    TextLabel l;
+    l.text = text;
+    l.kind = kind;
+    l.left = left, l.top = top, l.width = width, l.height = height;
+    return l;
+}
+
+// Column `col`, rows top to bottom.
+inline Patch Column(int col, int top, int bottom) { return {Run{top, col, bottom}}; }
+
+struct YesToAll : ExportQuestions {
+    bool AskYesNo(const std::string&) override { return true; }
+    void ShowError(const std::string& message, const std::string&) override { ADD_FAILURE() << message; }
+};
