@@ -9,6 +9,9 @@
 // From GTK itself, which the toolkit already links; declared here to spare the GTK headers.
 extern "C" void gtk_toolbar_set_show_arrow(void* toolbar, int showArrow);
 extern "C" void* gtk_bin_get_child(void* bin);
+extern "C" int gtk_toolbar_get_n_items(void* toolbar);
+extern "C" void* gtk_toolbar_get_nth_item(void* toolbar, int n);
+extern "C" void gtk_tool_item_set_homogeneous(void* item, int homogeneous);
 #endif
 
 #include "app/CurvetapApp.h"
@@ -178,13 +181,12 @@ void GUIFrame::CreateToolbar() {
         ->SetLongHelp("Read the tick labels and calibrate both axes");
     toolbar->AddCheckTool(ID_OCR, "OCR", bmpOcr, wxNullBitmap, "OCR Text Area (shortcut: T)",
                           "OCR a Text Area; convert image to text");
-    toolbar->AddSeparator();
     toolbar->AddTool(wxID_COPY, "Copy", bmpCopy, "Copy (Ctrl-C)")->SetLongHelp("Copy selected data points to clipboard");
     toolbar->AddSeparator();
     toolbar->AddControl(new FlickerFreeStaticText(toolbar, wxID_ANY, "Zoom"));
     wxArrayString zooms;
     for (const char* z : kZoomLabels) zooms.Add(z);
-    zoomBox = new wxComboBox(toolbar, ID_ZOOM, "1:1", wxDefaultPosition, wxSize(90, -1), zooms, wxCB_READONLY);
+    zoomBox = new wxComboBox(toolbar, ID_ZOOM, "1:1", wxDefaultPosition, wxSize(72, -1), zooms, wxCB_READONLY);
     toolbar->AddControl(zoomBox);
     toolbar->AddSeparator();
     toolbar->AddTool(wxID_UNDO, "Undo", bmpUndo, "Undo (Ctrl+Z)")->SetLongHelp("Undo the last operation (or press Ctrl+Z)");
@@ -197,7 +199,11 @@ void GUIFrame::CreateToolbar() {
 #ifdef __WXGTK__
     // Tools that do not fit go into the toolbar's overflow menu, so the window can be
     // narrower than the toolbar (Fit on a small picture).
-    gtk_toolbar_set_show_arrow(gtk_bin_get_child(toolbar->GetHandle()), 1);
+    void* bar = gtk_bin_get_child(toolbar->GetHandle());
+    gtk_toolbar_set_show_arrow(bar, 1);
+    // Each tool as wide as its own label, not all as wide as the widest: the toolbar fits a 1280-px screen.
+    for (int i = 0, n = gtk_toolbar_get_n_items(bar); i < n; ++i)
+        gtk_tool_item_set_homogeneous(gtk_toolbar_get_nth_item(bar, i), 0);
 #endif
 }
 
