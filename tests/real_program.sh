@@ -51,4 +51,28 @@ for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
 kill -0 $pid 2>/dev/null && fail "Ctrl+Q did not end the program"
 wait $pid; rc=$?
 [ $rc = 0 ] || fail "the program ended with status $rc"
+
+# The command line: --version and --help answer without a window, an unknown option is
+# refused, and a picture given (as a file manager's "Open with" does) opens at start and
+# keeps its name in the title through processing.
+[ "$("$BIN" --version)" = "plotsnap version 1.21 - chart digitizer" ] || fail "--version"
+"$BIN" --help | head -1 | grep -q '^usage: plotsnap' || fail "--help"
+"$BIN" --no-such-option > /dev/null 2>&1; [ $? = 2 ] || fail "an unknown option was not refused"
+"$BIN" "$SAMPLE" > "$HOME/out2.log" 2>&1 & pid=$!
+title=""
+for _ in $(seq 50); do
+  win=$(xdotool search --onlyvisible --pid $pid --name '^plotsnap' 2>/dev/null | head -1)
+  [ -n "$win" ] && title=$(xdotool getwindowname "$win")
+  [ "$title" = "plotsnap - $(basename "$SAMPLE")" ] && break; sleep 0.2
+done
+[ "$title" = "plotsnap - $(basename "$SAMPLE")" ] || fail "the picture on the command line was not opened ($title)"
+xdotool windowfocus --sync "$win"; sleep 0.2; xdotool key F2; sleep 1
+[ "$(xdotool getwindowname "$win")" = "plotsnap - $(basename "$SAMPLE")" ] || fail "processing lost the title"
+xdotool windowfocus --sync "$win"; sleep 0.2; xdotool key ctrl+q; sleep 1
+if [ "$(count)" = 2 ]; then
+  dlg=$(xdotool search --onlyvisible --pid $pid --name '.' | grep -v "^$win$" | tail -1)
+  xdotool windowfocus --sync "$dlg"; sleep 0.3; xdotool key alt+d
+fi
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+kill -0 $pid 2>/dev/null && fail "Ctrl+Q did not end the program started with a picture"
 echo "1 passed, 0 failed"

@@ -47,7 +47,8 @@ bool curvetapApp::LoadImageFile(const wxFileName& fileName) {
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
     InstallPicture(read.image);
     picturePath = path;
-    g_mainFrame->SetTitle(wxString(kAppName) + " - " + fileName.GetFullName());
+    pictureTitle = wxString(kAppName) + " - " + fileName.GetFullName();
+    g_mainFrame->SetTitle(pictureTitle);
     fileHistory->AddFileToHistory(path);
     fileHistory->Save(*config);
     g_mainFrame->FileMenu()->Enable(wxID_CLEAR, true);
@@ -69,7 +70,8 @@ void curvetapApp::PasteImage(const wxImage& pasted) {
     FlattenAlphaOnWhite(flat);
     InstallPicture(flat);
     picturePath.clear();
-    g_mainFrame->SetTitle(wxString(kAppName) + " - (pasted from clipboard)");
+    pictureTitle = wxString(kAppName) + " - (pasted from clipboard)";
+    g_mainFrame->SetTitle(pictureTitle);
     InstallNewImage();
 }
 

@@ -43,7 +43,8 @@ void curvetapApp::SetupProjects() {
 
 void curvetapApp::ShowProjectTitle() {
     if (!g_mainFrame) return;
-    const wxString title = Wide(WindowTitle(unsaved.ProjectPath(), unsaved.Changed()));
+    wxString title = Wide(WindowTitle(unsaved.ProjectPath(), unsaved.Changed()));
+    if (title.empty()) title = pictureTitle;  // no project yet: the picture's name stays
     if (g_mainFrame->GetTitle() != title) g_mainFrame->SetTitle(title);
 }
 

@@ -142,6 +142,7 @@ private:
 
     wxImage pictureBytes;  // the bytes the document's picture is made of
     wxString picturePath;
+    wxString pictureTitle = kAppName;  // the window title while no project is saved
     Document doc;
     wxTextCtrl* logPane = nullptr;
     wxTipProvider* tipProvider = nullptr;

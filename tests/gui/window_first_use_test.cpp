@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <wx/clipbrd.h>
+#include <wx/file.h>
 #include <wx/fileconf.h>
+#include <wx/filename.h>
 #include <wx/uiaction.h>
 
 #include "app/CurvetapApp.h"
@@ -67,6 +69,26 @@ TEST(FirstUse, ToolsStayOnScreenAndKeysWorkWhereverTheFocusIs) {
     real::Key('C', wxMOD_CONTROL);
     ASSERT_FALSE(Seam().messages.empty());
     EXPECT_EQ(Seam().messages.back().text, "Data copied to clipboard successfully");
+
+    // Export offers the picture's name; a name typed without an extension gets ".csv".
+    const std::string dir = TempDir("first-use");
+    Seam().files = {dir + "/curve"};
+    real::Key('S', wxMOD_CONTROL);
+    EXPECT_EQ(Seam().offeredNames, (std::vector<std::string>{"sample-chart.csv"}));
+    EXPECT_TRUE(wxFileExists(dir + "/curve.csv"));
+    // A file that is no picture is named with the reason, in the box and the log; the chart stays.
+    const std::string notes = dir + "/notes.png";
+    wxFile(notes, wxFile::write).Write("plain text, not a picture\n");
+    Seam().Reset();
+    EXPECT_FALSE(wxGetApp().LoadImageFile(wxFileName(notes)));
+    const std::string why = "Can not read image file " + notes + ": it is not a picture file";
+    ASSERT_EQ(Seam().messages.size(), 1u);
+    EXPECT_EQ(Seam().messages[0].text, why);
+    EXPECT_NE(LogText().find(why + "\n"), std::string::npos);
+    EXPECT_TRUE(doc.HasPicture());
+    // Quit stays last in File, after the recent files.
+    wxMenu* file = g_mainFrame->FileMenu();
+    EXPECT_EQ(file->FindItemByPosition(file->GetMenuItemCount() - 1)->GetId(), wxID_EXIT);
 
     // X, Y, T and A reach the canvas from the log pane as well.
     ClickLogPane();
