@@ -34,13 +34,7 @@ void curvetapApp::ProcessImage() {
     if (!doc.HasPicture()) return;
     g_canvas->Command([](InteractionController& c) { c.FinishPlotRectDrag(); });
     const IRect user = doc.PlotRect();
-    ProcessSettings settings;
-    settings.manualThreshold = prefs.manualThreshold;
-    settings.threshold = prefs.threshold;
-    settings.minPatchSize = unsigned(prefs.minPatchSize);
-    settings.removeGrid = g_mainFrame->RemoveGridValue();
-    settings.gridWidth = g_mainFrame->GridWidth();
-    settings.keepBinary = prefs.whiteBackground;
+    const ProcessSettings settings = CurrentProcessSettings();
     const auto ask = [] {
         return Ui().Message("Processing seems to be taking longer than usual. Abort?", "Stop Operation?",
                             wxYES_NO | wxCENTRE, nullptr) == wxYES;
@@ -56,6 +50,11 @@ void curvetapApp::ProcessImage() {
     doc.InstallResults(std::move(result), settings);
     g_canvas->SetFocus();
     log << "Processing complete!\n";
+    // The one-action pick is easy to miss: say it where the eye is after Process.
+    if (!doc.Patches().empty())
+        g_mainFrame->SetStatusText("Click a patch to pick it; Shift+click picks its whole curve, Shift+right-click "
+                                   "removes it",
+                                   0);
     if (prefs.autoCalibrate && NoAxisCalibrated()) CalibrateFromLabels(true);
 }
 

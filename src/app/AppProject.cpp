@@ -33,6 +33,7 @@ ProcessSettings curvetapApp::CurrentProcessSettings() const {
     settings.removeGrid = g_mainFrame && g_mainFrame->RemoveGridValue();
     settings.gridWidth = g_mainFrame ? g_mainFrame->GridWidth() : 2;
     settings.keepBinary = prefs.whiteBackground;
+    settings.colourClassing = prefs.referenceColours ? ColourClassing::ReferenceColours : ColourClassing::FromPicture;
     return settings;
 }
 
@@ -123,6 +124,8 @@ bool curvetapApp::OpenProject(const wxString& path) {
     SetManualThreshold(p.process.manualThreshold);
     SetThreshold(p.process.threshold);
     SetMinPatchSize(int(p.process.minPatchSize));
+    const bool reference = p.process.colourClassing == ColourClassing::ReferenceColours;
+    if (reference != prefs.referenceColours) SetReferenceColours(reference);
     if (g_mainFrame) {
         g_mainFrame->SetRemoveGrid(p.process.removeGrid);
         g_mainFrame->SetGridWidth(p.process.gridWidth);

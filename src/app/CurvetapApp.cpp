@@ -183,6 +183,7 @@ void curvetapApp::LoadPreferences() {
     config->Read(PrefKeys::ShowTooltips, &prefs.showTooltips, d.showTooltips);
     config->Read(PrefKeys::CommonXAxis, &prefs.commonXAxis, d.commonXAxis);
     config->Read(PrefKeys::AutoCalibrate, &prefs.autoCalibrate, d.autoCalibrate);
+    config->Read(PrefKeys::ReferenceColours, &prefs.referenceColours, d.referenceColours);
     prefs = ClampPreferences(prefs);
 }
 
@@ -197,6 +198,7 @@ void curvetapApp::SavePreferences() {
     config->Write(PrefKeys::ShowTooltips, prefs.showTooltips);
     config->Write(PrefKeys::CommonXAxis, prefs.commonXAxis);
     config->Write(PrefKeys::AutoCalibrate, prefs.autoCalibrate);
+    config->Write(PrefKeys::ReferenceColours, prefs.referenceColours);
     config->Flush();
 }
 
@@ -223,6 +225,10 @@ void curvetapApp::SetAutoCalibrate(bool value) {
     prefs.autoCalibrate = value;
     log << (value ? "Axes are calibrated from tick labels after processing\n"
                   : "Axes are not calibrated from tick labels after processing\n");
+}
+void curvetapApp::SetReferenceColours(bool value) {
+    prefs.referenceColours = value;
+    log << (value ? "Colour classes: six reference colours\n" : "Colour classes: from the picture\n");
 }
 void curvetapApp::SetLogarithmicX(bool value) {
     prefs.logScaleX = value;

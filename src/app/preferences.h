@@ -14,6 +14,7 @@ struct Preferences {
     bool showTooltips = true;
     bool commonXAxis = true;
     bool autoCalibrate = true;  // calibrate from the tick labels after Process when no axis is set
+    bool referenceColours = false;  // class ink by the six reference colours, not the picture's own
 };
 
 // Configuration keys, in the order they are read and written.
@@ -28,4 +29,5 @@ inline constexpr const char* Threshold = "Preferences/Threshold value";
 inline constexpr const char* ShowTooltips = "Preferences/Show tooltips";
 inline constexpr const char* CommonXAxis = "Preferences/Common X axis";
 inline constexpr const char* AutoCalibrate = "Preferences/Calibrate from tick labels";
+inline constexpr const char* ReferenceColours = "Preferences/Six reference colours";
 }  // namespace PrefKeys

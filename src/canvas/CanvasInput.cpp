@@ -45,6 +45,11 @@ void ScrolledImageComponent::ApplyCursor() {
 void ScrolledImageComponent::OnLeftDown(wxMouseEvent& event) {
     SetFocus();
     if (!HasImage()) return;
+    if (event.ShiftDown() && !event.ControlDown()) {
+        controller.ClassPick(GetImagePosition(event), false);
+        DrawOverlaysNow();
+        return;
+    }
     controller.LeftDown(GetImagePosition(event), event.ControlDown());
     ApplyCursor();
     DrawOverlaysNow();
@@ -63,6 +68,11 @@ void ScrolledImageComponent::OnLeftDClick(wxMouseEvent& event) {
 
 void ScrolledImageComponent::OnRightDown(wxMouseEvent& event) {
     SetFocus();
+    if (event.ShiftDown() && HasImage()) {
+        controller.ClassPick(GetImagePosition(event), true);
+        DrawOverlaysNow();
+        return;
+    }
     controller.RightDown(GetImagePosition(event));
     DrawOverlaysNow();
 }

@@ -210,6 +210,31 @@ int OnCourse(const Course& course, const ShortChain& c, double tol) {
     };
     const int left = meets(leftEnd->first, Mean(leftEnd->second), -1);
     const int right = meets(rightEnd->first, Mean(rightEnd->second), +1);
+    // Between two stretches of the course, a chain that lies on the smooth curve
+    // joining them carries it on, even where the curve turns (a dash on a crest).
+    const auto side = [&](int x0, double row0, int step, cv::Point3d& end) {
+        for (int x = x0 + step, n = 0; n < reach; x += step, ++n) {
+            const double at = CourseRow(course, x, row0);
+            if (std::isnan(at)) continue;
+            const double further = CourseRow(course, x + 4 * step, at);
+            end = {double(x), at, std::isnan(further) ? 0 : (further - at) / (4 * step)};
+            return true;
+        }
+        return false;
+    };
+    cv::Point3d l, r;  // column, row and slope where the course resumes
+    if ((left < 0 || right < 0) && side(leftEnd->first, Mean(leftEnd->second), -1, l) &&
+        side(rightEnd->first, Mean(rightEnd->second), +1, r) && r.x > l.x) {
+        const double h = r.x - l.x;
+        const auto smooth = [&](double x) {
+            const double t = (x - l.x) / h, t2 = t * t, t3 = t2 * t;
+            return (2 * t3 - 3 * t2 + 1) * l.y + (t3 - 2 * t2 + t) * h * l.z + (3 * t2 - 2 * t3) * r.y + (t3 - t2) * h * r.z;
+        };
+        bool fits = true;
+        for (const auto& [x, rows] : c.columns)
+            fits = fits && std::abs(Mean(rows) - smooth(x)) <= tol + 0.1 * std::min(x - l.x, r.x - x);
+        if (fits) return 1;
+    }
     if (left < 0 || right < 0) return -1;
     return left > 0 || right > 0 ? 1 : 0;
 }
@@ -290,16 +315,29 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
         const auto alike = [](const cv::Rect& a, const cv::Rect& b) {
             return std::abs(a.width - b.width) <= 0.35 * a.width + 1 && std::abs(a.height - b.height) <= 0.35 * a.height + 1;
         };
+        // A short chain found on the course extends it for the next ones, so a run of
+        // dashes round a turn or out to the curve's end is judged piece by piece.
+        std::map<int, int> judged;
         for (auto& entry : shorts) {
-            ShortChain& c = entry.second;
+            const ShortChain& c = entry.second;
             // Many alike folded shapes are a scatter's markers.
             const int twins = int(std::count_if(shorts.begin(), shorts.end(), [&](const auto& o) {
                 return o.second.folded && alike(c.box, o.second.box);
             }));
-            if (c.folded && twins >= s.minMarkers) continue;
-            const int judged = OnCourse(course, c, std::max(3 * c.thick, 6.0));
-            c.apart = judged < 0 || (judged == 0 && (c.folded || (c.pieces == 1 && c.headed)));
+            judged[entry.first] = c.folded && twins >= s.minMarkers ? 1 : 0;
         }
+        for (int pass = 0, grew = 1; grew && pass < 8; ++pass) {  // bounded on a noisy picture
+            grew = 0;
+            for (auto& [root, c] : shorts) {
+                if (judged[root] > 0) continue;
+                judged[root] = OnCourse(course, c, std::max(3 * c.thick, 6.0));
+                if (judged[root] <= 0) continue;
+                for (const auto& [x, rows] : c.columns) course[x].insert(course[x].end(), rows.begin(), rows.end());
+                grew = 1;
+            }
+        }
+        for (auto& [root, c] : shorts)
+            c.apart = judged[root] < 0 || (judged[root] == 0 && (c.folded || (c.pieces == 1 && c.headed)));
         for (int m : members) {
             const auto it = shorts.find(Find(parent, m));
             if (it != shorts.end() && it->second.apart) roles[m] = PatchRole::Annotation;

@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "base/numbers.h"
+#include "detect/annotation.h"
+#include "detect/class_pick.h"
 #include "document/selection.h"
 
 namespace {
@@ -127,6 +129,25 @@ void InteractionController::RightUp() {
     }
     dragState = DragState::None;
     rubberBand = kNoRect;
+}
+
+PatchList InteractionController::ClassPick(IPoint p, bool remove) {
+    if (!doc.HasPicture() || textMode || axisMode != AxisMode::None) return {};
+    const PatchList& patches = doc.Patches();
+    const std::vector<int> clicked = ClassesAt(doc.Ink(), patches, p, kHitTolerance);
+    if (clicked.empty()) return {};
+    if (remove) return doc.Unpick([&](const Patch& patch) { return InClasses(doc.Ink(), patch, clicked); });
+    const std::vector<int> classes = PatchClasses(doc.Ink(), patches);
+    const IRect area = doc.PlotRect().IsUnset() ? IRect{0, 0, doc.Width(), doc.Height()} : NormalizeRect(doc.PlotRect());
+    const std::vector<PatchRole> roles =
+        ClassifyPatches(patches, classes, FindLegends(doc.Picture()), {area.left, area.top, area.right, area.bottom});
+    return doc.Pick([&](const Patch& patch) {
+        const size_t i = size_t(&patch - patches.data());
+        if (i >= roles.size() || roles[i] != PatchRole::Curve) return false;
+        if (std::find(clicked.begin(), clicked.end(), classes[i]) == clicked.end()) return false;
+        const IRect box = PatchBoundingBox(patch);
+        return box.right >= area.left && box.left <= area.right && box.bottom >= area.top && box.top <= area.bottom;
+    });
 }
 
 // ---------------------------------------------------------------- motion

@@ -52,6 +52,11 @@ public:
     void Leave();
     void KeyDown(Key key);
 
+    // Shift+click: every patch of the clicked patch's colour class that belongs to its
+    // curve inside the plot area (no legend sample, text or arrow) joins the current
+    // graph; with remove, every picked patch of that class leaves it. One step.
+    PatchList ClassPick(IPoint p, bool remove);
+
     void StartAxisCalibration(Axis axis, bool cancel = false);
     void CancelAxisCalibration();
     void SetTextMode(bool on);

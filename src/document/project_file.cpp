@@ -223,6 +223,9 @@ Project FromJson(const Json& root) {
     p.process.removeGrid = Bool(proc, "processing", "removeGrid");
     p.process.gridWidth = Int(proc, "processing", "gridWidth", 0, 99);
     p.processed = Bool(proc, "processing", "processed");
+    // Projects from before the choice existed were processed with the picture's own classes.
+    if (proc.contains("referenceColours") && Bool(proc, "processing", "referenceColours"))
+        p.process.colourClassing = ColourClassing::ReferenceColours;
 
     const Json& rect = Field(root, "", "plotRect");
     if (!rect.is_null()) {
@@ -340,6 +343,7 @@ std::string ProjectToText(const Project& p) {
           {"minPatchSize", p.process.minPatchSize},
           {"removeGrid", p.process.removeGrid},
           {"gridWidth", p.process.gridWidth},
+          {"referenceColours", p.process.colourClassing == ColourClassing::ReferenceColours},
           {"processed", p.processed}}},
         {"plotRect", rect},
         {"graphs", std::move(graphs)},

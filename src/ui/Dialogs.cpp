@@ -29,6 +29,10 @@ void RunOptionsCommand(wxWindow* parent) {
     if (now.showTooltips != was.showTooltips) app.SetShowTooltips(now.showTooltips);
     if (now.commonXAxis != was.commonXAxis) app.SetCommonXAxis(now.commonXAxis);
     if (now.autoCalibrate != was.autoCalibrate) app.SetAutoCalibrate(now.autoCalibrate);
+    if (now.referenceColours != was.referenceColours) {
+        app.SetReferenceColours(now.referenceColours);
+        if (app.IsProcessed()) app.ProcessImage();
+    }
     if (now.whiteBackground != was.whiteBackground) {
         app.SetWhiteBackground(now.whiteBackground);
         if (app.IsProcessed()) {

@@ -2,6 +2,7 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -91,6 +92,14 @@ OptionsDialog::OptionsDialog(wxWindow* parent, const Preferences& initial)
                                        wxDefaultSize, 0, wxDefaultValidator, N::MinPatchSize);
     patchRow->Add(minPatchSizeField, 0, wxALL, b);
     column->Add(patchRow);
+    auto* classRow = new wxBoxSizer(wxHORIZONTAL);
+    classRow->Add(new wxStaticText(this, wxID_ANY, "Colour classes:"), 0, wxALL | wxALIGN_CENTER_VERTICAL, b);
+    const wxString classings[] = {"from the picture", "six reference colours"};
+    colourClassesChoice = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 2, classings, 0,
+                                       wxDefaultValidator, N::ColourClasses);
+    colourClassesChoice->SetSelection(r.referenceColours ? 1 : 0);
+    classRow->Add(colourClassesChoice, 0, wxALL, b);
+    column->Add(classRow);
     column->AddSpacer(5);
 
     column->Add(Heading(this, "Data output options:", headingFont), 0, wxALL, b);
@@ -156,6 +165,7 @@ void OptionsDialog::OnOk(wxCommandEvent&) {
     result.showTooltips = showTooltipsBox->GetValue();
     result.commonXAxis = commonXAxisBox->GetValue();
     result.autoCalibrate = autoCalibrateBox->GetValue();
+    result.referenceColours = colourClassesChoice->GetSelection() == 1;
     // Ends the modal loop, or hides the dialog when it was not shown modally.
     EndDialog(wxID_OK);
 }

@@ -6,6 +6,7 @@
 #include "app/preferences.h"
 
 class wxCheckBox;
+class wxChoice;
 class wxTextCtrl;
 class wxCommandEvent;
 
@@ -20,6 +21,7 @@ inline constexpr const char* LogScaleX = "logScaleX";               // check box
 inline constexpr const char* LogScaleY = "logScaleY";               // check box
 inline constexpr const char* LineFiltering = "lineFiltering";       // check box
 inline constexpr const char* CommonXAxis = "commonXAxis";           // check box
+inline constexpr const char* ColourClasses = "colourClasses";       // choice: from the picture, six reference colours
 }  // namespace OptionsNames
 // OK and Cancel are the standard wxID_OK and wxID_CANCEL buttons.
 
@@ -49,6 +51,7 @@ private:
     wxCheckBox* lineFilteringBox = nullptr;
     wxCheckBox* commonXAxisBox = nullptr;
     wxCheckBox* autoCalibrateBox = nullptr;
+    wxChoice* colourClassesChoice = nullptr;
     Preferences result;
 
     wxDECLARE_EVENT_TABLE();

@@ -5,6 +5,7 @@
 #include "detect/class_pick.h"
 #include "detect/colour_classes.h"
 #include "detect/process.h"
+#include "document/interaction.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -169,6 +170,43 @@ TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
     }
     EXPECT_GE(dashes, 20);  // 300 columns in dashes of 6, some cut by the orange curve
     EXPECT_EQ(foreign, 0);
+
+    // The same pick as the window's Shift+click and Shift+right-click: one undo step each.
+    struct SilentHost : InteractionHost {
+        std::string AskAxisValue(const std::string&, const std::string&) override { return ""; }
+        void ShowMessage(const std::string&) override {}
+        void EditLabelDialog(std::string&, int&) override {}
+        void RecogniseArea(const IRect&) override {}
+        void TextModeChanged(bool) override {}
+        void LabelCommandsChanged(bool) override {}
+        IPoint PointerNow() override { return {0, 0}; }
+    } host;
+    Document doc;
+    doc.SetPicture(picture);
+    doc.InstallResults(r, {});
+    doc.ClearHistory();
+    InteractionController ctl(doc, host);
+    EXPECT_TRUE(ctl.ClassPick({2, 2}, false).empty());  // blank paper picks nothing
+    EXPECT_EQ(ctl.ClassPick(onDash, false).size(), size_t(dashes));
+    EXPECT_EQ(doc.Selection().size(), size_t(dashes));
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_TRUE(doc.Selection().empty());
+    EXPECT_FALSE(doc.CanUndo());
+    ASSERT_TRUE(doc.Redo());
+    IPoint onOrange = kNoPoint;
+    for (int x = 20; x < 300 && onOrange.x < 0; ++x)
+        for (int y = 4; y < 116; ++y)
+            if (masks[0].at<uchar>(y, x) && cv::countNonZero(masks[1](cv::Rect(x - 4, y - 4, 9, 9))) == 0) {
+                onOrange = {x, y};
+                break;
+            }
+    ASSERT_NE(onOrange.x, -1);
+    ctl.LeftDown(onOrange, false);  // an orange stretch picked by a plain click stays
+    ctl.LeftUp();
+    const size_t withOrange = doc.Selection().size();
+    EXPECT_GT(withOrange, size_t(dashes));
+    EXPECT_EQ(ctl.ClassPick(onDash, true).size(), size_t(dashes));
+    EXPECT_EQ(doc.Selection().size(), withOrange - size_t(dashes));
 }
 
 TEST(ColourClasses, BadPicturesGiveBoundedClassesAndALogLine) {

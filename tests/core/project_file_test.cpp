@@ -51,6 +51,7 @@ Project Sample() {
     p.process.minPatchSize = 0;
     p.process.removeGrid = true;
     p.process.gridWidth = 99;
+    p.process.colourClassing = ColourClassing::ReferenceColours;
     p.processed = true;
     p.plotRect = {2, 3, 37, 23};
     ProjectPick a{{4, 5}, cv::Vec3b(255, 0, 16), {{5, 4, 9}, {6, 5, 6}}};
@@ -69,8 +70,8 @@ Project Sample() {
 void ExpectSame(const Project& a, const Project& b) {
     EXPECT_TRUE(SamePixels(a.picture, b.picture));
     const ProcessSettings &s = a.process, &t = b.process;
-    EXPECT_EQ(std::tie(s.manualThreshold, s.threshold, s.minPatchSize, s.removeGrid, s.gridWidth),
-              std::tie(t.manualThreshold, t.threshold, t.minPatchSize, t.removeGrid, t.gridWidth));
+    EXPECT_EQ(std::tie(s.manualThreshold, s.threshold, s.minPatchSize, s.removeGrid, s.gridWidth, s.colourClassing),
+              std::tie(t.manualThreshold, t.threshold, t.minPatchSize, t.removeGrid, t.gridWidth, t.colourClassing));
     EXPECT_EQ(std::tie(a.processed, a.plotRect, a.currentGraph, a.logX, a.logY, a.labels),
               std::tie(b.processed, b.plotRect, b.currentGraph, b.logX, b.logY, b.labels));
     EXPECT_TRUE(a.graphs == b.graphs);
@@ -159,6 +160,8 @@ TEST(ProjectFile, DamagedFilesAreRefusedWithTheirMessage) {
          "The project file is damaged: \"processing.threshold\" should be a whole number from 0 to 255."},
         {"huge number", Edited([](Json& j) { j["processing"]["gridWidth"] = 18446744073709551615ull; }),
          "The project file is damaged: \"processing.gridWidth\" should be a whole number from 0 to 99."},
+        {"reference colours as text", Edited([](Json& j) { j["processing"]["referenceColours"] = "yes"; }),
+         "The project file is damaged: \"processing.referenceColours\" should be true or false."},
         {"bridge as text", Edited([](Json& j) { j["output"]["bridge"] = "no"; }),
          "The project file is damaged: \"output.bridge\" should be true or false."},
         {"flag as number", Edited([](Json& j) { j["output"]["commonXAxis"] = 1; }),
