@@ -2,6 +2,8 @@
 // canvas exactly as a user's would.
 #include <wx/uiaction.h>
 
+#include <algorithm>
+
 #include "app/CurvetapApp.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "gui_support.h"
@@ -22,12 +24,14 @@ void MoveToScreen(int sx, int sy) {
     Pump(30);
 }
 void Move(int x, int y) { MoveToScreen(Screen(x, y).x, Screen(x, y).y); }
-void Press(int x, int y, int button, bool control) {
+void Press(int x, int y, int button, bool control, bool shift) {
     Move(x, y);
     if (control) Sim().KeyDown(WXK_CONTROL);
+    if (shift) Sim().KeyDown(WXK_SHIFT);
     Pump(10);
     Sim().MouseDown(Button(button));
     Pump(40);
+    if (shift) Sim().KeyUp(WXK_SHIFT);
     if (control) Sim().KeyUp(WXK_CONTROL);
     Pump(10);
 }
@@ -36,8 +40,8 @@ void Release(int x, int y, int button) {
     Sim().MouseUp(Button(button));
     Pump(40);
 }
-void Click(int x, int y, int button, bool control) {
-    Press(x, y, button, control);
+void Click(int x, int y, int button, bool control, bool shift) {
+    Press(x, y, button, control, shift);
     Sim().MouseUp(Button(button));
     Pump(40);
 }
@@ -64,4 +68,16 @@ bool LoadPicture(const std::string& path) {
 void ProcessNow() {
     g_mainFrame->RunCommand(ID_PROCESS);
     Pump(30);
+}
+
+IPoint OnLongestCurve() {
+    const PatchList& patches = wxGetApp().Doc().Patches();
+    const auto longest = std::max_element(patches.begin(), patches.end(),
+                                          [](const Patch& a, const Patch& b) { return a.size() < b.size(); });
+    if (longest == patches.end()) return kNoPoint;
+    // Its middle column, away from the plot rectangle's edges (runs are ordered by row).
+    Patch runs = *longest;
+    std::sort(runs.begin(), runs.end(), [](const ::Run& a, const ::Run& b) { return a.col < b.col; });
+    const ::Run& mid = runs[runs.size() / 2];
+    return {mid.col, (mid.row1 + mid.row2) / 2};
 }

@@ -66,10 +66,9 @@ wxString ScriptedSeam::ChooseFileToSave(wxWindow* parent, const wxString& messag
     return ChooseFileToOpen(parent, message, w);
 }
 
-bool ScriptedSeam::ShowTip(wxTipProvider*, bool showAtStartup) {
+bool ScriptedSeam::ShowTip(wxTipProvider*, bool) {
     ++tipsShown;
-    tipBoxInitial = showAtStartup;
-    return tipAnswer;
+    return true;
 }
 
 int ScriptedSeam::ShowModal(wxDialog& dialog) { return dialogHandler ? dialogHandler(dialog) : wxID_CANCEL; }
@@ -171,7 +170,6 @@ int main(int argc, char** argv) {
 
     GUIFrame* frame = g_mainFrame;
     g_startup.log = LogText();
-    g_startup.status0 = frame->GetStatusBar()->GetStatusText(0).ToStdString();
     g_startup.graphLabel = frame->Toolbar()->FindById(ID_GRAPH_TOOL)->GetLabel().ToStdString();
     g_startup.removeGrid = frame->RemoveGridValue();
     g_startup.gridWidth = frame->GridWidth();
@@ -183,7 +181,6 @@ int main(int argc, char** argv) {
     g_startup.deleteItem = frame->GetMenuBar()->IsEnabled(wxID_DELETE);
     g_startup.clearHistory = frame->GetMenuBar()->IsEnabled(wxID_CLEAR);
     g_startup.tipsShown = g_seam.tipsShown;
-    g_startup.tipBoxInitial = g_seam.tipBoxInitial;
 
     const int result = RUN_ALL_TESTS();
     if (g_mainFrame) g_mainFrame->Destroy();

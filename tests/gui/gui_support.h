@@ -37,8 +37,6 @@ public:
     }
     std::deque<int> saveAnswers;
     std::vector<std::string> saveQuestions;
-    bool OpenClipboard() override { return clipboardBusy ? false : UiSeam::OpenClipboard(); }
-    bool clipboardBusy = false;
 
     void Reset();
     std::vector<ShownMessage> messages;
@@ -48,8 +46,6 @@ public:
     std::vector<std::string> asked;       // captions of text-entry prompts, in order
     std::vector<std::string> fileDialogs; // messages of file dialogs shown
     int tipsShown = 0;
-    bool tipBoxInitial = false;
-    bool tipAnswer = true;
     std::function<int(wxDialog&)> dialogHandler;
 };
 
@@ -69,14 +65,12 @@ std::string TempDir(const std::string& name);
 // What the window looked like right after start-up, captured before any test runs.
 struct StartupSnapshot {
     std::string log;
-    std::string status0;
     std::string graphLabel;
     bool removeGrid = true;
     int gridWidth = 0;
     std::string zoom;
     bool undoMenu = true, redoMenu = true, undoTool = true, redoTool = true, deleteItem = true, clearHistory = true;
     int tipsShown = 0;
-    bool tipBoxInitial = false;
 };
 const StartupSnapshot& Startup();
 
@@ -85,9 +79,9 @@ const StartupSnapshot& Startup();
 struct IPoint;
 namespace real {
 void Move(int imageX, int imageY);
-void Press(int imageX, int imageY, int button = 1, bool control = false);
+void Press(int imageX, int imageY, int button = 1, bool control = false, bool shift = false);
 void Release(int imageX, int imageY, int button = 1);
-void Click(int imageX, int imageY, int button = 1, bool control = false);
+void Click(int imageX, int imageY, int button = 1, bool control = false, bool shift = false);
 void Drag(int fromX, int fromY, int toX, int toY, int button = 1, bool control = false);
 void Key(int keycode, int modifiers = 0);
 // Moves the real pointer to a screen position outside the canvas.
@@ -98,3 +92,5 @@ void MoveToScreen(int screenX, int screenY);
 bool LoadPicture(const std::string& path);
 // Processes the open picture as the Process command does.
 void ProcessNow();
+// The middle pixel of the document's longest patch: a point on a curve.
+IPoint OnLongestCurve();

@@ -1,6 +1,6 @@
 // A user's whole session on the real window under the X server: start, open,
-// process, pick, undo, calibrate, export, copy, an OCR drag, options and the
-// grid width. Behaviour in detail is tested on the document and controller.
+// process, pick (Shift too), undo, calibrate, export, copy, an OCR drag, options and
+// the grid width. Behaviour in detail is tested on the document and controller.
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
@@ -9,12 +9,10 @@
 #include <wx/hyperlink.h>
 #include <wx/spinctrl.h>
 
-#include <algorithm>
-#include <fstream>
-#include <sstream>
-
 #include "app/CurvetapApp.h"
 #include "canvas/ScrolledImageComponent.h"
+#include "core/cli_run.h"
+#include "core/cli_sample_chart.h"
 #include "gui_support.h"
 #include "text/ocr.h"
 #include "ui/AboutDialog.h"
@@ -23,13 +21,6 @@
 #include "ui/OptionsDialog.h"
 
 namespace {
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 std::string ClipboardText() {
     wxClipboardLocker lock;
     wxTextDataObject data;
@@ -55,17 +46,6 @@ public:
         confs = {90.f};
     }
 };
-
-// The middle pixel of the longest patch: a point on a curve.
-IPoint OnLongestCurve(const Document& doc) {
-    const PatchList& patches = doc.Patches();
-    const auto longest = std::max_element(patches.begin(), patches.end(),
-                                          [](const Patch& a, const Patch& b) { return a.size() < b.size(); });
-    Patch runs = *longest;
-    std::sort(runs.begin(), runs.end(), [](const ::Run& a, const ::Run& b) { return a.col < b.col; });
-    const ::Run& mid = runs[runs.size() / 2];
-    return {mid.col, (mid.row1 + mid.row2) / 2};
-}
 
 bool Enabled(int id) { return g_mainFrame->GetMenuBar()->IsEnabled(id) && g_mainFrame->Toolbar()->GetToolEnabled(id); }
 }  // namespace
@@ -102,7 +82,7 @@ TEST(Smoke, AUserDigitizesAChart) {
     real::Key(WXK_F2);
     ASSERT_FALSE(doc.Patches().empty());
     EXPECT_NE(LogText().find("Grouping...\nProcessing complete!\n"), std::string::npos);
-    const IPoint curve = OnLongestCurve(doc);
+    const IPoint curve = OnLongestCurve();
     real::Click(curve.x, curve.y);
     ASSERT_EQ(doc.Selection().size(), 1u);
     real::Move(curve.x + 40, 5);
@@ -134,7 +114,7 @@ TEST(Smoke, AUserDigitizesAChart) {
     const std::string file = TempDir("smoke") + "/curve.csv";
     Seam().files = {file};
     real::Key('S', wxMOD_CONTROL);
-    const std::string written = Slurp(file);
+    const std::string written = cli_test::ReadFile(file);
     EXPECT_EQ(written.rfind(std::string(kVersionBanner), 0), 0u);
     EXPECT_GT(Count(written, "\n"), 100u);
     ASSERT_FALSE(Seam().messages.empty());
@@ -157,6 +137,29 @@ TEST(Smoke, AUserDigitizesAChart) {
     // Undo takes the label away again.
     g_mainFrame->RunCommand(wxID_UNDO);
     EXPECT_TRUE(doc.Labels().empty());
+}
+
+TEST(Smoke, ShiftClickTakesTheWholeCurveAndShiftRightClickDropsIt) {
+    namespace sc = sample_chart;
+    // The red curve cut in two by a white gap: two patches of one class.
+    cv::Mat chart = sc::Draw();
+    chart(cv::Rect(int(sc::ColumnOf(5)), sc::kTop + 2, 5, sc::kBottom - sc::kTop - 4)).setTo(cv::Scalar::all(255));
+    const std::string file = TempDir("shift") + "/cut.ppm";
+    ASSERT_TRUE(cli_test::WritePpm(file, chart));
+    ASSERT_TRUE(LoadPicture(file));
+    ProcessNow();
+    Document& doc = wxGetApp().Doc();
+    const IPoint left{int(sc::ColumnOf(2)), int(std::lround(sc::RowOf(sc::Red(2))))};
+    const IPoint right{int(sc::ColumnOf(8)), int(std::lround(sc::RowOf(sc::Red(8))))};
+    real::Click(left.x, left.y);
+    ASSERT_EQ(doc.Selection().size(), 1u);
+    Pump(600);  // a second press at once would be a double click
+    real::Click(left.x, left.y, 1, false, true);
+    EXPECT_EQ(doc.Selection().size(), 2u);
+    real::Click(right.x, right.y, 3, false, true);
+    EXPECT_TRUE(doc.Selection().empty());
+    real::Key('Z', wxMOD_CONTROL);
+    EXPECT_EQ(doc.Selection().size(), 2u);
 }
 
 TEST(Smoke, OptionsChangeOnlyWhatWasEdited) {
@@ -215,57 +218,4 @@ TEST(Smoke, TypingAGridWidthProcessesOnceWithTheLastValue) {
     Pump(300);
     EXPECT_EQ(Count(LogText().substr(log.size()), "Processing complete!"), 1u);
     g_mainFrame->SetGridWidth(2);
-}
-
-// The headless tool and the window's Export write the same bytes for the same
-// picks, calibration and settings.
-TEST(CliAgreement, WindowExportAndCliWriteTheSameBytes) {
-    const std::string chart = std::string(PLOTSNAP_SOURCE_DIR) + "/resources/sample-chart.png";
-    ASSERT_TRUE(LoadPicture(chart));
-    ProcessNow();
-    // The two longest patches are the two curves; pick each at its middle column (runs are
-    // ordered by row, so sort a copy by column) into its own graph.
-    PatchList byLength = wxGetApp().Doc().Patches();
-    ASSERT_GE(byLength.size(), 2u);
-    std::stable_sort(byLength.begin(), byLength.end(), [](const Patch& a, const Patch& b) { return a.size() > b.size(); });
-    std::vector<IPoint> picks;
-    for (int i = 0; i < 2; ++i) {
-        Patch runs = byLength[i];
-        std::sort(runs.begin(), runs.end(), [](const ::Run& a, const ::Run& b) { return a.col < b.col; });
-        const ::Run& mid = runs[runs.size() / 2];
-        picks.push_back({mid.col, (mid.row1 + mid.row2) / 2});
-    }
-    real::Click(picks[0].x, picks[0].y);
-    g_mainFrame->RunCommand(ID_NEW_GRAPH);
-    real::Click(picks[1].x, picks[1].y);
-    Seam().Reset();
-    Seam().texts = {"0", "10", "0", "100"};
-    real::Key('X');
-    real::Click(60, 340);
-    real::Click(440, 345);
-    real::Move(250, 200);
-    real::Key('Y');
-    real::Click(20, 310);
-    real::Click(25, 30);
-    real::Move(250, 200);
-    const std::string dir = TempDir("agreement");
-    Seam().files = {dir + "/window.csv"};
-    g_mainFrame->RunCommand(ID_EXPORT);
-    const std::string window = Slurp(dir + "/window.csv");
-    ASSERT_FALSE(window.empty());
-
-    char cmd[1024];
-    std::snprintf(cmd, sizeof cmd,
-                  "'%s' process '%s' --pick %d,%d --graph --pick %d,%d --x 60=0,440=10 --y 310=0,30=100 -o '%s' "
-                  "2>'%s'",
-                  PLOTSNAP_CLI, chart.c_str(), picks[0].x, picks[0].y, picks[1].x, picks[1].y,
-                  (dir + "/cli.csv").c_str(), (dir + "/cli.log").c_str());
-    ASSERT_EQ(std::system(cmd), 0) << Slurp(dir + "/cli.log");
-    EXPECT_EQ(Slurp(dir + "/cli.csv"), window);
-    // The tool reports the same processing lines the window logged.
-    const std::string cliLog = Slurp(dir + "/cli.log");
-    const size_t from = LogText().rfind("Performing detections...");
-    const size_t to = LogText().find("Processing complete!\n", from);
-    ASSERT_NE(to, std::string::npos);
-    EXPECT_NE(cliLog.find(LogText().substr(from, to - from)), std::string::npos) << cliLog;
 }

@@ -5,7 +5,6 @@
 #include <wx/dnd.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "app/CurvetapApp.h"
 #include "canvas/ScrolledImageComponent.h"
@@ -17,18 +16,11 @@
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 // The window's Export to a file, answered by the seam.
 std::string ExportThroughWindow(const std::string& path) {
     Seam().files = {path};
     g_mainFrame->RunCommand(ID_EXPORT);
-    return Slurp(path);
+    return cli_test::ReadFile(path);
 }
 
 }  // namespace
@@ -56,7 +48,7 @@ TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
     Seam().files = {dir + "/chart"};
     g_mainFrame->RunCommand(ID_SAVE_PROJECT);
     const std::string project = dir + "/chart.plotsnap";
-    ASSERT_FALSE(Slurp(project).empty());
+    ASSERT_FALSE(cli_test::ReadFile(project).empty());
     EXPECT_EQ(g_mainFrame->GetTitle(), "plotsnap - chart.plotsnap");
     doc.SelectGraph(1);
     EXPECT_EQ(g_mainFrame->GetTitle(), "plotsnap - *chart.plotsnap");
@@ -84,7 +76,7 @@ TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
     ASSERT_TRUE(g_mainFrame->IsShown());
 
     // Damaged files are refused with their message before anything is asked.
-    const std::string whole = Slurp(project);
+    const std::string whole = cli_test::ReadFile(project);
     std::ofstream(dir + "/cut.plotsnap", std::ios::binary) << whole.substr(0, whole.size() / 2);
     std::ofstream(dir + "/other.plotsnap", std::ios::binary) << "{\"format\": \"plotsnap project\", \"version\": 9}";
     for (const std::string& bad : {dir + "/cut.plotsnap", dir + "/other.plotsnap"}) {
@@ -112,6 +104,6 @@ TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
     Seam().saveAnswers = {wxYES};
     ASSERT_TRUE(wxGetApp().LoadImageFile(wxFileName(chart)));
     EXPECT_TRUE(Seam().fileDialogs.empty());
-    EXPECT_NE(Slurp(project).find("\"currentGraph\": 2"), std::string::npos);
+    EXPECT_NE(cli_test::ReadFile(project).find("\"currentGraph\": 2"), std::string::npos);
     EXPECT_EQ(g_mainFrame->GetTitle(), "plotsnap - sample-chart.png");
 }

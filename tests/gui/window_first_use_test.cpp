@@ -52,14 +52,9 @@ TEST(FirstUse, ToolsStayOnScreenAndKeysWorkWhereverTheFocusIs) {
     // Ctrl+C on the canvas copies the picked curve.
     real::Click(5, 5);
     real::Key(WXK_F2);
-    const PatchList& patches = doc.Patches();
-    ASSERT_FALSE(patches.empty());
-    const Patch& longest = *std::max_element(patches.begin(), patches.end(),
-                                             [](const Patch& a, const Patch& b) { return a.size() < b.size(); });
-    Patch runs = longest;  // its middle column, away from the plot rectangle's edges
-    std::sort(runs.begin(), runs.end(), [](const ::Run& a, const ::Run& b) { return a.col < b.col; });
-    const ::Run& run = runs[runs.size() / 2];
-    real::Click(run.col, (run.row1 + run.row2) / 2);
+    ASSERT_FALSE(doc.Patches().empty());
+    const IPoint curve = OnLongestCurve();
+    real::Click(curve.x, curve.y);
     ASSERT_FALSE(doc.Selection().empty());
     doc.SetAxisPoint(Axis::X, false, {60, 340}, 0);
     doc.SetAxisPoint(Axis::X, true, {440, 340}, 10);
