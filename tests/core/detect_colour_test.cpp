@@ -168,22 +168,6 @@ TEST(ColourDetection, MatchesThePlainVersionWithItsMemo) {
     ExpectLikeThePlainVersion(noise, cv::Mat(noise.size(), CV_8UC1, cv::Scalar(0)), {3, 2, 305, 210});
 }
 
-TEST(ColourDetection, EdgePixelsDependOnNeighboursOutsideTheArea) {
-    // A grey pixel on the area's edge turns towards red when red lies just outside.
-    cv::Mat image(3, 6, CV_8UC3, cv::Scalar(255, 255, 255));
-    image.at<cv::Vec3b>(1, 2) = cv::Vec3b(90, 90, 90);
-    cv::Mat binary(3, 6, CV_8UC1, cv::Scalar(255));
-    binary.at<uchar>(1, 2) = 0;
-    cv::Mat plain;
-    DetectionMap map = BuildDetectionMap(binary, image, {2, 0, 6, 3});
-    DetectColours(plain, image, map);
-    image.colRange(0, 2).setTo(cv::Scalar(255, 0, 0));
-    cv::Mat tinted;
-    map = BuildDetectionMap(binary, image, {2, 0, 6, 3});
-    DetectColours(tinted, image, map);
-    EXPECT_NE(tinted.at<cv::Vec3b>(1, 2), plain.at<cv::Vec3b>(1, 2));
-}
-
 namespace {
 cv::Mat RandomImage(std::mt19937& rng, int h, int w) {
     cv::Mat m(h, w, CV_8UC3, cv::Scalar(230, 240, 250));

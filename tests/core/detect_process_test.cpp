@@ -164,13 +164,6 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
     EXPECT_FALSE(Process(cv::Mat(0, 5, CV_8UC3), {}).ran);
 }
 
-TEST(Processing, PercentageUsesThirtyTwoBitCountAndSinglePrecision) {
-    EXPECT_EQ(DetectionPercentText(512, {0, 0, 100, 80}), " (6.4%)\n");
-    EXPECT_EQ(DetectionPercentText(0, {0, 0, 0, 0}), " (0.0%)\n");
-    EXPECT_EQ(DetectionPercentText(1, {0, 0, 3, 1}), " (33.3%)\n");
-    EXPECT_EQ(DetectionPercentText(12000000, {0, 0, 4000, 3000}), " (100.0%)\n");
-}
-
 TEST(Processing, AllInkTwelveMegapixelsAsksOnce) {
     const cv::Mat image(3000, 4000, CV_8UC3, cv::Scalar(0, 0, 0));
     const Pass p = Process(image, {}, kNoRect, true);

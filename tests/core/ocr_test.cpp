@@ -275,19 +275,11 @@ TEST(OcrPrepare, EnlargesEightTimesAndKeepsOnlyPixelsBrightInEveryChannel) {
     }
 }
 
-TEST(OcrPrepare, DarkTextOnWhiteAndAreasPastTheImage) {
-    cv::Mat image(10, 12, CV_8UC3, cv::Scalar(250, 250, 250));
-    image(cv::Rect(4, 3, 2, 2)).setTo(cv::Scalar(250, 20, 250));  // dark in green only
+TEST(OcrPrepare, AreasPastTheImageAreClipped) {
+    const cv::Mat image(10, 12, CV_8UC3, cv::Scalar(250, 250, 250));
     const std::vector<double> levels = {128, 128, 128};
-    const cv::Mat out = PrepareOcrImage(image, cv::Rect(0, 0, 12, 10), levels);
-    ASSERT_EQ(out.size(), cv::Size(96, 80));
-    EXPECT_EQ(out.at<uchar>(3 * 8 + 8, 4 * 8 + 8), 0);  // the middle of the spot: ink
-    EXPECT_EQ(out.at<uchar>(0, 0), 255);
-    EXPECT_EQ(out.at<uchar>(79, 95), 255);
-
-    // Clipped to the image; nothing left gives nothing.
     EXPECT_EQ(PrepareOcrImage(image, cv::Rect(8, 6, 10, 10), levels).size(), cv::Size(32, 32));
-    EXPECT_TRUE(PrepareOcrImage(image, cv::Rect(12, 0, 5, 5), levels).empty());
+    EXPECT_TRUE(PrepareOcrImage(image, cv::Rect(12, 0, 5, 5), levels).empty());  // nothing left gives nothing
 }
 
 TEST(OcrPrepare, HugeAreasAreEnlargedLessAndLabelsScaledBackByTheSameFactor) {

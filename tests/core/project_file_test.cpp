@@ -1,6 +1,6 @@
 // Project files: what is saved comes back exactly, and every kind of damaged file
 // is refused with its own message; a saved document opens as the same document;
-// picks are found again by class colour; when closing must ask first, and the title.
+// picks are found again by class colour; and when closing must ask first.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -380,12 +380,6 @@ TEST(UnsavedWork, EditsAndPassesCountWorkerResultsDoNot) {
         EXPECT_EQ(work.Changed(), c.changed) << c.name;
         EXPECT_EQ(work.ProjectPath(), c.path) << c.name;
     }
-}
-
-TEST(UnsavedWork, TitleNamesTheProjectAndMarksChanges) {
-    EXPECT_EQ(WindowTitle("", true), "");
-    EXPECT_EQ(WindowTitle("/home/u/charts/fig 3.plotsnap", false), "plotsnap - fig 3.plotsnap");
-    EXPECT_EQ(WindowTitle("fig.plotsnap", true), "plotsnap - *fig.plotsnap");
 }
 
 }  // namespace
