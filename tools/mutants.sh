@@ -16,7 +16,7 @@ mkdir -p "$TREE" "$HOME"
 # The same layout below the scratch tree as below the real one keeps the compiler cache warm.
 if [ -n "$COMMIT" ]; then
     find "$TREE" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
-    git -C "$ROOT" archive "$COMMIT" | tar -x -C "$TREE"
+    git -C "$ROOT" archive "$COMMIT" | tar -x -m -C "$TREE"  # new times: nothing built from an earlier fault stays
 else
     rsync -a --delete --exclude /build --exclude '/.mutants*' --exclude /.git "$ROOT"/ "$TREE"/
 fi
