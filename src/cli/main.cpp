@@ -200,12 +200,10 @@ int Digitize(CliOptions o) {
             log << step.text << " takes the class " << HexColour(ink.Colour(step.classes.front())) << "\n";
     }
     // Legends and what is drawn over the plot stay out of colour picks.
-    const std::vector<Legend> legends = FindLegends(doc.Picture());
     std::vector<bool> curve;
     if (std::any_of(picks.begin(), picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour; })) {
         const IRect& a = doc.PlotRect();
-        for (PatchRole role : ClassifyPatches(patches, colours, legends, {a.left, a.top, a.right, a.bottom}))
-            curve.push_back(role == PatchRole::Curve);
+        curve = CurvePatches(doc.Picture(), patches, colours, {a.left, a.top, a.right, a.bottom});
     }
     for (const std::string& step : ApplyPicks(doc, colours, picks, curve)) log << step << " added no patch\n";
     const std::vector<PatchList>& graphs = doc.Graphs();

@@ -197,22 +197,8 @@ int OnCourse(const Course& course, const ShortChain& c, double tol) {
     if (shared * 2 > int(c.columns.size())) return -1;
     const int reach = std::max(4 * c.box.width, 40);
     const auto leftEnd = c.columns.begin(), rightEnd = std::prev(c.columns.end());
-    // The course's nearest column beyond each end, and its row extended to that end.
-    const auto meets = [&](int x0, double row0, int step) -> int {
-        for (int x = x0 + step, n = 0; n < reach; x += step, ++n) {
-            const double at = CourseRow(course, x, row0);
-            if (std::isnan(at)) continue;
-            const double further = CourseRow(course, x + 4 * step, at);
-            const double slope = std::isnan(further) ? 0 : (further - at) / (4 * step);
-            return std::abs(at - slope * (x - x0) - row0) <= tol + 0.2 * std::abs(x - x0) ? 1 : -1;
-        }
-        return 0;
-    };
-    const int left = meets(leftEnd->first, Mean(leftEnd->second), -1);
-    const int right = meets(rightEnd->first, Mean(rightEnd->second), +1);
-    // Between two stretches of the course, a chain that lies on the smooth curve
-    // joining them carries it on, even where the curve turns (a dash on a crest).
-    const auto side = [&](int x0, double row0, int step, cv::Point3d& end) {
+    // Where the course resumes beyond a chain's end: its column, row and slope.
+    const auto resumes = [&](int x0, double row0, int step, cv::Point3d& end) {
         for (int x = x0 + step, n = 0; n < reach; x += step, ++n) {
             const double at = CourseRow(course, x, row0);
             if (std::isnan(at)) continue;
@@ -222,9 +208,17 @@ int OnCourse(const Course& course, const ShortChain& c, double tol) {
         }
         return false;
     };
-    cv::Point3d l, r;  // column, row and slope where the course resumes
-    if ((left < 0 || right < 0) && side(leftEnd->first, Mean(leftEnd->second), -1, l) &&
-        side(rightEnd->first, Mean(rightEnd->second), +1, r) && r.x > l.x) {
+    // Whether that row, extended straight back to the chain's end, meets it.
+    const auto meets = [&](int x0, double row0, int step, cv::Point3d& end) -> int {
+        if (!resumes(x0, row0, step, end)) return 0;
+        return std::abs(end.y - end.z * (end.x - x0) - row0) <= tol + 0.2 * std::abs(end.x - x0) ? 1 : -1;
+    };
+    cv::Point3d l, r;
+    const int left = meets(leftEnd->first, Mean(leftEnd->second), -1, l);
+    const int right = meets(rightEnd->first, Mean(rightEnd->second), +1, r);
+    // Between two stretches of the course, a chain that lies on the smooth curve
+    // joining them carries it on, even where the curve turns (a dash on a crest).
+    if ((left < 0 || right < 0) && left != 0 && right != 0 && r.x > l.x) {
         const double h = r.x - l.x;
         const auto smooth = [&](double x) {
             const double t = (x - l.x) / h, t2 = t * t, t3 = t2 * t;
@@ -344,4 +338,11 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
         }
     }
     return roles;
+}
+
+std::vector<bool> CurvePatches(const cv::Mat& rgb, const PatchList& patches, const std::vector<int>& classes,
+                               const PlotArea& area) {
+    std::vector<bool> curve;
+    for (PatchRole role : ClassifyPatches(patches, classes, FindLegends(rgb), area)) curve.push_back(role == PatchRole::Curve);
+    return curve;
 }

@@ -33,3 +33,8 @@ struct AnnotationSettings {
 std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vector<int>& classes,
                                        const std::vector<Legend>& legends, const PlotArea& area,
                                        const AnnotationSettings& settings = {});
+
+// Per patch, whether it is part of a curve: neither a legend entry found in the
+// picture nor drawn over the plot. What a whole-curve pick may take.
+std::vector<bool> CurvePatches(const cv::Mat& rgb, const PatchList& patches, const std::vector<int>& classes,
+                               const PlotArea& area);

@@ -139,11 +139,10 @@ PatchList InteractionController::ClassPick(IPoint p, bool remove) {
     if (remove) return doc.Unpick([&](const Patch& patch) { return InClasses(doc.Ink(), patch, clicked); });
     const std::vector<int> classes = PatchClasses(doc.Ink(), patches);
     const IRect area = doc.PlotRect().IsUnset() ? IRect{0, 0, doc.Width(), doc.Height()} : NormalizeRect(doc.PlotRect());
-    const std::vector<PatchRole> roles =
-        ClassifyPatches(patches, classes, FindLegends(doc.Picture()), {area.left, area.top, area.right, area.bottom});
+    const std::vector<bool> curve = CurvePatches(doc.Picture(), patches, classes, {area.left, area.top, area.right, area.bottom});
     return doc.Pick([&](const Patch& patch) {
         const size_t i = size_t(&patch - patches.data());
-        if (i >= roles.size() || roles[i] != PatchRole::Curve) return false;
+        if (i >= curve.size() || !curve[i]) return false;
         if (std::find(clicked.begin(), clicked.end(), classes[i]) == clicked.end()) return false;
         const IRect box = PatchBoundingBox(patch);
         return box.right >= area.left && box.left <= area.right && box.bottom >= area.top && box.top <= area.bottom;
