@@ -412,6 +412,13 @@ ProjectRead ProjectFromText(const std::string& text) {
         result.message = atEnd ? "The project file is cut short: it ends in the middle of the data."
                                : "The project file is damaged: it is not valid JSON at byte " + std::to_string(e.byte) + ".";
         return result;
+    } catch (const Json::out_of_range&) {
+        // the parser's only range refusal: a number beyond a double
+        result.message = "The project file is damaged: it holds a number too large to read.";
+        return result;
+    } catch (const Json::exception&) {
+        result.message = "The project file is damaged.";
+        return result;
     }
     try {
         result.project = FromJson(root);

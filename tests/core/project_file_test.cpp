@@ -148,6 +148,7 @@ TEST(ProjectFile, DamagedFilesAreRefusedWithTheirMessage) {
         {"other JSON", "{\"format\": \"other\", \"version\": 1}", "This file is not a plotsnap project."},
         {"truncated", good.substr(0, good.size() / 2), "The project file is cut short: it ends in the middle of the data."},
         {"broken JSON", "{\"format\": x}", "The project file is damaged: it is not valid JSON at byte 12."},
+        {"number beyond a double", "{\"format\": 7e1111111111}", "The project file is damaged: it holds a number too large to read."},
         {"deep nesting", "{\"a\":" + nested + "}", "The project file is damaged: it nests deeper than a plotsnap project does."},
         {"newer version", Edited([](Json& j) { j["version"] = 2; }),
          "This project was saved by a newer plotsnap (format version 2); this version reads format version 1."},
