@@ -3,10 +3,13 @@
 # and the core tests built with clang under AddressSanitizer and UndefinedBehavior-
 # Sanitizer and run, then every fuzz target for a short smoke run on its seeds.
 #   tools/hardening.sh [BUILD_DIR] [SECONDS_PER_FUZZ_TARGET]
+#   FUZZ_SEED=0 tools/hardening.sh ...   a fresh random seed per run, for exploring; CI keeps one
+#                                        fixed seed so its verdict does not change from run to run
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build-hardening}
 FUZZ_SECONDS=${2:-30}
+FUZZ_SEED=${FUZZ_SEED:-1}
 JOBS=${JOBS:-$(nproc)}
 start=$(date +%s)
 stamp() { echo "[hardening] $1 ($(( $(date +%s) - start )) s)"; }
@@ -26,7 +29,7 @@ for target in image_header version_reply numbers_labels cli_options processing p
   mkdir -p "$work/$target"
   seeds=(fuzz/corpus/$target)
   case $target in image_header|picture) seeds+=(tests/data) ;; esac
-  "$BUILD/fuzz/fuzz_$target" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 -artifact_prefix="$work/" \
+  "$BUILD/fuzz/fuzz_$target" -max_total_time="$FUZZ_SECONDS" -seed="$FUZZ_SEED" -print_final_stats=1 -artifact_prefix="$work/" \
     "$work/$target" "${seeds[@]}" 2>"$work/$target.log" || { tail -60 "$work/$target.log"; exit 1; }
   runs=$(grep -o 'Done [0-9]* runs in [0-9]* second' "$work/$target.log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$work/$target.log" | tail -1)
