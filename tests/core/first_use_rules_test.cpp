@@ -227,7 +227,10 @@ TEST(Numbers, DashesReadAsMinus) {
     for (const Case& c : cases)
         EXPECT_EQ(c.whole ? ParseWholeNumber(c.text) : ParseLeadingNumber(c.text), c.value) << c.text;
     EXPECT_EQ(ParseLabelNumber("\xe2\x80\x94" "80"), -80);  // an OCR label of an axis value
-    EXPECT_TRUE(IsNumericLabelText("\xe2\x88\x92" "0.5"));
+    // A label is numeric when a number stands at its start.
+    for (const char* text : {"1e3", "12 mm", " 0.5", "-3", ".25", "\xe2\x88\x92" "0.5"})
+        EXPECT_TRUE(IsNumericLabelText(text)) << text;
+    for (const char* text : {"abc", "", "   ", "mm 12", "-"}) EXPECT_FALSE(IsNumericLabelText(text)) << text;
 }
 
 namespace {
@@ -245,11 +248,16 @@ bool Allowed(int kinds) {
 }
 }  // namespace
 
-TEST(LabelKindRules, OnlyTickedBoxStaysTicked) {
+TEST(LabelKindRules, NeverLeavesALabelWithoutKind) {
+    // The only ticked box stays ticked.
     for (const auto& kind : kLabelKinds) {
         EXPECT_EQ(ApplyKindClick(kind.bit, kind.bit, false), kind.bit) << kind.name;
         EXPECT_EQ(ApplyKindClick(0, kind.bit, true), kind.bit) << kind.name;
     }
+    // Only kinds that were already broken could reach this: Text beside Xmin, Xmin unticked.
+    EXPECT_NE(ApplyKindClick(T | XN, XN, false), 0);
+    EXPECT_EQ(ApplyKindClick(0, 0, true), 0);
+    EXPECT_EQ(ApplyKindClick(XN | 256, 256, true), XN);  // not a kind: ignored
 }
 
 TEST(LabelKindRules, ClickTable) {
@@ -279,16 +287,4 @@ TEST(LabelKindRules, EveryClickFromAnAllowedStateGivesAnAllowedState) {
         }
     }
     EXPECT_EQ(checked, 8 * (4 + 8));  // 4 exclusive + 8 axis-value combinations
-}
-
-TEST(LabelKindRules, NeverLeavesALabelWithoutKind) {
-    // Only kinds that were already broken could reach this: Text beside Xmin, Xmin unticked.
-    EXPECT_NE(ApplyKindClick(T | XN, XN, false), 0);
-    EXPECT_EQ(ApplyKindClick(0, 0, true), 0);
-    EXPECT_EQ(ApplyKindClick(XN | 256, 256, true), XN);  // not a kind: ignored
-}
-
-TEST(LabelNumberTest, NumberMustStandAtTheStart) {
-    for (const char* text : {"1e3", "12 mm", " 0.5", "-3", ".25"}) EXPECT_TRUE(IsNumericLabelText(text)) << text;
-    for (const char* text : {"abc", "", "   ", "mm 12", "-"}) EXPECT_FALSE(IsNumericLabelText(text)) << text;
 }

@@ -96,6 +96,7 @@ const Steps kUprightThenTurned = {{6, 1}, {6, 1}, {6, 1}, {6, 1}};
 
 // text, left, top, width, height, orientation
 using Placed = std::tuple<std::string, int, int, int, int, int>;
+Placed PlacedOf(const TextLabel& l) { return {l.text, l.left, l.top, l.width, l.height, l.orientation}; }
 
 TEST(Ocr, ReadingFlowTable) {
     const Reply low{"x\n", {{{0, 0, 8, 8}, "x", 10.f}}};
@@ -162,7 +163,7 @@ TEST(Ocr, ReadingFlowTable) {
         EXPECT_EQ(out.errors, c.errors);
         std::vector<Placed> placed;
         for (const TextLabel& l : out.labels) {
-            placed.emplace_back(l.text, l.left, l.top, l.width, l.height, l.orientation);
+            placed.push_back(PlacedOf(l));
             // New labels are Text, unselected, with box and font size unset.
             EXPECT_EQ(l.kind, LABEL_TEXT);
             EXPECT_FALSE(l.selected);
@@ -233,18 +234,11 @@ TEST(Ocr, VerticalTitleIsReadTurnedAndPlacedBackInTheArea) {
         EXPECT_EQ(engine.calls[2].image.at<uchar>(5, H - 1 - 3), 0);
         EXPECT_EQ(engine.calls[3].image.at<uchar>(W - 1 - 5, 3), 0);
 
+        // 20 x 3 as measured in the turned reading, not swapped. Clockwise: left = ax + cy,
+        // top = ay + ah - cx - cw; counter-clockwise: left = ax + aw - cy - ch, top = ay + cx.
         ASSERT_EQ(labels.size(), 1u);
-        const TextLabel& l = labels[0];
-        EXPECT_EQ(l.orientation, winner);
-        EXPECT_EQ(l.width, 20);  // as measured in the turned reading, not swapped
-        EXPECT_EQ(l.height, 3);
-        if (winner == 1) {  // left = ax + cy, top = ay + ah - cx - cw
-            EXPECT_EQ(l.left, 10 + 2);
-            EXPECT_EQ(l.top, 20 + 40 - 5 - 20);
-        } else {  // left = ax + aw - cy - ch, top = ay + cx
-            EXPECT_EQ(l.left, 10 + 8 - 2 - 3);
-            EXPECT_EQ(l.top, 20 + 5);
-        }
+        EXPECT_EQ(PlacedOf(labels[0]), (winner == 1 ? Placed{"Voltage", 10 + 2, 20 + 40 - 5 - 20, 20, 3, 1}
+                                                    : Placed{"Voltage", 10 + 8 - 2 - 3, 20 + 5, 20, 3, 2}));
     }
 }
 
@@ -275,14 +269,13 @@ TEST(OcrPrepare, EnlargesEightTimesAndKeepsOnlyPixelsBrightInEveryChannel) {
     }
 }
 
-TEST(OcrPrepare, AreasPastTheImageAreClipped) {
-    const cv::Mat image(10, 12, CV_8UC3, cv::Scalar(250, 250, 250));
-    const std::vector<double> levels = {128, 128, 128};
-    EXPECT_EQ(PrepareOcrImage(image, cv::Rect(8, 6, 10, 10), levels).size(), cv::Size(32, 32));
-    EXPECT_TRUE(PrepareOcrImage(image, cv::Rect(12, 0, 5, 5), levels).empty());  // nothing left gives nothing
-}
+// Areas past the image are clipped; huge areas are enlarged less, and their labels
+// scaled back by the same factor.
+TEST(OcrPrepare, AreasClippedAndHugeOnesEnlargedLess) {
+    const cv::Mat small(10, 12, CV_8UC3, cv::Scalar(250, 250, 250));
+    EXPECT_EQ(PrepareOcrImage(small, cv::Rect(8, 6, 10, 10), {128, 128, 128}).size(), cv::Size(32, 32));
+    EXPECT_TRUE(PrepareOcrImage(small, cv::Rect(12, 0, 5, 5), {128, 128, 128}).empty());  // nothing left gives nothing
 
-TEST(OcrPrepare, HugeAreasAreEnlargedLessAndLabelsScaledBackByTheSameFactor) {
     EXPECT_EQ(OcrScaleFor({300, 40}), 8);
     EXPECT_EQ(OcrScaleFor({2048, 10}), 8);  // 16384 wide: still within bounds
     EXPECT_EQ(OcrScaleFor({2049, 10}), 7);
@@ -301,8 +294,5 @@ TEST(OcrPrepare, HugeAreasAreEnlargedLessAndLabelsScaledBackByTheSameFactor) {
     StringLog log;
     const std::vector<TextLabel> labels = RunOcr(engine, prepared, area, log, nullptr);
     ASSERT_EQ(labels.size(), 1u);
-    EXPECT_EQ(labels[0].left, 100);
-    EXPECT_EQ(labels[0].top, 5 + 2);
-    EXPECT_EQ(labels[0].width, 50);
-    EXPECT_EQ(labels[0].height, 10);
+    EXPECT_EQ(PlacedOf(labels[0]), (Placed{"Title", 100, 5 + 2, 50, 10, 0}));
 }
