@@ -108,7 +108,7 @@ TEST(StartupArguments, FirstFileOpensTheRestIsNoted) {
     EXPECT_EQ(UnusedFilesNote({"d.jpg", "e.bmp"}), "Only the first file is opened; not opened: d.jpg e.bmp\n");
 }
 
-TEST(WindowLayout, ToolbarWidthPictureAndScreen) {
+TEST(WindowLayout, SizeForThePictureAndSavedPlace) {
     struct Case {
         int pw, ph, toolbar, sw, sh, w, h;
     };
@@ -125,16 +125,14 @@ TEST(WindowLayout, ToolbarWidthPictureAndScreen) {
         EXPECT_EQ(s.width, c.w) << c.pw << "x" << c.ph;
         EXPECT_EQ(s.height, c.h) << c.pw << "x" << c.ph;
     }
-}
-
-TEST(WindowLayout, SavedPlaceFittedToTheDisplay) {
+    // A saved place is fitted to the display.
     const WindowBox display{0, 0, 1920, 1080};
-    struct Case {
+    struct Saved {
         WindowBox saved;
         bool used;
         WindowBox out;
     };
-    const Case cases[] = {
+    const Saved saved[] = {
         {{100, 50, 800, 600}, true, {100, 50, 800, 600}},
         {{1800, 900, 800, 600}, true, {1120, 480, 800, 600}},  // moved back onto the display
         {{-3000, -20, 800, 600}, true, {0, 0, 800, 600}},       // a screen that is gone
@@ -143,7 +141,7 @@ TEST(WindowLayout, SavedPlaceFittedToTheDisplay) {
         {{10, 10, 0, 600}, false, {}},
         {{10, 10, 800, -1}, false, {}},
     };
-    for (const Case& c : cases) {
+    for (const Saved& c : saved) {
         WindowBox out;
         ASSERT_EQ(FitSavedWindow(c.saved, display, 400, 300, out), c.used) << c.saved.x;
         if (c.used) {

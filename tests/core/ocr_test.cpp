@@ -42,11 +42,8 @@ public:
     void Recognise(const cv::Mat& prepared, std::string& fullText, std::vector<cv::Rect>& rects,
                    std::vector<std::string>& texts, std::vector<float>& confidences, int level) override {
         calls.push_back({mode_, level, prepared.clone()});
-        Reply r;
-        if (!replies.empty()) {
-            r = replies.front();
-            replies.pop_front();
-        }
+        const Reply r = replies.empty() ? Reply{} : replies.front();
+        if (!replies.empty()) replies.pop_front();
         fullText = r.fullText;
         for (const Component& c : r.components) {
             rects.push_back(c.rect);
@@ -76,16 +73,18 @@ private:
 using Steps = std::vector<std::pair<int, int>>;
 
 struct Outcome {
+    cv::Mat prepared;
     std::vector<TextLabel> labels;
     std::string log;
     int errors = 0;
 };
 
 Outcome Recognised(ScriptedEngine& engine, const cv::Rect& area) {
-    const cv::Mat prepared(area.height * kOcrScale, area.width * kOcrScale, CV_8UC1, cv::Scalar(255));
-    StringLog log;
     Outcome out;
-    out.labels = RunOcr(engine, prepared, area, log, [&] { ++out.errors; });
+    out.prepared = cv::Mat(area.height * kOcrScale, area.width * kOcrScale, CV_8UC1, cv::Scalar(255));
+    out.prepared.at<uchar>(3, 5) = 0;  // a marker to follow through the turns
+    StringLog log;
+    out.labels = RunOcr(engine, out.prepared, area, log, [&] { ++out.errors; });
     out.log = log.Text();
     return out;
 }
@@ -110,7 +109,10 @@ TEST(Ocr, ReadingFlowTable) {
         std::string log;
         int errors;
         std::vector<Placed> labels;
+        cv::Rect area = kArea;
     };
+    const cv::Rect tall(10, 20, 8, 40);
+    const Reply title{"Voltage\n", {{{40, 16, 160, 24}, "Voltage\n", 85.f}}};
     const std::vector<Case> cases = {
         {"a confident number is read again at the finer level, and that reading becomes the labels",
          {{"0.5 1.0\n", {{{8, 16, 64, 40}, "0.5 1.0\n", 88.f}}},
@@ -151,14 +153,33 @@ TEST(Ocr, ReadingFlowTable) {
         {"more rectangles than texts: a rectangle without a text is a blank component",
          {Reply{"Hello\n", {{{0, 0, 8, 8}, "Hello", 90.f}, {{8, 0, 8, 8}, "", 0.f}}, false, true}}, false, {{6, 1}},
          "OCR result:\nHello\n", 0, {{"Hello", 100, 50, 1, 1, 0}}},
+        // A tall title, placed back at 20 x 3 as measured in the turned reading, not swapped. Clockwise:
+        // left = ax + cy, top = ay + ah - cx - cw; counter-clockwise: left = ax + aw - cy - ch, top = ay + cx.
+        {"vertical title read clockwise", {low, low, title, low}, false, kUprightThenTurned,
+         "OCR result:\nVoltage\n", 0, {{"Voltage", 10 + 2, 20 + 40 - 5 - 20, 20, 3, 1}}, tall},
+        {"vertical title read counter-clockwise", {low, low, low, title}, false, kUprightThenTurned,
+         "OCR result:\nVoltage\n", 0, {{"Voltage", 10 + 8 - 2 - 3, 20 + 5, 20, 3, 2}}, tall},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedEngine engine;
         engine.replies = c.replies;
         engine.failModeSetting = c.failModeSetting;
-        const Outcome out = Recognised(engine, kArea);
+        const Outcome out = Recognised(engine, c.area);
         EXPECT_EQ(engine.ModesAndLevels(), c.steps);
+        if (engine.calls.size() >= 4) {
+            // The last three passes are the orientations: the area as it is, then turned. Clockwise
+            // the top-left corner goes to the top-right; counter-clockwise to the bottom-left.
+            const size_t n = engine.calls.size();
+            const int W = out.prepared.cols, H = out.prepared.rows;
+            EXPECT_EQ(cv::norm(engine.calls[n - 3].image, out.prepared, cv::NORM_INF), 0);
+            for (size_t i = n - 2; i < n; ++i) {
+                ASSERT_EQ(engine.calls[i].image.size(), cv::Size(H, W));
+                EXPECT_EQ(cv::countNonZero(engine.calls[i].image == 0), 1);
+            }
+            EXPECT_EQ(engine.calls[n - 2].image.at<uchar>(5, H - 1 - 3), 0);
+            EXPECT_EQ(engine.calls[n - 1].image.at<uchar>(W - 1 - 5, 3), 0);
+        }
         EXPECT_EQ(out.log, c.log);
         EXPECT_EQ(out.errors, c.errors);
         std::vector<Placed> placed;
@@ -201,44 +222,6 @@ TEST(Ocr, UprightJudgementCountsNumbersLongTextsAndBlanksButNotShortSpecks) {
         } else {
             EXPECT_EQ(engine.ModesAndLevels(), kUprightThenTurned);
         }
-    }
-}
-
-TEST(Ocr, VerticalTitleIsReadTurnedAndPlacedBackInTheArea) {
-    // A tall area: 8 wide, 40 high in image pixels.
-    const cv::Rect area(10, 20, 8, 40);
-    cv::Mat prepared(area.height * kOcrScale, area.width * kOcrScale, CV_8UC1, cv::Scalar(255));
-    prepared.at<uchar>(3, 5) = 0;  // a marker to follow through the turns
-
-    for (int winner = 1; winner <= 2; ++winner) {
-        SCOPED_TRACE("orientation " + std::to_string(winner));
-        ScriptedEngine engine;
-        const Reply low{"ab\n", {{{0, 0, 8, 8}, "ab", 20.f}}};
-        const Reply title{"Voltage\n", {{{40, 16, 160, 24}, "Voltage\n", 85.f}}};
-        engine.replies = {low, low, winner == 1 ? title : low, winner == 2 ? title : low};
-        StringLog log;
-        const std::vector<TextLabel> labels = RunOcr(engine, prepared, area, log, nullptr);
-        EXPECT_EQ(engine.ModesAndLevels(), kUprightThenTurned);
-        EXPECT_EQ(log.Text(), "OCR result:\nVoltage\n");
-
-        // Upright pass and upright entry see the area as it is; the others turned.
-        ASSERT_EQ(engine.calls.size(), 4u);
-        EXPECT_EQ(cv::norm(engine.calls[1].image, prepared, cv::NORM_INF), 0);
-        const int W = prepared.cols, H = prepared.rows;
-        for (int i = 2; i <= 3; ++i) {
-            const cv::Mat& turned = engine.calls[i].image;
-            ASSERT_EQ(turned.size(), cv::Size(H, W));
-            EXPECT_EQ(cv::countNonZero(turned == 0), 1);
-        }
-        // Clockwise: the top-left corner goes to the top-right; counter-clockwise: bottom-left.
-        EXPECT_EQ(engine.calls[2].image.at<uchar>(5, H - 1 - 3), 0);
-        EXPECT_EQ(engine.calls[3].image.at<uchar>(W - 1 - 5, 3), 0);
-
-        // 20 x 3 as measured in the turned reading, not swapped. Clockwise: left = ax + cy,
-        // top = ay + ah - cx - cw; counter-clockwise: left = ax + aw - cy - ch, top = ay + cx.
-        ASSERT_EQ(labels.size(), 1u);
-        EXPECT_EQ(PlacedOf(labels[0]), (winner == 1 ? Placed{"Voltage", 10 + 2, 20 + 40 - 5 - 20, 20, 3, 1}
-                                                    : Placed{"Voltage", 10 + 8 - 2 - 3, 20 + 5, 20, 3, 2}));
     }
 }
 

@@ -278,15 +278,12 @@ TEST(TickMarks, LeftEdgeLabelsAndWhatIsNoLabel) {
 struct TrueAxis {
     double p1, v1, p2, v2;
     bool log;
+    double U(double v) const { return log ? std::log10(v) : v; }
     double Value(double p) const {
-        const double u1 = log ? std::log10(v1) : v1, u2 = log ? std::log10(v2) : v2;
-        const double u = u1 + (p - p1) * (u2 - u1) / (p2 - p1);
+        const double u = U(v1) + (p - p1) * (U(v2) - U(v1)) / (p2 - p1);
         return log ? std::pow(10.0, u) : u;
     }
-    double Pixel(double v) const {
-        const double u1 = log ? std::log10(v1) : v1, u2 = log ? std::log10(v2) : v2, u = log ? std::log10(v) : v;
-        return p1 + (u - u1) * (p2 - p1) / (u2 - u1);
-    }
+    double Pixel(double v) const { return p1 + (U(v) - U(v1)) * (p2 - p1) / (U(v2) - U(v1)); }
 };
 
 TEST(AutoCalibrateCli, GeneratedChartsCalibrateBothAxes) {
