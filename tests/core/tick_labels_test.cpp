@@ -30,6 +30,7 @@ TEST(TickNumber, EngineReadingsTable) {
         std::optional<double> value;
         TickNumber::Form form;
     };
+    const TickNumber::Form P = TickNumber::Plain;
     const std::vector<Case> cases = {
         // The raised exponent, flattened by the engine, told from the glyph boxes.
         {"101", {Digit("1", 0), Digit("0", 8), Raised("1", 16)}, 10, TickNumber::Power},
@@ -39,42 +40,24 @@ TEST(TickNumber, EngineReadingsTable) {
         {"101", {}, 101, TickNumber::Plain},                                               // no boxes: as read
         {"52", {Digit("5", 0), Raised("2", 8)}, std::nullopt, TickNumber::Plain},        // a power of 5 is no tick label
         // Signs: hyphen, Unicode minus, the dashes engines read for it.
-        {"\xE2\x80\x94" "20", {}, -20, TickNumber::Plain},  // em dash
-        {"\xE2\x88\x92" "20", {}, -20, TickNumber::Plain},  // U+2212
-        {"\xE2\x80\x93" "0.5", {}, -0.5, TickNumber::Plain},
-        {"+3", {}, 3, TickNumber::Plain},
+        {"\xE2\x80\x94" "20", {}, -20, P},  // em dash
+        {"\xE2\x88\x92" "20", {}, -20, P},  // U+2212
+        {"\xE2\x80\x93" "0.5", {}, -0.5, P}, {"+3", {}, 3, P},
         // Decimal marks and thousands separators.
-        {"1,000", {}, 1000, TickNumber::Plain},
-        {"-12,500", {}, -12500, TickNumber::Plain},
-        {"1,000,000", {}, 1e6, TickNumber::Plain},
-        {"1 000", {}, 1000, TickNumber::Plain},
-        {"1.000.000", {}, 1e6, TickNumber::Plain},
-        {"1,000.5", {}, 1000.5, TickNumber::Plain},
-        {"1.000,5", {}, 1000.5, TickNumber::Plain},
-        {"2.5", {}, 2.5, TickNumber::Plain},
-        {"0,5", {}, 0.5, TickNumber::Plain},
-        {".25", {}, 0.25, TickNumber::Plain},
-        {"O.5", {}, 0.5, TickNumber::Plain},  // letter O for a zero
-        {"20%", {}, 20, TickNumber::Plain},
+        {"1,000", {}, 1000, P}, {"-12,500", {}, -12500, P}, {"1,000,000", {}, 1e6, P}, {"1 000", {}, 1000, P},
+        {"1.000.000", {}, 1e6, P}, {"1,000.5", {}, 1000.5, P}, {"1.000,5", {}, 1000.5, P}, {"2.5", {}, 2.5, P},
+        {"0,5", {}, 0.5, P}, {".25", {}, 0.25, P}, {"20%", {}, 20, P},
+        {"O.5", {}, 0.5, P},  // letter O for a zero
         // Exponent forms.
-        {"2.5e-3", {}, 0.0025, TickNumber::Plain},
-        {"1e3", {}, 1000, TickNumber::Plain},
-        {"1E+03", {}, 1000, TickNumber::Plain},
-        {"10^3", {}, 1000, TickNumber::Power},
-        {"10\xE2\x81\xBB\xC2\xB2", {}, 0.01, TickNumber::Power},            // 10 with superscript minus two
-        {"\xC3\x97" "10\xE2\x81\xB4", {}, 1e4, TickNumber::Factor},         // x10 with superscript four
-        {"x10^-3", {}, 0.001, TickNumber::Factor},
-        {"2\xC3\x97" "10\xC2\xB3", {}, 2000, TickNumber::Plain},
+        {"2.5e-3", {}, 0.0025, P}, {"1e3", {}, 1000, P}, {"1E+03", {}, 1000, P}, {"10^3", {}, 1000, TickNumber::Power},
+        {"10\xE2\x81\xBB\xC2\xB2", {}, 0.01, TickNumber::Power},     // 10 with superscript minus two
+        {"\xC3\x97" "10\xE2\x81\xB4", {}, 1e4, TickNumber::Factor},  // x10 with superscript four
+        {"x10^-3", {}, 0.001, TickNumber::Factor}, {"2\xC3\x97" "10\xC2\xB3", {}, 2000, P},
         {"-10^2", {}, -100, TickNumber::Power},
         // Not numbers.
-        {"", {}, std::nullopt, TickNumber::Plain},
-        {"abc", {}, std::nullopt, TickNumber::Plain},
-        {"1.2.3", {}, std::nullopt, TickNumber::Plain},
-        {"--5", {}, std::nullopt, TickNumber::Plain},
-        {"1,00,000", {}, std::nullopt, TickNumber::Plain},
-        {"1e", {}, std::nullopt, TickNumber::Plain},
-        {"5^2", {}, std::nullopt, TickNumber::Plain},
-        {"x10", {}, std::nullopt, TickNumber::Plain},
+        {"", {}, std::nullopt, P}, {"abc", {}, std::nullopt, P}, {"1.2.3", {}, std::nullopt, P},
+        {"--5", {}, std::nullopt, P}, {"1,00,000", {}, std::nullopt, P}, {"1e", {}, std::nullopt, P},
+        {"5^2", {}, std::nullopt, P}, {"x10", {}, std::nullopt, P},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
