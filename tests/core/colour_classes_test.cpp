@@ -89,6 +89,14 @@ StrokeClass ClassUnder(const ClassedInk& ink, const cv::Mat& mask) {
     return {int(most - count.begin()), total ? double(*most) / total : 0};
 }
 
+// The first pixel of `own`, column by column, with none of `other` within 4 pixels.
+IPoint AwayFrom(const cv::Mat& own, const cv::Mat& other) {
+    for (int x = 20; x < own.cols - 20; ++x)
+        for (int y = 4; y < own.rows - 4; ++y)
+            if (own.at<uchar>(y, x) && cv::countNonZero(other(cv::Rect(x - 4, y - 4, 9, 9))) == 0) return {x, y};
+    return kNoPoint;
+}
+
 }  // namespace
 
 TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
@@ -115,14 +123,14 @@ TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
         const ProcessResult r = Process(picture, ColourClassing::FromPicture);
         const ClassedInk& ink = r.ink;
         EXPECT_EQ(ink.ClassCount(), int(c.strokes.size()));
-        std::set<int> seen;
+        std::vector<int> classOf;
         for (size_t i = 0; i < masks.size(); ++i) {
             const StrokeClass under = ClassUnder(ink, masks[i]);
             EXPECT_GE(under.share, 0.97) << "stroke " << i;
             EXPECT_EQ(ClassesNearColour(ink, Hex(c.strokes[i].colour)), std::vector<int>{under.cls}) << "stroke " << i;
-            seen.insert(under.cls);
+            classOf.push_back(under.cls);
         }
-        EXPECT_EQ(seen.size(), c.strokes.size());
+        EXPECT_EQ(std::set<int>(classOf.begin(), classOf.end()).size(), c.strokes.size());
         // No patch holds more than a crossing's few pixels of another stroke's own ink.
         for (const Patch& p : r.patches) {
             std::vector<int> pixels(masks.size(), 0);
@@ -135,10 +143,9 @@ TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
         // Each stroke comes out whole: its class has ink in every column the stroke
         // inks, but for the few a crossing stroke covers.
         for (size_t i = 0; i < masks.size(); ++i) {
-            const int cls = ClassUnder(ink, masks[i]).cls;
             std::vector<bool> covered(size_t(picture.cols), false);
             for (const Patch& p : r.patches)
-                if (InClasses(ink, p, {cls}))
+                if (InClasses(ink, p, {classOf[i]}))
                     for (const ::Run& run : p) covered[size_t(run.col)] = true;
             int missing = 0;
             for (int x = 0; x < picture.cols; ++x) missing += cv::countNonZero(masks[i].col(x)) && !covered[size_t(x)];
@@ -152,13 +159,7 @@ TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
     const cv::Mat picture = Draw({320, 120}, {{"#ff7f0e", 60, 25, 150}, {"#1f77b4", 60, 25, 90, 1, 6}}, &masks);
     const ProcessResult r = Process(picture, ColourClassing::FromPicture);
     // A click on one dash, away from the crossing.
-    IPoint onDash = kNoPoint;
-    for (int x = 20; x < 300 && onDash.x < 0; ++x)
-        for (int y = 0; y < 120; ++y)
-            if (masks[1].at<uchar>(y, x) && y >= 4 && y < 116 && cv::countNonZero(masks[0](cv::Rect(x - 4, y - 4, 9, 9))) == 0) {
-                onDash = {x, y};
-                break;
-            }
+    const IPoint onDash = AwayFrom(masks[1], masks[0]);
     ASSERT_NE(onDash.x, -1);
     const std::vector<int> classes = ClassesAt(r.ink, r.patches, onDash, 2);
     ASSERT_EQ(classes.size(), 1u);
@@ -193,13 +194,7 @@ TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
     EXPECT_TRUE(doc.Selection().empty());
     EXPECT_FALSE(doc.CanUndo());
     ASSERT_TRUE(doc.Redo());
-    IPoint onOrange = kNoPoint;
-    for (int x = 20; x < 300 && onOrange.x < 0; ++x)
-        for (int y = 4; y < 116; ++y)
-            if (masks[0].at<uchar>(y, x) && cv::countNonZero(masks[1](cv::Rect(x - 4, y - 4, 9, 9))) == 0) {
-                onOrange = {x, y};
-                break;
-            }
+    const IPoint onOrange = AwayFrom(masks[0], masks[1]);
     ASSERT_NE(onOrange.x, -1);
     ctl.LeftDown(onOrange, false);  // an orange stretch picked by a plain click stays
     ctl.LeftUp();

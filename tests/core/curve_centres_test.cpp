@@ -34,18 +34,17 @@ void Stroke(cv::Mat& picture, cv::Point2d a, cv::Point2d b, double width, Colour
         }
 }
 
-// One patch per 8-connected... simply one patch of every ink pixel, as runs per column.
-Patch InkPatch(const cv::Mat& picture, cv::Rect within = cv::Rect(0, 0, 1 << 20, 1 << 20)) {
+// One patch of every ink pixel, as runs per column.
+Patch InkPatch(const cv::Mat& picture) {
     cv::Mat binary;
     std::vector<double> levels;
     BinariseByChannels(binary, picture, levels, 3);
     Patch patch;
-    within &= cv::Rect(0, 0, picture.cols, picture.rows);
-    for (int c = within.x; c < within.x + within.width; ++c)
-        for (int r = within.y; r < within.y + within.height; ++r) {
+    for (int c = 0; c < picture.cols; ++c)
+        for (int r = 0; r < picture.rows; ++r) {
             if (binary.at<uchar>(r, c) != kInk) continue;
             int end = r;
-            while (end + 1 < within.y + within.height && binary.at<uchar>(end + 1, c) == kInk) ++end;
+            while (end + 1 < picture.rows && binary.at<uchar>(end + 1, c) == kInk) ++end;
             patch.push_back({r, c, end});
             r = end;
         }
@@ -136,11 +135,8 @@ TEST(PlaceCurveCentres, CrossingsHiddenByAnotherCurveAreBridged) {
         SCOPED_TRACE(k.what);
         int covered = 0;
         for (int x = 3; x < 61; ++x)
-            for (const cv::Point2d& p : points)
-                if (int(p.x) == x && std::abs(p.y - 20.3) < 0.5) {
-                    ++covered;
-                    break;
-                }
+            covered += std::any_of(points.begin(), points.end(),
+                                   [&](const cv::Point2d& p) { return int(p.x) == x && std::abs(p.y - 20.3) < 0.5; });
         EXPECT_EQ(covered == 58, k.bridged) << covered;
     }
 }

@@ -42,18 +42,13 @@ Picture RandomPicture(std::mt19937& rng, int h, int w) {
     cv::Mat noise(h, w, CV_8UC3);
     cv::randu(noise, 0, 24);
     cv::subtract(p.image, noise, p.image);
-    p.binary = cv::Mat(h, w, CV_8UC1);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const cv::Vec3b v = p.image.at<cv::Vec3b>(y, x);
-            p.binary.at<uchar>(y, x) = (v[0] < 150 || v[1] < 150 || v[2] < 150) ? 0 : 255;
-        }
+    cv::inRange(p.image, cv::Scalar::all(150), cv::Scalar::all(255), p.binary);  // 255 where no channel is dark
     return p;
 }
 
 }  // namespace
 
-TEST(DetectionMap, HoldsTheAreasInkInRowMajorOrderWithColoursReversed) {
+TEST(DetectionMap, HoldsTheAreasInkInRowMajorOrderColoursReversedCutToTheImage) {
     cv::Mat image(6, 9, CV_8UC3, cv::Scalar(255, 255, 255));
     cv::Mat binary(6, 9, CV_8UC1, cv::Scalar(255));
     const std::vector<cv::Point> ink = {{8, 1}, {2, 1}, {3, 4}, {0, 0}, {5, 5}};
@@ -66,16 +61,13 @@ TEST(DetectionMap, HoldsTheAreasInkInRowMajorOrderWithColoursReversed) {
     const std::vector<DetectionEntry> expected = {
         {1, 2, cv::Vec3b(12, 11, 10)}, {1, 8, cv::Vec3b(2, 1, 0)}, {4, 3, cv::Vec3b(22, 21, 20)}};
     EXPECT_EQ(map.Entries(), expected);
-}
-
-TEST(DetectionMap, EmptyOrOutsideAreasHoldNothing) {
-    cv::Mat image(5, 5, CV_8UC3, cv::Scalar(0, 0, 0));
-    cv::Mat binary(5, 5, CV_8UC1, cv::Scalar(0));
-    EXPECT_TRUE(BuildDetectionMap(binary, image, {2, 0, 2, 5}).empty());     // no columns
-    EXPECT_TRUE(BuildDetectionMap(binary, image, {7, 0, 9, 5}).empty());     // right of the image
-    EXPECT_TRUE(BuildDetectionMap(binary, image, {3, 0, 1, 5}).empty());     // right < left
-    EXPECT_EQ(BuildDetectionMap(binary, image, {-3, -2, 2, 1}).size(), 2u);  // cut to the image
-    EXPECT_EQ(BuildDetectionMap(binary, image, {3, 3, 90, 90}).size(), 4u);
+    // Empty or outside areas hold nothing; others are cut to the image (all ink, 5 x 5).
+    const cv::Mat dark(5, 5, CV_8UC3, cv::Scalar(0, 0, 0)), allInk(5, 5, CV_8UC1, cv::Scalar(0));
+    EXPECT_TRUE(BuildDetectionMap(allInk, dark, {2, 0, 2, 5}).empty());     // no columns
+    EXPECT_TRUE(BuildDetectionMap(allInk, dark, {7, 0, 9, 5}).empty());     // right of the image
+    EXPECT_TRUE(BuildDetectionMap(allInk, dark, {3, 0, 1, 5}).empty());     // right < left
+    EXPECT_EQ(BuildDetectionMap(allInk, dark, {-3, -2, 2, 1}).size(), 2u);  // cut to the image
+    EXPECT_EQ(BuildDetectionMap(allInk, dark, {3, 3, 90, 90}).size(), 4u);
 }
 
 TEST(DetectionMap, MatchesTheOrderedMapOnRandomBinariesAndViews) {
@@ -105,10 +97,13 @@ TEST(DetectionMap, MatchesTheOrderedMapOnRandomBinariesAndViews) {
     }
 }
 
-TEST(ColourDetection, ReferenceColoursAndPurePrimariesClassifyToThemselves) {
+TEST(ColourDetection, ReferencesAndPrimariesClassifyToThemselvesTiesToTheSmallerLNoInkToWhite) {
     for (size_t i = 0; i < kReferenceColours.size(); ++i)
         EXPECT_EQ(NearestReference(kReferenceColours[i]), int(i));
-
+    // Ties go to the reference with the smaller L.
+    EXPECT_EQ(NearestReference(cv::Vec3b(113, 83, 35)), 0);    // black and blue equally near
+    EXPECT_EQ(NearestReference(cv::Vec3b(145, 217, 131)), 1);  // red and magenta
+    EXPECT_EQ(NearestReference(cv::Vec3b(146, 157, 255)), 1);  // red and yellow
     // Blocks of pure black, red, green, blue, magenta and yellow.
     const std::vector<cv::Scalar> rgb = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 0, 255}, {255, 255, 0}};
     cv::Mat image(5, 5 * int(rgb.size()), CV_8UC3);
@@ -121,14 +116,8 @@ TEST(ColourDetection, ReferenceColoursAndPurePrimariesClassifyToThemselves) {
         EXPECT_EQ(classes.at<cv::Vec3b>(2, 5 * int(i) + 2), kReferenceColours[i]) << "block " << i;
     // A black pixel's map colour is its class colour reversed.
     EXPECT_EQ(map.Entries()[0].colour, cv::Vec3b(128, 128, 0));
-}
-
-TEST(ColourDetection, TiesGoToTheReferenceWithTheSmallerLAndNoInkGivesWhite) {
-    EXPECT_EQ(NearestReference(cv::Vec3b(113, 83, 35)), 0);    // black and blue equally near
-    EXPECT_EQ(NearestReference(cv::Vec3b(145, 217, 131)), 1);  // red and magenta
-    EXPECT_EQ(NearestReference(cv::Vec3b(146, 157, 255)), 1);  // red and yellow
+    // No ink gives a white class image.
     DetectionMap none;
-    cv::Mat classes;
     DetectColours(classes, cv::Mat(4, 7, CV_8UC3, cv::Scalar(0, 0, 0)), none);
     EXPECT_TRUE(Same(classes, cv::Mat(4, 7, CV_8UC3, cv::Scalar(255, 128, 128))));
 }
@@ -168,22 +157,12 @@ TEST(ColourDetection, MatchesThePlainVersionWithItsMemo) {
     ExpectLikeThePlainVersion(noise, cv::Mat(noise.size(), CV_8UC1, cv::Scalar(0)), {3, 2, 305, 210});
 }
 
-namespace {
-cv::Mat RandomImage(std::mt19937& rng, int h, int w) {
-    cv::Mat m(h, w, CV_8UC3, cv::Scalar(230, 240, 250));
-    for (int i = 0; i < 1 + w * h / 50; ++i)
-        cv::circle(m, {int(rng() % unsigned(w)), int(rng() % unsigned(h))}, int(rng() % 6),
-                   cv::Scalar(rng() % 256, rng() % 256, rng() % 256), cv::FILLED);
-    return m;
-}
-}  // namespace
-
 TEST(Binarise, MatchesThePlainVersionOnRandomImagesViewsAndLaterCalls) {
     std::mt19937 rng(4242);
     std::vector<double> first;  // levels of the first call, in force for every later one
     for (int round = 0; round < 25; ++round) {
         const int h = 1 + int(rng() % 80), w = 1 + int(rng() % 80);
-        const cv::Mat image = RandomImage(rng, h, w);
+        const cv::Mat image = RandomPicture(rng, h, w).image;
         cv::Mat parent(h + 3, w + 5, CV_8UC3, cv::Scalar(0, 0, 0));
         image.copyTo(parent(cv::Rect(4, 1, w, h)));
         for (const cv::Mat& source : {image, parent(cv::Rect(4, 1, w, h))}) {

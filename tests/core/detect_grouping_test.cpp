@@ -43,12 +43,9 @@ Scene Draw(const std::vector<std::string>& rows) {
     return s;
 }
 
-// The map colour is the class colour reversed, which is what building the map
-// from the class image itself records.
-DetectionMap MapOf(const Scene& s) { return BuildDetectionMap(s.binary, s.classImage, s.area); }
-
+// Built from the class image itself, the map colour is the class colour reversed.
 PatchList Group(const Scene& s, unsigned minPatchSize, const AbortQuestion& ask = {}) {
-    DetectionMap map = MapOf(s);
+    DetectionMap map = BuildDetectionMap(s.binary, s.classImage, s.area);
     PatchList patches;
     GroupPatches(map, patches, s.area.left, s.area.top, s.area.right, s.area.bottom, s.classImage, minPatchSize,
                  ask);
@@ -115,46 +112,39 @@ TEST(Grouping, ConnectivityColoursRunLayoutAndRetention) {
     }
 }
 
-TEST(Grouping, EmptyMapKeepsThePreviousPatches) {
-    const Scene blank = Draw({"....", "...."});
-    DetectionMap map = MapOf(blank);
-    PatchList patches = {{{1, 2, 3}}};
-    GroupPatches(map, patches, 0, 0, 4, 2, blank.classImage, 0, {});
-    ASSERT_EQ(patches.size(), 1u);
-    EXPECT_EQ(patches[0][0], (::Run{1, 2, 3}));
-}
-
-TEST(Grouping, PlotAreaOffsetGivesImageCoordinates) {
-    const Scene s = Draw({"r.....", "......", "...bb.", "......"});
-    DetectionMap map = BuildDetectionMap(s.binary, s.classImage, {2, 1, 6, 4});
-    PatchList patches;
-    GroupPatches(map, patches, 2, 1, 6, 4, s.classImage, 0, {});
-    ASSERT_EQ(patches.size(), 1u);  // the red pixel lies outside the area
-    EXPECT_EQ(patches[0], (Patch{{2, 3, 2}, {2, 4, 2}}));
-}
-
-TEST(Grouping, AreasReachingPastTheClassImageAreCutToIt) {
-    const Scene s = Draw({"r..g", "r.gg", "...."});
-    const PatchList expected = Group(s, 0);
-    DetectionMap map = MapOf(s);
-    PatchList patches;
-    GroupPatches(map, patches, -5, -3, 1000000, 1000000, s.classImage, 0, {});
-    EXPECT_EQ(patches, expected);
-    EXPECT_EQ(patches.size(), 2u);
-}
-
-TEST(Grouping, MapEntriesThatCannotBeFilledStartNoPatch) {
-    // An entry below the area given to grouping, and an entry whose class pixel
-    // holds another colour, are dropped instead of reading outside or looping.
-    const Scene s = Draw({"rr..", "....", "..g.", "k..."});
-    DetectionMap map = MapOf(s);
-    cv::Mat altered = s.classImage.clone();
-    altered.at<cv::Vec3b>(2, 2) = kReferenceColours[3];
-    PatchList patches;
-    GroupPatches(map, patches, 0, 0, 4, 3, altered, 0, {});
-    EXPECT_TRUE(map.empty());
-    ASSERT_EQ(patches.size(), 1u);
-    EXPECT_EQ(patches[0], (Patch{{0, 0, 0}, {0, 1, 0}}));
+TEST(Grouping, AreasPreviousPatchesAndEntriesThatCannotBeFilled) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> rows;
+        PlotArea mapArea, groupArea;
+        PatchList before, expected;
+        cv::Point recolour;  // a class pixel turned blue after the map is built; x -1: none
+    };
+    const std::vector<Case> cases = {
+        {"an empty map keeps the previous patches", {"....", "...."}, {0, 0, 4, 2}, {0, 0, 4, 2}, {{{1, 2, 3}}},
+         {{{1, 2, 3}}}, {-1, -1}},
+        // The red pixel lies outside the area.
+        {"an offset area gives image coordinates", {"r.....", "......", "...bb.", "......"}, {2, 1, 6, 4},
+         {2, 1, 6, 4}, {}, {{{2, 3, 2}, {2, 4, 2}}}, {-1, -1}},
+        {"areas reaching past the class image are cut to it", {"r..g", "r.gg", "...."}, {0, 0, 4, 3},
+         {-5, -3, 1000000, 1000000}, {}, {{{0, 0, 1}}, {{1, 2, 1}, {0, 3, 1}}}, {-1, -1}},
+        // An entry below the grouping area, and one whose class pixel holds another
+        // colour, are dropped instead of reading outside or looping.
+        {"entries that cannot be filled start no patch", {"rr..", "....", "..g.", "k..."}, {0, 0, 4, 4},
+         {0, 0, 4, 3}, {}, {{{0, 0, 0}, {0, 1, 0}}}, {2, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Scene s = Draw(c.rows);
+        DetectionMap map = BuildDetectionMap(s.binary, s.classImage, c.mapArea);
+        cv::Mat classImage = s.classImage.clone();
+        if (c.recolour.x >= 0) classImage.at<cv::Vec3b>(c.recolour) = kReferenceColours[3];
+        PatchList patches = c.before;
+        const PlotArea& g = c.groupArea;
+        GroupPatches(map, patches, g.left, g.top, g.right, g.bottom, classImage, 0, {});
+        EXPECT_TRUE(map.empty());
+        EXPECT_EQ(patches, c.expected);
+    }
 }
 
 namespace {

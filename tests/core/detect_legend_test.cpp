@@ -62,6 +62,11 @@ void LegendAt(cv::Mat& img, cv::Point at, const std::vector<Entry>& entries, boo
 double Wave(double x) { return 150 + 60 * std::sin(x / 45.0); }
 double Rise(double x) { return 240 - 0.5 * (x - 44); }
 
+void TwoCurves(cv::Mat& img) {
+    Curve(img, Wave, kRed, 2);
+    Curve(img, Rise, kBlue, 2);
+}
+
 const std::vector<Entry> kTwo = {{kRed, "alpha"}, {kBlue, "beta"}};
 
 struct Digitized {
@@ -124,8 +129,7 @@ TEST(Legend, FoundWhereverItStandsAndOnlyWhenEntriesAreAlignedOrBoxed) {
         SCOPED_TRACE(c.name);
         cv::Mat img = Chart();
         if (c.at.x > 380) cv::copyMakeBorder(img, img, 0, 0, 0, 120, cv::BORDER_CONSTANT, cv::Scalar::all(255));
-        Curve(img, Wave, kRed, 2);
-        Curve(img, Rise, kBlue, 2);
+        TwoCurves(img);
         for (int i = 0; i < 6; ++i) Text(img, std::to_string(i * 20), {12, 258 - 44 * i});  // tick labels
         if (!c.entries.empty()) LegendAt(img, c.at, c.entries, c.boxed);
         const std::vector<Legend> found = FindLegends(img);
@@ -156,16 +160,14 @@ TEST(Legend, WholeCurvePicksLeaveOutLegendsTextAndArrows) {
     const std::vector<Case> cases = {
         {"a boxed legend's samples, text and box",
          [](cv::Mat& m) {
-             Curve(m, Wave, kRed, 2);
-             Curve(m, Rise, kBlue, 2);
+             TwoCurves(m);
              LegendAt(m, {290, 40}, {{kRed, "alpha"}, {kBlack, "beta"}}, true);
          },
          {{On(Wave, 100), PatchRole::Curve}, {{300, 40}, PatchRole::Legend}, {{300, 58}, PatchRole::Legend},
           {{284, 45}, PatchRole::Legend}}},
         {"an unboxed legend's samples",
          [](cv::Mat& m) {
-             Curve(m, Wave, kRed, 2);
-             Curve(m, Rise, kBlue, 2);
+             TwoCurves(m);
              LegendAt(m, {60, 30}, kTwo, false);
          },
          {{On(Wave, 200), PatchRole::Curve}, {On(Rise, 200), PatchRole::Curve}, {{70, 30}, PatchRole::Legend},
@@ -216,8 +218,7 @@ TEST(Legend, WholeCurvePicksLeaveOutLegendsTextAndArrows) {
 
 TEST(Legend, CommandLineHeadsEachColourPickWithTheLegendTextOfItsColour) {
     cv::Mat img = Chart();
-    Curve(img, Wave, kRed, 2);
-    Curve(img, Rise, kBlue, 2);
+    TwoCurves(img);
     Curve(img, [](double x) { return 60 + 0.1 * x; }, kGreen, 2);  // no entry: keeps its number
     LegendAt(img, {290, 40}, {{kRed, "Speed"}, {kBlue, "Load"}}, true, true);
     cli_test::TempDir dir;

@@ -21,13 +21,9 @@ cv::Mat BlockPicture() {
     return image;
 }
 
-struct Pass {
-    bool ran = false;
-    bool inkFound = false;
+// A pass with its log and how often it asked whether to go on.
+struct Pass : ProcessResult {
     std::string log;
-    PatchList patches;
-    PlotArea area;
-    std::vector<double> levels;
     int asked = 0;
 };
 
@@ -35,15 +31,10 @@ Pass Process(const cv::Mat& image, const ProcessSettings& settings, const PlotAr
              bool answer = true) {
     Pass p;
     StringLog log;
-    ProcessResult r = RunProcessing(image, settings, rect, log, [&] {
+    static_cast<ProcessResult&>(p) = RunProcessing(image, settings, rect, log, [&] {
         ++p.asked;
         return answer;
     });
-    p.ran = r.ran;
-    p.inkFound = r.inkFound;
-    p.patches = std::move(r.patches);
-    p.area = r.plotArea;
-    p.levels = r.channelThresholds;
     p.log = log.Text();
     return p;
 }
@@ -134,15 +125,15 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
         else
             EXPECT_NE(p.log.find(c.log), std::string::npos) << p.log;
         EXPECT_EQ(p.inkFound, p.log.find("(map): 0 (") == std::string::npos);
-        EXPECT_EQ(p.levels.size(), 3u);
+        EXPECT_EQ(p.channelThresholds.size(), 3u);
         if (c.patches >= 0) {
             EXPECT_EQ(int(p.patches.size()), c.patches);
         }
         if (c.area.left != -1) {
-            EXPECT_EQ(p.area, c.area);
+            EXPECT_EQ(p.plotArea, c.area);
         } else if (c.rect.left == -1) {  // a found frame lies in the picture
-            EXPECT_TRUE(p.area.left >= 0 && p.area.right <= c.image.cols && p.area.top >= 0 &&
-                        p.area.bottom <= c.image.rows);
+            EXPECT_TRUE(p.plotArea.left >= 0 && p.plotArea.right <= c.image.cols && p.plotArea.top >= 0 &&
+                        p.plotArea.bottom <= c.image.rows);
         }
     }
     // Where the patches lie: the block's ten columns, the rectangle's cut, the black picture's columns.
@@ -153,14 +144,13 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
     ASSERT_EQ(cut.patches.size(), 1u);
     EXPECT_EQ(cut.patches[0][0], (::Run{70, 52, 79}));
     EXPECT_EQ(Process(cv::Mat(200, 300, CV_8UC3, cv::Scalar(0, 0, 0)), {}).patches.at(0).size(), 300u);
-    EXPECT_EQ(Process(light, Settings(140)).log.find("Overriding"), std::string::npos);
     // Any other matrix is an error, not an empty result; pictures without pixels are ignored silently.
     EXPECT_THROW(Process(cv::Mat(30, 40, CV_16UC3, cv::Scalar::all(0)), {}), cv::Exception);
     EXPECT_THROW(Process(cv::Mat(30, 40, CV_8UC2, cv::Scalar::all(0)), {}), cv::Exception);
     const Pass none = Process(cv::Mat(), {});
     EXPECT_FALSE(none.ran);
     EXPECT_TRUE(none.log.empty());
-    EXPECT_TRUE(none.levels.empty());
+    EXPECT_TRUE(none.channelThresholds.empty());
     EXPECT_FALSE(Process(cv::Mat(0, 5, CV_8UC3), {}).ran);
 }
 

@@ -10,12 +10,6 @@
 
 namespace {
 bool SameMask(const cv::Mat& a, const cv::Mat& b) { return a.size() == b.size() && cv::countNonZero(a != b) == 0; }
-
-PointList Points(std::initializer_list<std::pair<double, double>> xy) {
-    PointList out;
-    for (const auto& p : xy) out.emplace_back(p.first, p.second);
-    return out;
-}
 }  // namespace
 
 TEST(ThinLines, StrokesKeepOnlyTheirMiddleAndLoseTheBorder) {
@@ -97,13 +91,13 @@ TEST(BuildPointList, SpecialCases) {
     };
     const Case cases[] = {
         {"no thinning: every pixel", {{::Run{7, 5, 3}}, {::Run{2, 1, 2}, ::Run{4, 5, 4}}}, false, 20, -1,
-         Points({{1, 2}, {5, 3}, {5, 4}, {5, 4}, {5, 5}, {5, 6}, {5, 7}})},
-        {"a column's two rows meet in the middle", {step}, true, 40, 1, Points({{15, 10.5}})},
-        {"rows 10, 11 and 14 give 10.5 and 14", {step, below}, true, 40, 1, Points({{15, 10.5}, {15, 14}})},
-        {"the first row is lost", {{::Run{0, 5, 10}}}, true, 20, 1, Points({{5, 5.5}})},
+         PointList{{1, 2}, {5, 3}, {5, 4}, {5, 4}, {5, 5}, {5, 6}, {5, 7}}},
+        {"a column's two rows meet in the middle", {step}, true, 40, 1, PointList{{15, 10.5}}},
+        {"rows 10, 11 and 14 give 10.5 and 14", {step, below}, true, 40, 1, PointList{{15, 10.5}, {15, 14}}},
+        {"the first row is lost", {{::Run{0, 5, 10}}}, true, 20, 1, PointList{{5, 5.5}}},
         {"pixels outside the picture are ignored",
          {{::Run{-5, 3, -1}, ::Run{2, -1, 6}, ::Run{2, 20, 6}, ::Run{25, 4, 30}}}, true, 20, 1, {}},
-        {"a run through the picture", {{::Run{-50, 8, 50}}}, true, 20, 1, Points({{8, 9.5}})},
+        {"a run through the picture", {{::Run{-50, 8, 50}}}, true, 20, 1, PointList{{8, 9.5}}},
         {"nothing", {}, true, 20, 1, {}},
     };
     for (const Case& c : cases) {
@@ -147,15 +141,14 @@ TEST(BuildPointList, AgreesWithWholeImageReference) {
     }
 }
 
-TEST(PatchBoxAndHoverKey, BoxAndKey) {
+TEST(HoverPictures, PatchBoxKeyAndOnePicturePerPatchGroupedByKey) {
     EXPECT_EQ(PatchBoundingBox({}), kNoRect);
     EXPECT_EQ(PatchBoundingBox({::Run{40, 12, 30}, ::Run{25, 9, 28}, ::Run{33, 17, 41}}), (IRect{9, 25, 17, 41}));
     // Boxes that scale alike share a key; a unit apart at this scale they do not.
     EXPECT_EQ(HoverKey(IRect{100, 100, 200, 200}, 1000, 1000), HoverKey(IRect{101, 101, 202, 201}, 1000, 1000));
     EXPECT_NE(HoverKey(IRect{100, 100, 200, 200}, 1000, 1000), HoverKey(IRect{100, 100, 204, 200}, 1000, 1000));
-}
 
-TEST(HoverPictures, OnePicturePerPatchSizedToItsBoxPlusMarginGroupedByKey) {
+    // One highlight picture per patch, sized to its box plus the margin, grouped by key.
     const cv::Vec3b white(255, 255, 255), magenta(255, 0, 255);
     const Patch vertical{{20, 40, 30}};  // column 40, rows 20..30
     HoverMap map;
