@@ -5,6 +5,8 @@
 #   tools/hardening.sh [BUILD_DIR] [SECONDS_PER_FUZZ_TARGET]
 #   FUZZ_SEED=0 tools/hardening.sh ...   a fresh random seed per run, for exploring; CI keeps one
 #                                        fixed seed so its verdict does not change from run to run
+#   PLOTSNAP_FUZZ_TOOLKIT=1 ...          the picture target decodes in process, to find new faults
+#                                        in the toolkit's decoders (the program probes them in a child)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build-hardening}

@@ -81,9 +81,9 @@ wxBitmapType DecoderOf(PictureFormat format) {
 
 // PNG, JPEG, TIFF and WebP go to their long-hardened reference libraries; every other
 // format is decoded by the toolkit's own code, which a malformed file can crash (a
-// damaged GIF does).
+// damaged GIF, PNM or TGA does).
 bool NeedsProbe(PictureFormat format, PictureProbe probe) {
-    if (probe == PictureProbe::KnownCrashingDecoders) return format == PictureFormat::Gif || format == PictureFormat::Pnm;
+    if (probe == PictureProbe::KnownCrashingDecoders) return format == PictureFormat::Gif || format == PictureFormat::Pnm || format == PictureFormat::Tga;
     return format != PictureFormat::Png && format != PictureFormat::Jpeg && format != PictureFormat::Tiff &&
            format != PictureFormat::WebP;
 }

@@ -20,8 +20,8 @@ struct PictureRead {
 // registers, or that states a size beyond the limit (in any frame) or no pixels
 // at all, is refused before it is decoded.
 // Formats decoded by the toolkit's own code are first decoded once in a child process
-// (see PictureProbe); the fuzz target probes only the decoders known to crash (GIF,
-// PNM), so the others' faults show in process.
+// (see PictureProbe). KnownCrashingDecoders probes only those known to crash (GIF, PNM,
+// TGA), so that a fuzzer exploring the toolkit sees the others' faults in process.
 enum class PictureProbe { ToolkitDecoders, KnownCrashingDecoders };
 PictureRead ReadPictureFile(const wxString& path, PictureProbe probe = PictureProbe::ToolkitDecoders);
 

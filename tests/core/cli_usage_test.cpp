@@ -137,9 +137,11 @@ TEST(OddFiles, RefusedWithTheirReasonOrRead) {
         {"red.webp", RedWebP(40, 10), 0, "\"pixels\":400,\"colour\":\"red\""},
         {"icon.xpm", "/* XPM */\nstatic const char* i[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n", 3,
          "Can not read image file"},
-        // Mutated pictures are the picture fuzz target's work (fuzz/); this one is known to crash
-        // the toolkit's GIF decoder, and the probe in a child process must contain it.
+        // Mutated pictures are the picture fuzz target's work (fuzz/); these two are known to crash
+        // the toolkit's GIF and TGA decoders, and the probe in a child process must contain them.
         {"damaged-lzw.gif", ReadFile(PLOTSNAP_SOURCE_DIR "/tests/data/damaged-lzw.gif"), 3, "Can not read image file"},
+        {"damaged-colour-map.tga", ReadFile(PLOTSNAP_SOURCE_DIR "/tests/data/damaged-colour-map.tga"), 3,
+         "Can not read image file"},
     };
     TempDir dir;
     for (const Case& c : cases) {
