@@ -138,7 +138,7 @@ TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
                 for (int y = run.row1; y <= run.row2; ++y)
                     for (size_t i = 0; i < masks.size(); ++i) pixels[i] += masks[i].at<uchar>(y, run.col) ? 1 : 0;
             std::sort(pixels.begin(), pixels.end());
-            if (pixels.size() > 1) EXPECT_LE(pixels[pixels.size() - 2], 12);
+            if (pixels.size() > 1) { EXPECT_LE(pixels[pixels.size() - 2], 12); }
         }
         // Each stroke comes out whole: its class has ink in every column the stroke
         // inks, but for the few a crossing stroke covers.
@@ -257,7 +257,7 @@ TEST(ColourClasses, HexColoursAndTheCommandLinesColourOptions) {
     for (const auto& [text, ok] : hex) {
         cv::Vec3b rgb;
         EXPECT_EQ(ParseHexColour(text, rgb), ok) << text;
-        if (ok) EXPECT_EQ(HexColour(rgb), "#1f77b4");
+        if (ok) { EXPECT_EQ(HexColour(rgb), "#1f77b4"); }
     }
     cli_test::TempDir dir;
     const std::string pic = dir / "chart.ppm";
