@@ -7,8 +7,10 @@ ten with raised exponents, or plain numbers), with negative values, decimals,
 thousands separators, e-notation and years on X.
 
 For every chart it writes NAME.png and NAME.json: the exact calibration as
-command-line arguments (from the drawing's own transform), the plot box, and per
-curve its reference colour name and its true points in data units.
+command-line arguments (from the drawing's own transform), the calibration a
+perfect user would click (the two outermost major ticks inside the plot, at the
+pixel each one's value falls on, with its value), the plot box, and per curve its
+reference colour name and its true points in data units.
 
 usage: tick_charts.py OUTDIR [--only NAME]
 """
@@ -150,13 +152,31 @@ def draw_chart(spec, outdir):
     c1, c2, r1, r2 = left + 5, right - 5, bottom - 5, top + 5
     args = ["--x", "%d=%.17g,%d=%.17g" % (c1, x_value(c1), c2, x_value(c2)),
             "--y", "%d=%.17g,%d=%.17g" % (r1, y_value(r1), r2, y_value(r2))]
-    if STYLES[spec["x"]]["log"]:
-        args.append("--log-x")
-    if STYLES[spec["y"]]["log"]:
-        args.append("--log-y")
+    # Clicking the outermost ticks: the pixel whose centre is nearest each tick's value.
+    def tick_pixels(values, lo, hi, to_pixel):
+        inside = [v for v in values if lo <= to_pixel(v) <= hi]
+        return [(to_pixel(v), v) for v in (min(inside), max(inside))] if len(inside) >= 2 else None
+
+    def col_of(v):
+        return int(round(float(ax.transData.transform((v, 0))[0]) - 0.5))
+
+    def row_of(v):
+        return int(round(H - float(ax.transData.transform((0, v))[1]) - 0.5))
+
+    xt = tick_pixels(ax.get_xticks(), left, right, col_of)
+    yt = tick_pixels(ax.get_yticks(), top, bottom, row_of)
+    tick_args = None
+    if xt and yt:
+        tick_args = ["--x", "%d=%.17g,%d=%.17g" % (xt[0][0], xt[0][1], xt[1][0], xt[1][1]),
+                     "--y", "%d=%.17g,%d=%.17g" % (yt[0][0], yt[0][1], yt[1][0], yt[1][1])]
+    for a in [args] + ([tick_args] if tick_args else []):
+        if STYLES[spec["x"]]["log"]:
+            a.append("--log-x")
+        if STYLES[spec["y"]]["log"]:
+            a.append("--log-y")
     plt.close(fig)
     Image.fromarray(picture).save(os.path.join(outdir, spec["name"] + ".png"))
-    truth = {"name": spec["name"], "picture": spec["name"] + ".png", "spec": spec, "args": args,
+    truth = {"name": spec["name"], "picture": spec["name"] + ".png", "spec": spec, "args": args, "tick_args": tick_args,
              "plot": {"left": left, "top": top, "right": right, "bottom": bottom}, "curves": curves}
     with open(os.path.join(outdir, spec["name"] + ".json"), "w") as f:
         json.dump(truth, f)
