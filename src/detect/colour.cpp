@@ -117,9 +117,8 @@ DetectionMap BuildDetectionMap(const cv::Mat& binary, const cv::Mat& image, cons
     return map;
 }
 
-void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map) {
-    classImage.create(image.size(), CV_8UC3);
-    classImage.setTo(cv::Scalar(kClassWhite[0], kClassWhite[1], kClassWhite[2]));
+void DetectColours(cv::Mat& labels, const cv::Mat& image, DetectionMap& map) {
+    labels = cv::Mat::zeros(image.size(), CV_8UC1);
     if (map.empty() || image.type() != CV_8UC3) return;
 
     // Only the box around the map's pixels is smoothed, grown by one pixel where the
@@ -150,8 +149,9 @@ void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map)
         cv::cvtColor(gathered.colRange(0, static_cast<int>(where.size())), lab, cv::COLOR_RGB2Lab);
         const cv::Vec3b* l = lab.ptr<cv::Vec3b>(0);
         for (const auto& [y, k] : where) {
-            const cv::Vec3b& ref = kReferenceColours[static_cast<size_t>(cache.Get(*l++))];
-            classImage.ptr<cv::Vec3b>(y)[map.Column(k)] = ref;
+            const int index = cache.Get(*l++);
+            const cv::Vec3b& ref = kReferenceColours[static_cast<size_t>(index)];
+            labels.ptr<uchar>(y)[map.Column(k)] = static_cast<uchar>(index + 1);
             map.Colour(k) = cv::Vec3b(ref[2], ref[1], ref[0]);
         }
         where.clear();

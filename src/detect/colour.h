@@ -15,9 +15,6 @@ inline const std::array<cv::Vec3b, 6> kReferenceColours = {
     cv::Vec3b(0, 128, 128),  cv::Vec3b(136, 208, 195), cv::Vec3b(224, 42, 211),
     cv::Vec3b(82, 207, 20),  cv::Vec3b(154, 226, 67),  cv::Vec3b(248, 106, 223)};
 
-// What the class image holds where there is no ink: Lab white.
-inline const cv::Vec3b kClassWhite(255, 128, 128);
-
 // Index into kReferenceColours of the reference nearest to an 8-bit Lab value:
 // weighted squared distance 169 dL^2 + 576 da^2 + 676 db^2; ties go to the
 // reference with the smaller L, then a, then b.
@@ -68,9 +65,8 @@ private:
 DetectionMap BuildDetectionMap(const cv::Mat& binary, const cv::Mat& image, const PlotArea& area);
 inline size_t DetectionMapSize(const DetectionMap& map) { return map.size(); }
 
-// Classifies the map's pixels: fills `classImage` (the image's size, 8-bit Lab,
-// three channels) with Lab white and, at every map pixel, the reference colour
-// nearest to the pixel's 3 x 3 Gaussian-smoothed Lab value; rewrites each map
-// entry's colour to that reference, bytes reversed. Entries outside the image
-// keep their colour.
-void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map);
+// Classifies the map's pixels: fills `labels` (the image's size, 8-bit) with 0
+// and, at every map pixel, 1 + the index of the reference colour nearest to the
+// pixel's 3 x 3 Gaussian-smoothed Lab value; rewrites each map entry's colour to
+// that reference, bytes reversed. Entries outside the image keep their colour.
+void DetectColours(cv::Mat& labels, const cv::Mat& image, DetectionMap& map);

@@ -459,11 +459,10 @@ ColourClasses LearnColourClasses(const cv::Mat& image, const DetectionMap& map, 
     return classes;
 }
 
-void ClassByInk(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map, const ColourClasses& classes,
+void ClassByInk(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, const ColourClasses& classes,
                 const ClassLearning& settings) {
     CV_Assert(image.type() == CV_8UC3);
-    classImage.create(image.size(), CV_8UC3);
-    classImage.setTo(cv::Scalar(kClassWhite[0], kClassWhite[1], kClassWhite[2]));
+    labels = cv::Mat::zeros(image.size(), CV_8UC1);
     if (map.empty() || classes.inks.empty()) return;
     const Box box = MapBox(map, image);
     if (box.Width() <= 0 || box.Height() <= 0) return;
@@ -522,15 +521,13 @@ void ClassByInk(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map, co
             // is kept apart from every class.
             if (best > poorFit) cls = n;
         }
-        const cv::Vec3b code = ClassCode(cls);
-        classImage.ptr<cv::Vec3b>(y)[x] = code;
-        map.Colour(k) = cv::Vec3b(code[2], code[1], code[0]);
+        labels.ptr<uchar>(y)[x] = static_cast<uchar>(cls + 1);
     });
 }
 
-size_t GrowClasses(cv::Mat& classImage, const cv::Mat& image, const DetectionMap& map, const PlotArea& area,
+size_t GrowClasses(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, const PlotArea& area,
                    const ColourClasses& classes, const ClassLearning& settings) {
-    CV_Assert(image.type() == CV_8UC3 && classImage.type() == CV_8UC3 && classImage.size() == image.size());
+    CV_Assert(image.type() == CV_8UC3 && labels.type() == CV_8UC1 && labels.size() == image.size());
     const int n = static_cast<int>(classes.inks.size());
     const cv::Rect r = cv::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top) &
                        cv::Rect(0, 0, image.cols, image.rows);
@@ -552,23 +549,23 @@ size_t GrowClasses(cv::Mat& classImage, const cv::Mat& image, const DetectionMap
     size_t added = 0;
     auto growFrom = [&](const Step s) {  // a copy: the queue may grow under it
         if (s.depth >= steps[size_t(s.cls)]) return;
-        const cv::Vec3b code = ClassCode(s.cls);
+        const uchar label = static_cast<uchar>(s.cls + 1);
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const int x = s.x + dx, y = s.y + dy;
                 if (!r.contains(cv::Point(x, y))) continue;
-                cv::Vec3b& target = classImage.ptr<cv::Vec3b>(y)[x];
-                if (target != kClassWhite) continue;
+                uchar& target = labels.ptr<uchar>(y)[x];
+                if (target != 0) continue;
                 float t = 0;
                 const float residual = BlendResidual(Offset(image.ptr<cv::Vec3b>(y)[x], paper), inkOffset[size_t(s.cls)], &t);
                 if (t < settings.growStrength || residual > settings.blendDistance) continue;
-                target = code;
+                target = label;
                 queue.push_back({x, y, s.cls, s.depth + 1});
                 ++added;
             }
     };
     ForEachInk(map, image, [&](int x, int y, size_t) {
-        const int cls = ClassOfCode(classImage.ptr<cv::Vec3b>(y)[x]);
+        const int cls = labels.ptr<uchar>(y)[x] - 1;
         if (cls >= 0 && cls < n && r.contains(cv::Point(x, y))) growFrom({x, y, cls, 0});
     });
     for (size_t i = 0; i < queue.size(); ++i) growFrom(queue[i]);
@@ -595,37 +592,16 @@ cv::Vec3b ClassedInk::Colour(int cls) const {
     return mode == ColourClassing::ReferenceColours ? references[size_t(cls)] : classes.inks[size_t(cls)].rgb;
 }
 
-void ClassColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map, const PlotArea& area,
-                  ColourClassing mode, ClassedInk* ink, LogSink& log) {
-    ClassedInk local;
-    ClassedInk& out = ink ? *ink : local;
-    out = ClassedInk();
-    out.mode = mode;
+void ClassColours(const cv::Mat& image, DetectionMap& map, const PlotArea& area, ColourClassing mode,
+                  ClassedInk& ink, LogSink& log) {
+    ink = ClassedInk();
+    ink.mode = mode;
     if (mode == ColourClassing::ReferenceColours) {
-        DetectColours(classImage, image, map);
+        DetectColours(ink.labels, image, map);
     } else {
-        out.classes = LearnColourClasses(image, map);
-        log << ColourClassesLogLine(out.classes);
-        ClassByInk(classImage, image, map, out.classes);
-        GrowClasses(classImage, image, map, area, out.classes);
-    }
-    if (!ink) return;
-    out.labels = cv::Mat::zeros(image.size(), CV_8UC1);
-    const cv::Rect r = cv::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top) &
-                       cv::Rect(0, 0, image.cols, image.rows);
-    for (int y = r.y; y < r.y + r.height; ++y) {
-        const cv::Vec3b* cls = classImage.ptr<cv::Vec3b>(y);
-        uchar* label = out.labels.ptr<uchar>(y);
-        for (int x = r.x; x < r.x + r.width; ++x) {
-            if (cls[x] == kClassWhite) continue;
-            int c = -1;
-            if (mode == ColourClassing::FromPicture) {
-                c = ClassOfCode(cls[x]);
-            } else {
-                const auto at = std::find(kReferenceColours.begin(), kReferenceColours.end(), cls[x]);
-                if (at != kReferenceColours.end()) c = static_cast<int>(at - kReferenceColours.begin());
-            }
-            label[x] = static_cast<uchar>(c + 1);
-        }
+        ink.classes = LearnColourClasses(image, map);
+        log << ColourClassesLogLine(ink.classes);
+        ClassByInk(ink.labels, image, map, ink.classes);
+        GrowClasses(ink.labels, image, map, area, ink.classes);
     }
 }

@@ -96,27 +96,20 @@ ColourClasses LearnColourClasses(const cv::Mat& image, const DetectionMap& map,
 
 // Classes every map pixel by the ink that explains it: a pixel is taken as a
 // blend of an ink with the background, and of the inks whose strongest pixels
-// lie around it, the one whose blend comes closest wins. Fills `classImage` (the
-// image's size, 8-bit three channels) with kClassWhite and, at map pixels, the
-// class code ClassCode(k); rewrites the map's colours to the codes, reversed.
-// Ink that no class explains takes the code ClassCode(number of classes).
-void ClassByInk(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map, const ColourClasses& classes,
+// lie around it, the one whose blend comes closest wins. Fills `labels` (the
+// image's size, 8-bit) with 0 and, at map pixels, k + 1 for class k. Ink that
+// no class explains takes the label (number of classes) + 1.
+void ClassByInk(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, const ColourClasses& classes,
                 const ClassLearning& settings = ClassLearning());
 
 // Extends every class into the pixels binarisation left out of a thin or light
 // line: a pixel of `area` next to class k that is a blend of ink k with the paper
-// at settings.growStrength or more joins class k in `classImage`, up to
+// at settings.growStrength or more joins class k in `labels`, up to
 // settings.growSteps pixels from the map's ink (neutralGrowSteps for black and
 // greys). The map is not changed (grouping
 // reaches the grown pixels from their ink). Returns the number of pixels added.
-size_t GrowClasses(cv::Mat& classImage, const cv::Mat& image, const DetectionMap& map, const PlotArea& area,
+size_t GrowClasses(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, const PlotArea& area,
                    const ColourClasses& classes, const ClassLearning& settings = ClassLearning());
-
-// The class image value of class k, and back (-1 for anything else).
-inline cv::Vec3b ClassCode(int k) { return cv::Vec3b(static_cast<uchar>(k + 1), 0, 0); }
-inline int ClassOfCode(const cv::Vec3b& code) {
-    return code[1] == 0 && code[2] == 0 && code[0] >= 1 && code[0] <= 64 ? code[0] - 1 : -1;
-}
 
 // "Colour classes from the picture: 3 (#1f77b4, #ff7f0e, #2ca02c)\n".
 std::string ColourClassesLogLine(const ColourClasses& classes);
@@ -133,7 +126,7 @@ struct ClassedInk {
     cv::Vec3b Colour(int cls) const;
 };
 
-// Classes the map by the chosen classing: fills `classImage` for grouping,
-// rewrites the map's colours and fills `ink` (may be null). Logs the inks found.
-void ClassColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map, const PlotArea& area,
-                  ColourClassing mode, ClassedInk* ink, LogSink& log);
+// Classes the map by the chosen classing and fills `ink`, whose labels grouping
+// then reads. Logs the inks found.
+void ClassColours(const cv::Mat& image, DetectionMap& map, const PlotArea& area, ColourClassing mode,
+                  ClassedInk& ink, LogSink& log);

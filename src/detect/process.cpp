@@ -87,11 +87,11 @@ ProcessResult RunProcessing(const cv::Mat& input, const ProcessSettings& setting
     if (!settings.keepBinary) binary.release();
 
     log << "Performing color detections\n";
-    cv::Mat classImage;
-    ClassColours(classImage, image, map, a, settings.colourClassing, &result.ink, log);
+    ClassColours(image, map, a, settings.colourClassing, result.ink, log);
 
     log << "Grouping...\n";
     result.inkFound = !map.empty();
-    GroupPatches(map, result.patches, a.left, a.top, a.right, a.bottom, classImage, settings.minPatchSize, ask);
+    GroupPatches(map, result.patches, a.left, a.top, a.right, a.bottom, result.ink.labels, settings.minPatchSize,
+                 ask);
     return result;
 }

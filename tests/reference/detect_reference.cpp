@@ -5,10 +5,9 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include <cstdio>
-
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <queue>
 #include <tuple>
 
@@ -73,6 +72,18 @@ void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map)
         classImage.at<cv::Vec3b>(key.first, key.second) = chosen;
         value = cv::Vec3b(chosen[2], chosen[1], chosen[0]);
     }
+}
+
+cv::Mat LabelsOf(const cv::Mat& classImage) {
+    cv::Mat labels(classImage.size(), CV_8UC1);
+    for (int y = 0; y < classImage.rows; ++y)
+        for (int x = 0; x < classImage.cols; ++x) {
+            const cv::Vec3b c = classImage.at<cv::Vec3b>(y, x);
+            const auto at = std::find(kReferenceColours.begin(), kReferenceColours.end(), c);
+            CV_Assert(at != kReferenceColours.end() || c == cv::Vec3b(255, 128, 128));
+            labels.at<uchar>(y, x) = at == kReferenceColours.end() ? 0 : uchar(1 + (at - kReferenceColours.begin()));
+        }
+    return labels;
 }
 
 void GroupPatches(DetectionMap& map, PatchList& patches, int left, int top, int right, int bottom,

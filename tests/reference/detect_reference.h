@@ -25,6 +25,10 @@ DetectionMap BuildDetectionMap(const cv::Mat& binary, const cv::Mat& image, cons
 
 void DetectColours(cv::Mat& classImage, const cv::Mat& image, DetectionMap& map);
 
+// The labels the real pass keeps for a class image of reference colours: 0 for
+// Lab white, 1 + the index of each reference colour (any other colour throws).
+cv::Mat LabelsOf(const cv::Mat& classImage);
+
 // The area must lie inside the class image and hold every map entry.
 void GroupPatches(DetectionMap& map, PatchList& patches, int left, int top, int right, int bottom,
                   const cv::Mat& classImage, unsigned minPatchSize, const AbortQuestion& ask);
