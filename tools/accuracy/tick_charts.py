@@ -163,13 +163,55 @@ def draw_chart(spec, outdir):
     def row_of(v):
         return int(round(H - float(ax.transData.transform((0, v))[1]) - 0.5))
 
+    # Clicking the tick marks as drawn: a renderer may put a mark up to a pixel
+    # from its value, and a user can only click where it is. The whole pixel
+    # nearest the mark's darkness-weighted centre, over its rows (columns) beside
+    # the frame.
+    dark = 255 - picture.astype(int).min(axis=2)
+    outside = spec["direction"] != "in"
+
+    def centre_of(profile, start):
+        """Centre of the run of ink through the darkest pixel within two of the middle."""
+        mid = len(profile) // 2
+        peak = mid - 2 + int(np.argmax(profile[mid - 2:mid + 3]))
+        if profile[peak] < 30:
+            return None
+        lo, hi = peak, peak
+        while lo > 0 and profile[lo - 1] >= 30:
+            lo -= 1
+        while hi + 1 < len(profile) and profile[hi + 1] >= 30:
+            hi += 1
+        w = profile[lo:hi + 1].astype(float)
+        return int(round(start + lo + float((w * np.arange(len(w))).sum() / w.sum())))
+
+    def mark_zone(profile_at, first, step):
+        """Three lines of the mark beyond the frame line (dark all along the window), which may be several pixels thick."""
+        i = first
+        while profile_at(i).min() >= 60:
+            i += step
+        return sorted(range(i, i + 3 * step, step))
+
+    def drawn_col(c):
+        window = slice(c - 8, c + 9)
+        rows = mark_zone(lambda r: dark[r, window], bottom + 1 if outside else bottom, 1 if outside else -1)
+        found = centre_of(dark[rows, window].sum(axis=0) / 3, c - 8)
+        return c if found is None else found
+
+    def drawn_row(r):
+        window = slice(r - 8, r + 9)
+        cols = mark_zone(lambda x: dark[window, x], left - 1 if outside else left, -1 if outside else 1)
+        found = centre_of(dark[window, cols].sum(axis=1) / 3, r - 8)
+        return r if found is None else found
+
     xt = tick_pixels(ax.get_xticks(), left, right, col_of)
     yt = tick_pixels(ax.get_yticks(), top, bottom, row_of)
-    tick_args = None
+    tick_args = drawn_args = None
     if xt and yt:
         tick_args = ["--x", "%d=%.17g,%d=%.17g" % (xt[0][0], xt[0][1], xt[1][0], xt[1][1]),
                      "--y", "%d=%.17g,%d=%.17g" % (yt[0][0], yt[0][1], yt[1][0], yt[1][1])]
-    for a in [args] + ([tick_args] if tick_args else []):
+        drawn_args = ["--x", "%d=%.17g,%d=%.17g" % (drawn_col(xt[0][0]), xt[0][1], drawn_col(xt[1][0]), xt[1][1]),
+                      "--y", "%d=%.17g,%d=%.17g" % (drawn_row(yt[0][0]), yt[0][1], drawn_row(yt[1][0]), yt[1][1])]
+    for a in [args] + ([tick_args, drawn_args] if tick_args else []):
         if STYLES[spec["x"]]["log"]:
             a.append("--log-x")
         if STYLES[spec["y"]]["log"]:
@@ -177,6 +219,7 @@ def draw_chart(spec, outdir):
     plt.close(fig)
     Image.fromarray(picture).save(os.path.join(outdir, spec["name"] + ".png"))
     truth = {"name": spec["name"], "picture": spec["name"] + ".png", "spec": spec, "args": args, "tick_args": tick_args,
+             "drawn_args": drawn_args,
              "plot": {"left": left, "top": top, "right": right, "bottom": bottom}, "curves": curves}
     with open(os.path.join(outdir, spec["name"] + ".json"), "w") as f:
         json.dump(truth, f)

@@ -6,8 +6,9 @@ calibration's error, the largest distance over the plot between where it and the
 exact calibration put a value, as % of the axis span. Per chart: the mean error
 of the two exported curves against their truth, as % of the Y span: with the
 exact calibration (the drawing's own transform), with the calibration a perfect
-user would click on the outermost ticks, and with the one read from the labels,
-which is set against both.
+user would click on the outermost ticks (at the pixels nearest their values, and
+on the tick marks as drawn, which a renderer may have moved by up to a pixel),
+and with the one read from the labels, which is set against all three.
 
 usage: tick_score.py PLOTSNAP_CLI CHARTDIR
 """
@@ -110,9 +111,9 @@ def main():
         if name.endswith(".json"):
             with open(os.path.join(chartdir, name)) as f:
                 truths.append(json.load(f))
-    print("%-26s %-28s %-28s %6s %6s %6s %6s %6s %5s" %
-          ("chart", "X axis", "Y axis", "exact%", "ticks%", "auto%", "/exact", "/ticks", "+s"))
-    both = wrong = within = within_ticks = calibrated = 0
+    print("%-26s %-28s %-28s %6s %6s %6s %6s %6s %6s %6s %5s" %
+          ("chart", "X axis", "Y axis", "exact%", "ticks%", "drawn%", "auto%", "/exact", "/ticks", "/drawn", "+s"))
+    both = wrong = within = within_ticks = within_drawn = calibrated = 0
     extra = []
     for t in truths:
         picture = os.path.join(chartdir, t["picture"])
@@ -140,27 +141,32 @@ def main():
                 cells.append("refused: " + (reason or "?")[:19])
         both += ok_axes == 2
         e_exact = export_error(t, parse_csv(exact_proc.stdout, 2))
-        e_ticks = float("nan")
+        e_ticks = e_drawn = float("nan")
         if t.get("tick_args"):
             e_ticks = export_error(t, parse_csv(run(cli, picture, t["tick_args"])[0].stdout, 2))
+            e_drawn = export_error(t, parse_csv(run(cli, picture, t["drawn_args"])[0].stdout, 2))
         if ok_axes == 2:
             calibrated += 1
             e_auto = export_error(t, parse_csv(auto_proc.stdout, 2))
             ratio = e_auto / e_exact if e_exact > 0 else float("nan")
             ratio_ticks = e_auto / e_ticks if e_ticks > 0 else float("nan")
+            ratio_drawn = e_auto / e_drawn if e_drawn > 0 else float("nan")
             within += ratio <= 2.0
             within_ticks += ratio_ticks <= 2.0
-            tail = "%6.3f %6.3f %6.3f %6.2f %6.2f" % (e_exact, e_ticks, e_auto, ratio, ratio_ticks)
+            within_drawn += ratio_drawn <= 2.0
+            tail = "%6.3f %6.3f %6.3f %6.3f %6.2f %6.2f %6.2f" % (e_exact, e_ticks, e_drawn, e_auto, ratio, ratio_ticks,
+                                                                 ratio_drawn)
         else:
-            tail = "%6.3f %6.3f %6s %6s %6s" % (e_exact, e_ticks, "-", "-", "-")
+            tail = "%6.3f %6.3f %6.3f %6s %6s %6s %6s" % (e_exact, e_ticks, e_drawn, "-", "-", "-", "-")
         print("%-26s %-28s %-28s %s %5.2f" % (t["name"], cells[0], cells[1], tail, auto_s - exact_s))
     n = len(truths)
     print()
     print("tick labels: both axes calibrated on %d/%d charts (%.0f %%), %d axes off by more than %.0f %% of span, "
-          "export error within 2x of the calibration clicked on exact ticks on %d/%d calibrated charts "
-          "(within 2x of the drawing's own transform on %d/%d), auto-calibration %.2f s per chart (median)"
-          % (both, n, 100.0 * both / max(1, n), wrong, WRONG, within_ticks, calibrated, within, calibrated,
-             float(np.median(extra)) if extra else 0))
+          "export error within 2x of the calibration clicked on the tick marks as drawn on %d/%d calibrated charts "
+          "(within 2x of one clicked at the pixels nearest the tick values on %d/%d, of the drawing's own transform "
+          "on %d/%d), auto-calibration %.2f s per chart (median)"
+          % (both, n, 100.0 * both / max(1, n), wrong, WRONG, within_drawn, calibrated, within_ticks, calibrated,
+             within, calibrated, float(np.median(extra)) if extra else 0))
 
 
 if __name__ == "__main__":
