@@ -83,7 +83,7 @@ TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
         Seam().Reset();
         EXPECT_FALSE(wxGetApp().OpenProject(bad));
         ASSERT_EQ(Seam().messages.size(), 1u);
-        EXPECT_EQ(Seam().messages[0].text.rfind("Can not open the project " + bad + ":\n", 0), 0u);
+        EXPECT_EQ(Seam().messages[0].rfind("Can not open the project " + bad + ":\n", 0), 0u);
         EXPECT_TRUE(Seam().saveQuestions.empty());
         EXPECT_EQ(doc.CurrentGraph(), 1);
     }
