@@ -5,7 +5,7 @@
 #include "detect/class_pick.h"
 #include "detect/colour_classes.h"
 #include "detect/process.h"
-#include "document/interaction.h"
+#include "support/hosts.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -173,15 +173,7 @@ TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
     EXPECT_EQ(foreign, 0);
 
     // The same pick as the window's Shift+click and Shift+right-click: one undo step each.
-    struct SilentHost : InteractionHost {
-        std::string AskAxisValue(const std::string&, const std::string&) override { return ""; }
-        void ShowMessage(const std::string&) override {}
-        void EditLabelDialog(std::string&, int&) override {}
-        void RecogniseArea(const IRect&) override {}
-        void TextModeChanged(bool) override {}
-        void LabelCommandsChanged(bool) override {}
-        IPoint PointerNow() override { return {0, 0}; }
-    } host;
+    FakeHost host;
     Document doc;
     doc.SetPicture(picture);
     doc.InstallResults(r, {});
