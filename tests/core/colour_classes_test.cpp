@@ -262,8 +262,6 @@ TEST(ColourClasses, HexColoursAndTheCommandLinesColourOptions) {
     };
     const std::vector<Case> cases = {
         {{"--colour", "#ff7f0"}, 2, "", "#rrggbb"},
-        {{"--colour", "orange"}, 2, "", "#rrggbb"},
-        {{"--list-patches"}, 0, "\"colour\":\"red\",\"class\":\"#", "Colour classes from the picture: 2 ("},
         // The six reference colours class this orange as yellow and this blue as black.
         {{"--list-patches", "--reference-colours"}, 0, "\"colour\":\"yellow\"}", "Performing color detections\nGrouping"},
         {{"--colour", "#1f77b4", "--graph", "--colour=#FF7F0E"}, 0, "Y_0", "--colour #1f77b4 takes the class #"},

@@ -4,11 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <future>
-#include <sstream>
 
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -17,10 +14,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "output/file_writer.h"
 #include <fcntl.h>
 #include <sys/syscall.h>
-#include <cstdio>
+
+#include "cli_run.h"
+#include "output/file_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -40,12 +38,7 @@ protected:
             if (e.is_directory()) ::chmod(e.path().c_str(), 0755);
         fs::remove_all(dir_, ec);
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    static std::string Read(const std::string& path) { return cli_test::ReadFile(path); }
     static void Put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
     static std::vector<std::string> Names(const std::string& folder) {
         std::vector<std::string> names;
@@ -184,16 +177,12 @@ extern "C" int rename(const char* from, const char* to) noexcept {
     return static_cast<int>(syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
 }
 
-TEST(AtomicWriteOrder, SyncsTheDataBeforeTheRename) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("plotsnap-order-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+TEST_F(AtomicWrite, SyncsTheDataBeforeTheRename) {
     std::vector<std::string> calls;
     g_calls = &calls;
-    const bool ok = WriteTextFileAtomically((dir / "out.csv").string(), "1, 2\n", nullptr);
+    const bool ok = WriteTextFileAtomically(dir_ + "/out.csv", "1, 2\n", nullptr);
     g_calls = nullptr;
-    std::filesystem::remove_all(dir);
     ASSERT_TRUE(ok);
     ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[0], "fsync");
-    EXPECT_EQ(calls[1], "rename");
+    EXPECT_EQ((std::vector<std::string>{calls[0], calls[1]}), (std::vector<std::string>{"fsync", "rename"}));
 }
