@@ -72,26 +72,4 @@ TEST(CliProject, ABatchWritesEveryReadablePictureAndNamesTheOthers) {
     EXPECT_EQ(lines[4], "  failed: " + dir / "broken.ppm");
 }
 
-TEST(CliProject, OptionsThatCanNotGoTogetherAreRefused) {
-    TempDir dir;
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"export"}, "no PROJECT given"},
-        {{"export", "p", "q"}, "unexpected argument 'q' (one PROJECT only)"},
-        {{"export", "p", "--colour", "red"}, "export takes only -o FILE and --default-scales, not --colour"},
-        {{"process", "a.png", "b.png"}, "unexpected argument 'b.png' (one IMAGE only; several with --project)"},
-        {{"process", "a.png", "--project", "p"}, "--project needs -o DIR, the folder the CSV files go to"},
-        {{"process", "a.png", "--project", "p", "-o", "d", "--threshold", "9"},
-         "--project takes the settings, plot rectangle, calibration and picks from the project; --threshold can not be added"},
-        {{"process", "a.png", "-j", "2"}, "-j is for a batch (--project)"},
-        {{"process", "a.png", "--project", "p", "-o", "d", "-j", "0"}, "-j needs a whole number from 1 to 256, not '0'"},
-        {{"process", "a.png", "--list-patches", "--save-project", "p"},
-         "--list-patches prints the patches only; it cannot be combined with --save-project"},
-    };
-    for (const auto& [args, message] : cases) {
-        const CliResult r = RunCli(args, dir);
-        EXPECT_EQ(r.exitCode, 2) << message;
-        EXPECT_EQ(Lines(r.err).at(0), "plotsnap-cli: " + message);
-    }
-}
-
 }  // namespace

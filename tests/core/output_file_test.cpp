@@ -119,7 +119,7 @@ TEST_F(AtomicWrite, EachKindOfTarget) {
         fs::create_directory(sub);
         std::string error;
         EXPECT_EQ(WriteTextFileAtomically(c.make(sub), text, &error), c.refusal == nullptr) << c.name << ": " << error;
-        if (c.refusal) EXPECT_NE(error.find(c.refusal), std::string::npos) << c.name << ": " << error;
+        if (c.refusal) { EXPECT_NE(error.find(c.refusal), std::string::npos) << c.name << ": " << error; }
         EXPECT_TRUE(c.check(sub)) << c.name;
         fs::remove_all(sub);
     }
