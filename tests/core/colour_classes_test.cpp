@@ -217,17 +217,6 @@ TEST(ColourClasses, BadPicturesGiveBoundedClassesAndALogLine) {
     }
 }
 
-TEST(ColourClasses, ReferenceModeLogsNoClassesAndNamesReferences) {
-    const cv::Mat picture = Draw({200, 100}, {{"#ff0000", 50, 20, 90}}, nullptr);
-    std::string log;
-    const ProcessResult r = Process(picture, ColourClassing::ReferenceColours, &log);
-    EXPECT_EQ(log.find("Colour classes"), std::string::npos);
-    ASSERT_FALSE(r.patches.empty());
-    EXPECT_EQ(PatchClass(r.ink, r.patches.front()), 1);  // red
-    EXPECT_EQ(ClassesNearColour(r.ink, Hex("#d62728")), std::vector<int>{1});
-    EXPECT_EQ(ClassesOfReference(r.ink, 3), std::vector<int>{3});
-}
-
 TEST(ColourClasses, LabMatchesTheImageLibrarysFloatConversion) {
     cv::Mat rgb(1, 500, CV_8UC3);
     cv::randu(rgb, 0, 256);

@@ -316,15 +316,6 @@ TEST(CarryPicks, EachPatchJoinsTheGraphThatPickedItsClass) {
     EXPECT_THROW(CarryPicks({}, patches, {kRed}), std::invalid_argument);
 }
 
-TEST(CarryPicks, SlotsSurviveTheirPicksExactly) {
-    const std::vector<PatchList> slots = {{Stroke(1, 2), {{4, 7, 3}, {9, 8, 9}}}, {}, {Stroke(3, 3)}};
-    const auto graphs = PicksFromSlots(slots, {kRed, kBlue, kBlack});
-    EXPECT_EQ(SlotsFromPicks(graphs), slots);
-    EXPECT_EQ(graphs[0].picks[1].seed, (IPoint{7, 4}));
-    EXPECT_EQ(graphs[2].picks[0].colour, kBlack);
-    EXPECT_THROW(PicksFromSlots(slots, {kRed}), std::invalid_argument);
-}
-
 TEST(UnsavedWork, EditsAndPassesCountWorkerResultsDoNot) {
     const auto picture = [](Document& d) { d.SetPicture(cv::Mat(20, 30, CV_8UC3, cv::Scalar::all(255))); };
     ProcessResult pass;
