@@ -101,23 +101,6 @@ TEST_F(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
     }
 }
 
-TEST_F(CliDigitize, OutputFileHoldsExactlyWhatStandardOutputWould) {
-    const CliResult toStdout = Run({"--colour", "red", kXCal, kYCal});
-    ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err;
-    const std::string target = dir / "out.csv";
-    const CliResult toFile = Run({"--colour", "red", kXCal, kYCal, "-o", target});
-    ASSERT_EQ(toFile.exitCode, 0) << toFile.err;
-    EXPECT_EQ(toFile.out, "");
-    EXPECT_EQ(ReadFile(target), toStdout.out);
-    EXPECT_NE(toFile.err.find("Data saved to file " + target + " successfully\n"), std::string::npos) << toFile.err;
-
-    // A folder that does not exist: nothing written, exit 1 with one line.
-    const CliResult nowhere = Run({"--colour", "red", kXCal, kYCal, "-o", dir / "missing/out.csv"});
-    EXPECT_EQ(nowhere.exitCode, 1);
-    EXPECT_EQ(nowhere.out, "");
-    EXPECT_NE(nowhere.err.find("plotsnap-cli: Error opening file for writing data"), std::string::npos) << nowhere.err;
-}
-
 TEST_F(CliDigitize, LogGoesToStandardErrorAndPatchListToStandardOutput) {
     const CliResult r = Run({"--list-patches"});
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -178,7 +178,7 @@ TEST(RemoveGrid, ErasesADrawnGridButKeepsCurvesAndSlantedLines) {
         const int gridLeft = cv::countNonZero((b == 0) & (curves != 0));
         const int curveLost = cv::countNonZero((b != 0) & (curves == 0));
         // Switched on, a single pixel on a curve's edge here and there at most.
-        EXPECT_EQ(on ? gridLeft <= 10 : gridLeft == cv::countNonZero((grid == 0) & (curves != 0)), true) << gridLeft;
+        EXPECT_TRUE(on ? gridLeft <= 10 : gridLeft == cv::countNonZero((grid == 0) & (curves != 0))) << gridLeft;
         EXPECT_LT(curveLost, on ? cv::countNonZero(curves == 0) / 100 : 1);
     }
     // Width 0 acts as width 1; a very flat picture is handled without a fault.
