@@ -135,13 +135,9 @@ TEST(OddFiles, RefusedWithTheirReasonOrRead) {
     };
     const std::string gifBomb = "GIF89a" + Le16(120) + Le16(90) + std::string("\x80\0\0\0\0\0\xFF\xFF\xFF", 9) +
                                 "\x2C" + Le32(0) + Le16(11488) + Le16(57644) + std::string("\0\x02\x02\x4C\x01\0;", 7);
-    // A bitmap header stating 20000 x 20000 pixels, far beyond what is opened.
-    const std::string hugeBmp = "BM" + Le32(54) + Le32(0) + Le32(54) + Le32(40) + Le32(20000) + Le32(20000) + Le16(1) +
-                                Le16(24) + std::string(24, '\0');
     const Case cases[] = {
         {"missing.png", std::nullopt, 3, "missing.png"},
         {"notes.png", "not a picture\n", 3, "Can not read image file"},
-        {"huge.bmp", hugeBmp, 3, "too large"},
         {"frame bomb.gif", gifBomb, 3, "too large to open (11488 x 57644 pixels"},
         {"os2.bmp", Os2Bmp(30, 20), 0, "\"pixels\":600,\"colour\":\"red\""},
         {"zero width.bmp", Os2Bmp(0, 20), 3, "Image is empty"},

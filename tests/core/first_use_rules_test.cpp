@@ -45,8 +45,6 @@ TEST(Guidance, StatusBarTexts) {
          "Y axis calibrated. Press X to calibrate the X axis."},
         {ModeGuidance(AxisMode::YDone, both, false, false),
          "X and Y axes calibrated: Export (Ctrl+S) or Copy (Ctrl+C) writes the values."},
-        {TextModeGuidance(),
-         "Drag a rectangle over axis numbers, a title or a legend to read it into labels; T again ends."},
         {AxisKindsText(false, false), "X linear, Y linear"},
         {AxisKindsText(true, false), "X logarithmic, Y linear"},
         {AxisKindsText(false, true), "X linear, Y logarithmic"},
