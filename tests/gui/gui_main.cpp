@@ -35,20 +35,22 @@ int ScriptedSeam::Message(const wxString& text, const wxString&, long style, wxW
     return style & wxYES_NO ? wxNO : wxOK;
 }
 
+// The next scripted answer; empty, as a cancelled dialog gives, when the script has run out.
+static wxString Next(std::deque<std::string>& answers) {
+    if (answers.empty()) return wxString();
+    const std::string a = answers.front();
+    answers.pop_front();
+    return wxString::FromUTF8(a.c_str());
+}
+
 wxString ScriptedSeam::AskText(const wxString&, const wxString& caption, const wxString&, wxWindow*) {
     asked.push_back(caption.ToStdString());
-    if (texts.empty()) return wxString();
-    const std::string t = texts.front();
-    texts.pop_front();
-    return wxString::FromUTF8(t.c_str());
+    return Next(texts);
 }
 
 wxString ScriptedSeam::ChooseFileToOpen(wxWindow*, const wxString& message, const wxString&) {
     fileDialogs.push_back(message.ToStdString());
-    if (files.empty()) return wxString();
-    const std::string f = files.front();
-    files.pop_front();
-    return wxString::FromUTF8(f.c_str());
+    return Next(files);
 }
 
 wxString ScriptedSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& w,
@@ -65,15 +67,9 @@ bool ScriptedSeam::ShowTip(wxTipProvider*, bool) {
 int ScriptedSeam::ShowModal(wxDialog& dialog) { return dialogHandler ? dialogHandler(dialog) : wxID_CANCEL; }
 
 void ScriptedSeam::Reset() {
-    messages.clear();
-    texts.clear();
-    files.clear();
-    asked.clear();
-    fileDialogs.clear();
-    saveAnswers.clear();
-    saveQuestions.clear();
-    offeredNames.clear();
-    dialogHandler = nullptr;
+    const int tips = tipsShown;  // counted since start-up
+    *this = ScriptedSeam();
+    tipsShown = tips;
 }
 
 void Pump(int ms) {
