@@ -1,8 +1,6 @@
-// plotsnap-cli's argument handling and exit codes: every bad command line is a
-// usage error explained in one line (never a crash, never a half run), and the
-// pictures it cannot use, or runs that pick nothing, end with their own codes. Odd
-// and damaged picture files are refused with a reason, never decoded when their
-// header already tells: the same reading path as the window's Open.
+// plotsnap-cli's exit codes: a bad command line is a usage error explained in one line,
+// never a half run; pictures it cannot use, by the window's own reading path, and runs
+// that pick nothing end with their own codes.
 #include <gtest/gtest.h>
 
 #include "cli_run.h"

@@ -1,8 +1,5 @@
-// Frame and axis detection on drawn binary pictures: closed frames of any width,
-// frames broken by a dark grid, tick labels beside the frame, open axes with a
-// legend box inside, lone lines, degenerate sizes. Grid removal: edge segments paired
-// by gap, lines erased up to the stroke of each crossing curve, the whole pass on a
-// drawn grid, and degenerate pictures.
+// Frame, axis and grid-line detection on drawn binary pictures: frames and open axes
+// under grids, labels and legends; grid lines erased up to each crossing curve's stroke.
 #include "detect/axes.h"
 
 #include <gtest/gtest.h>

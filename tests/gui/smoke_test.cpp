@@ -1,7 +1,5 @@
-// A user's whole session on the real window under the X server: start, open,
-// process, pick (Shift too), undo, calibrate, export, copy, an OCR drag, options, the
-// white background and the grid width. Behaviour in detail is tested on the document
-// and controller, the texts as rules in the core.
+// A user's session on the real window under the X server, from start to export, copy
+// and an OCR drag; behaviour in detail is tested on the document and controller.
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
