@@ -1,8 +1,10 @@
 // The detection map and colour classes: map contents and order, the six reference
 // colours and their ties, and agreement with the plain versions on random pictures
 // and views; binarisation against the plain version and on pictures of known ink.
+#include "detect/binarise.h"
 #include "detect/colour.h"
 #include "reference/detect_reference.h"
+#include "support/builders.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -10,7 +12,6 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "detect/binarise.h"
 
 namespace {
 
@@ -18,10 +19,6 @@ std::vector<DetectionEntry> Flatten(const ref::DetectionMap& map) {
     std::vector<DetectionEntry> out;
     for (const auto& [key, colour] : map) out.push_back({key.first, key.second, colour});
     return out;
-}
-
-bool Same(const cv::Mat& a, const cv::Mat& b) {
-    return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0;
 }
 
 // A picture of smooth random colour strokes on white and its binary image,
@@ -91,7 +88,7 @@ TEST(ColourDetection, ReferencesAndPrimariesClassifyToThemselvesTiesToTheSmaller
     // No ink gives a white class image.
     DetectionMap none;
     DetectColours(classes, cv::Mat(4, 7, CV_8UC3, cv::Scalar(0, 0, 0)), none);
-    EXPECT_TRUE(Same(classes, cv::Mat(4, 7, CV_8UC3, cv::Scalar(255, 128, 128))));
+    EXPECT_TRUE(SameImage(classes, cv::Mat(4, 7, CV_8UC3, cv::Scalar(255, 128, 128))));
 }
 
 namespace {
@@ -102,7 +99,7 @@ void ExpectLikeThePlainVersion(const cv::Mat& image, const cv::Mat& binary, cons
     ref::DetectColours(expectedClasses, image, expectedMap);
     DetectionMap map = BuildDetectionMap(binary, image, area);
     DetectColours(classes, image, map);
-    EXPECT_TRUE(Same(classes, expectedClasses));
+    EXPECT_TRUE(SameImage(classes, expectedClasses));
     EXPECT_EQ(map.Entries(), Flatten(expectedMap));
 }
 }  // namespace
@@ -143,7 +140,7 @@ TEST(Binarise, MatchesThePlainVersionOnRandomImagesViewsAndLaterCalls) {
             cv::Mat out, expected;
             BinariseByChannels(out, source, mine, 3);
             ref::BinariseByChannels(expected, image, theirs, 3);
-            EXPECT_TRUE(Same(out, expected)) << round;
+            EXPECT_TRUE(SameImage(out, expected)) << round;
             EXPECT_EQ(mine, theirs) << round;
         }
         cv::Mat scratch;
@@ -158,18 +155,18 @@ TEST(Binarise, SmallPicturesGiveTheirKnownInk) {
     std::vector<double> levels = {100, 100, 100};
     cv::Mat out;
     BinariseByChannels(out, four, levels, 3);
-    EXPECT_TRUE(Same(out, cv::Mat((cv::Mat_<uchar>(1, 4) << 255, 0, 0, 255))));
+    EXPECT_TRUE(SameImage(out, cv::Mat((cv::Mat_<uchar>(1, 4) << 255, 0, 0, 255))));
     // The grey threshold is strictly greater.
     const cv::Mat grey = (cv::Mat_<cv::Vec3b>(1, 3) << cv::Vec3b(128, 128, 128), cv::Vec3b(129, 129, 129),
                           cv::Vec3b(0, 0, 0));
     BinariseByGrey(out, grey, 128);
-    EXPECT_TRUE(Same(out, cv::Mat((cv::Mat_<uchar>(1, 3) << 0, 255, 0))));
+    EXPECT_TRUE(SameImage(out, cv::Mat((cv::Mat_<uchar>(1, 3) << 0, 255, 0))));
     // Empty, one pixel, and more channels asked for than the picture has.
     levels.clear();
     BinariseByChannels(out, cv::Mat(), levels, 3);
     EXPECT_TRUE(out.empty() && levels.empty());
     BinariseByChannels(out, cv::Mat(1, 1, CV_8UC3, cv::Scalar(0, 0, 0)), levels, 3);
-    EXPECT_TRUE(Same(out, cv::Mat(1, 1, CV_8UC1, cv::Scalar(0))));
+    EXPECT_TRUE(SameImage(out, cv::Mat(1, 1, CV_8UC1, cv::Scalar(0))));
     EXPECT_EQ(levels.size(), 3u);
     levels.clear();
     BinariseByChannels(out, cv::Mat(2, 2, CV_8UC1, cv::Scalar(255)), levels, 3);

@@ -36,10 +36,6 @@ cv::Mat RandomPicture(int w, int h, unsigned seed) {
     return m;
 }
 
-bool SamePixels(const cv::Mat& a, const cv::Mat& b) {
-    return a.size() == b.size() && a.type() == b.type() && cv::countNonZero(cv::Mat(a != b).reshape(1)) == 0;
-}
-
 Project Sample() {
     Project p;
     p.picture = RandomPicture(37, 23, 5);
@@ -65,7 +61,7 @@ Project Sample() {
 }
 
 void ExpectSame(const Project& a, const Project& b) {
-    EXPECT_TRUE(SamePixels(a.picture, b.picture));
+    EXPECT_TRUE(SameImage(a.picture, b.picture));
     const ProcessSettings &s = a.process, &t = b.process;
     EXPECT_EQ(std::tie(s.manualThreshold, s.threshold, s.minPatchSize, s.removeGrid, s.gridWidth, s.colourClassing),
               std::tie(t.manualThreshold, t.threshold, t.minPatchSize, t.removeGrid, t.gridWidth, t.colourClassing));

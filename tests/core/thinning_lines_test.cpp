@@ -4,13 +4,10 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "detect/hover.h"
 #include "detect/thinning.h"
 #include "reference/thinning_reference.h"
-#include "detect/hover.h"
-
-namespace {
-bool SameMask(const cv::Mat& a, const cv::Mat& b) { return a.size() == b.size() && cv::countNonZero(a != b) == 0; }
-}  // namespace
+#include "support/builders.h"
 
 TEST(ThinLines, StrokesKeepOnlyTheirMiddleAndLoseTheBorder) {
     struct Case {
@@ -31,7 +28,7 @@ TEST(ThinLines, StrokesKeepOnlyTheirMiddleAndLoseTheBorder) {
         const int passes = ThinLines(m);
         if (c.expect.empty()) {
             EXPECT_EQ(passes, 1) << c.name;
-            EXPECT_TRUE(SameMask(m, expected)) << c.name;
+            EXPECT_TRUE(SameImage(m, expected)) << c.name;
         } else {
             EXPECT_GT(passes, 1) << c.name;
             EXPECT_EQ(cv::countNonZero(m(c.expect)), c.expect.area()) << c.name;  // the middle row stays
@@ -65,10 +62,10 @@ TEST(ThinLines, AgreesWithReferenceOnRandomMasksAndViews) {
             const int expectedPasses = ThinLinesReference(expected);
             cv::Mat outside = big.clone();
             EXPECT_EQ(ThinLines(m), expectedPasses) << size << " trial " << trial;
-            EXPECT_TRUE(SameMask(m, expected)) << size << " trial " << trial;
+            EXPECT_TRUE(SameImage(m, expected)) << size << " trial " << trial;
             m.setTo(0);
             outside(cv::Rect(trial % 3, trial % 4, size.width, size.height)).setTo(0);
-            EXPECT_TRUE(SameMask(big, outside)) << size << " trial " << trial;
+            EXPECT_TRUE(SameImage(big, outside)) << size << " trial " << trial;
         }
     }
 }
