@@ -119,7 +119,8 @@ TEST_F(CliDigitize, LogGoesToStandardErrorAndPatchListToStandardOutput) {
         EXPECT_EQ(std::stoul(m[1]), i);
         const bool red = m[7] == "red";
         colours.push_back(m[7]);
-        const double box[] = {sc::kLeft + 3.0, sc::RowOf(red ? 90 : sc::Blue(10)), sc::kRight - 3.0, sc::RowOf(red ? 50 : 5)};
+        const double box[] = {sc::kLeft + 3.0, sc::RowOf(red ? 90 : sc::Blue(10)), sc::kRight - 3.0,
+                              sc::RowOf(red ? 50 : 5)};
         for (int k = 0; k < 4; ++k) EXPECT_NEAR(std::stoi(m[2 + k]), box[k], 2) << lines[i];
         const int width = std::stoi(m[4]) - std::stoi(m[2]);
         EXPECT_TRUE(std::stol(m[6]) > 2 * width && std::stol(m[6]) < 5 * width) << lines[i];

@@ -49,7 +49,9 @@ TEST(Layers, CoreAndCommandLineIncludeNoWindowCode) {
     for (const auto& entry : std::filesystem::directory_iterator(std::string(PLOTSNAP_SOURCE_DIR) + "/src/cli"))
         cli.push_back(entry.path().string());
     const std::vector<std::pair<std::vector<std::string>, Banned>> layers = {
-        {core, [](const std::string& inc, bool ours) { return inc.rfind("wx/", 0) == 0 || inc == "wx.h" || WindowLayer(inc, ours); }},
+        {core, [](const std::string& inc, bool ours) {
+             return inc.rfind("wx/", 0) == 0 || inc == "wx.h" || WindowLayer(inc, ours);
+         }},
         {cli, [](const std::string& inc, bool ours) {
              return inc.rfind("canvas/", 0) == 0 || inc.rfind("ui/", 0) == 0 ||
                     (WindowLayer(inc, ours) && inc != "app/PictureFile.h" && inc != "text/tesseract_engine.h");

@@ -80,7 +80,8 @@ TEST(Smoke, StartsWithAnEmptyDocument) {
     // About links to the installed guide.
     std::string url;
     Seam().dialogHandler = [&](wxDialog& d) {
-        if (auto* guide = dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::Manual))) url = guide->GetURL().ToStdString();
+        if (auto* guide = dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::Manual)))
+            url = guide->GetURL().ToStdString();
         return wxID_OK;
     };
     g_mainFrame->RunCommand(wxID_ABOUT);
