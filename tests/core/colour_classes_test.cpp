@@ -5,7 +5,7 @@
 #include "detect/class_pick.h"
 #include "detect/colour_classes.h"
 #include "detect/process.h"
-#include "document/interaction.h"
+#include "support/hosts.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -173,15 +173,7 @@ TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
     EXPECT_EQ(foreign, 0);
 
     // The same pick as the window's Shift+click and Shift+right-click: one undo step each.
-    struct SilentHost : InteractionHost {
-        std::string AskAxisValue(const std::string&, const std::string&) override { return ""; }
-        void ShowMessage(const std::string&) override {}
-        void EditLabelDialog(std::string&, int&) override {}
-        void RecogniseArea(const IRect&) override {}
-        void TextModeChanged(bool) override {}
-        void LabelCommandsChanged(bool) override {}
-        IPoint PointerNow() override { return {0, 0}; }
-    } host;
+    FakeHost host;
     Document doc;
     doc.SetPicture(picture);
     doc.InstallResults(r, {});
@@ -225,17 +217,6 @@ TEST(ColourClasses, BadPicturesGiveBoundedClassesAndALogLine) {
     }
 }
 
-TEST(ColourClasses, ReferenceModeLogsNoClassesAndNamesReferences) {
-    const cv::Mat picture = Draw({200, 100}, {{"#ff0000", 50, 20, 90}}, nullptr);
-    std::string log;
-    const ProcessResult r = Process(picture, ColourClassing::ReferenceColours, &log);
-    EXPECT_EQ(log.find("Colour classes"), std::string::npos);
-    ASSERT_FALSE(r.patches.empty());
-    EXPECT_EQ(PatchClass(r.ink, r.patches.front()), 1);  // red
-    EXPECT_EQ(ClassesNearColour(r.ink, Hex("#d62728")), std::vector<int>{1});
-    EXPECT_EQ(ClassesOfReference(r.ink, 3), std::vector<int>{3});
-}
-
 TEST(ColourClasses, LabMatchesTheImageLibrarysFloatConversion) {
     cv::Mat rgb(1, 500, CV_8UC3);
     cv::randu(rgb, 0, 256);
@@ -270,8 +251,6 @@ TEST(ColourClasses, HexColoursAndTheCommandLinesColourOptions) {
     };
     const std::vector<Case> cases = {
         {{"--colour", "#ff7f0"}, 2, "", "#rrggbb"},
-        {{"--colour", "orange"}, 2, "", "#rrggbb"},
-        {{"--list-patches"}, 0, "\"colour\":\"red\",\"class\":\"#", "Colour classes from the picture: 2 ("},
         // The six reference colours class this orange as yellow and this blue as black.
         {{"--list-patches", "--reference-colours"}, 0, "\"colour\":\"yellow\"}", "Performing color detections\nGrouping"},
         {{"--colour", "#1f77b4", "--graph", "--colour=#FF7F0E"}, 0, "Y_0", "--colour #1f77b4 takes the class #"},

@@ -1,8 +1,5 @@
-// Frame and axis detection on drawn binary pictures: closed frames of any width,
-// frames broken by a dark grid, tick labels beside the frame, open axes with a
-// legend box inside, lone lines, degenerate sizes. Grid removal: edge segments paired
-// by gap, lines erased up to the stroke of each crossing curve, the whole pass on a
-// drawn grid, and degenerate pictures.
+// Frame, axis and grid-line detection on drawn binary pictures: frames and open axes
+// under grids, labels and legends; grid lines erased up to each crossing curve's stroke.
 #include "detect/axes.h"
 
 #include <gtest/gtest.h>
@@ -89,12 +86,7 @@ TEST(DetectAxes, FramesAndAxesGiveTheAreaInsideTheirInnerEdges) {
 }
 
 TEST(DetectAxes, DegenerateSizesAndViews) {
-    EXPECT_EQ(DetectAxes(cv::Mat()), (PlotArea{0, 0, 0, 0}));
-    cv::Mat wide = White(3, 20000);
-    wide.row(1).setTo(0);
-    const PlotArea w = DetectAxes(wide);
-    EXPECT_TRUE(w.left >= 0 && w.left <= w.right && w.right <= 20000 && w.top >= 0 && w.top <= w.bottom &&
-                w.bottom <= 3);
+    EXPECT_EQ(DetectAxes(cv::Mat()), (PlotArea{0, 0, 0, 0}));  // a very flat picture is a processing case
     // A view is read as the picture it shows.
     cv::Mat parent(320, 420, CV_8UC1, cv::Scalar(0));
     cv::Mat view = parent(cv::Rect(10, 10, 400, 300));
@@ -178,21 +170,16 @@ TEST(RemoveGrid, ErasesADrawnGridButKeepsCurvesAndSlantedLines) {
         const int gridLeft = cv::countNonZero((b == 0) & (curves != 0));
         const int curveLost = cv::countNonZero((b != 0) & (curves == 0));
         // Switched on, a single pixel on a curve's edge here and there at most.
-        if (on) EXPECT_LE(gridLeft, 10);
-        if (!on) EXPECT_EQ(gridLeft, cv::countNonZero((grid == 0) & (curves != 0)));
+        EXPECT_TRUE(on ? gridLeft <= 10 : gridLeft == cv::countNonZero((grid == 0) & (curves != 0))) << gridLeft;
         EXPECT_LT(curveLost, on ? cv::countNonZero(curves == 0) / 100 : 1);
     }
-    // Width 0 acts as width 1; degenerate pictures do not crash.
-    cv::Mat b = White(40, 40);
+    // Width 0 acts as width 1; a very flat picture is handled without a fault.
+    cv::Mat b = White(40, 40), wide = White(3, 20000);
     b.row(11).setTo(0);
     cv::Vec4i s = Horizontal(10, 0, 39);
     EraseHorizontalGridLine(b, 0, 0, 40, 40, s, 0, 1);
     EXPECT_EQ(InkIn(b), 0);
     NullLog log;
-    cv::Mat empty, one(1, 1, CV_8UC1, cv::Scalar(0)), wide = White(3, 20000);
-    RemoveGrid(empty, true, 0, 0, 0, 0, 2, log);
-    RemoveGrid(one, true, 0, 0, 1, 1, 2, log);
-    EXPECT_EQ(one.at<uchar>(0, 0), 0);
     wide.row(1).setTo(0);
     RemoveGrid(wide, true, 0, 0, 20000, 3, 2, log);
     EXPECT_EQ(wide.size(), cv::Size(20000, 3));

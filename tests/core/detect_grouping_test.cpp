@@ -63,14 +63,17 @@ PatchList GroupByReference(const Scene& s, unsigned minPatchSize) {
 
 }  // namespace
 
-TEST(Grouping, ConnectivityColoursRunLayoutAndRetention) {
+TEST(Grouping, ConnectivityColoursRunLayoutRetentionAndAreas) {
     struct Case {
         const char* what;
         std::vector<std::string> rows;
         unsigned minPatchSize;
         size_t count;
-        size_t pixels;     // in the first patch; 0: not checked
+        size_t pixels;       // in the first patch; 0: not checked
         PatchList expected;  // empty: not checked
+        PlotArea mapArea{}, groupArea{};  // left -1: the whole scene
+        PatchList before{};
+        cv::Point unclass{-1, -1};  // a pixel whose label is taken away after the map is built
     };
     const std::vector<std::string> tall(50, "..k..");
     const std::vector<Case> cases = {
@@ -97,10 +100,27 @@ TEST(Grouping, ConnectivityColoursRunLayoutAndRetention) {
         {"a dot, minimum 2", {"...", ".y.", "..."}, 2, 0, 0, {}},
         {"30 runs, minimum 30", {std::string(30, 'r')}, 30, 1, 30, {}},
         {"30 runs, minimum 31", {std::string(30, 'r')}, 31, 0, 0, {}},
+        {"an empty map keeps the previous patches", {"....", "...."}, 0, 1, 0, {{{1, 2, 3}}}, {}, {}, {{{1, 2, 3}}}},
+        // The red pixel lies outside the area.
+        {"an offset area gives image coordinates", {"r.....", "......", "...bb.", "......"}, 0, 1, 0,
+         {{{2, 3, 2}, {2, 4, 2}}}, {2, 1, 6, 4}},
+        {"areas reaching past the class image are cut to it", {"r..g", "r.gg", "...."}, 0, 2, 0,
+         {{{0, 0, 1}}, {{1, 2, 1}, {0, 3, 1}}}, {}, {-5, -3, 1000000, 1000000}},
+        // An entry below the grouping area, and one whose pixel lost its class, are
+        // dropped instead of reading outside or starting an empty patch.
+        {"entries that cannot be filled start no patch", {"rr..", "....", "..g.", "k..."}, 0, 1, 0,
+         {{{0, 0, 0}, {0, 1, 0}}}, {}, {0, 0, 4, 3}, {}, {2, 2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const PatchList p = Group(Draw(c.rows), c.minPatchSize);
+        const Scene s = Draw(c.rows);
+        const PlotArea m = c.mapArea.left == -1 ? s.area : c.mapArea, g = c.groupArea.left == -1 ? m : c.groupArea;
+        DetectionMap map = BuildDetectionMap(s.binary, s.classImage, m);
+        cv::Mat labels = s.labels.clone();
+        if (c.unclass.x >= 0) labels.at<uchar>(c.unclass) = 0;
+        PatchList p = c.before;
+        GroupPatches(map, p, g.left, g.top, g.right, g.bottom, labels, c.minPatchSize, {});
+        EXPECT_TRUE(map.empty());
         ASSERT_EQ(p.size(), c.count);
         if (!c.expected.empty()) {
             EXPECT_EQ(p, c.expected);
@@ -109,41 +129,6 @@ TEST(Grouping, ConnectivityColoursRunLayoutAndRetention) {
         size_t pixels = 0;
         for (const ::Run& r : p[0]) pixels += size_t(r.row2 - r.row1 + 1);
         EXPECT_EQ(pixels, c.pixels);
-    }
-}
-
-TEST(Grouping, AreasPreviousPatchesAndEntriesThatCannotBeFilled) {
-    struct Case {
-        const char* what;
-        std::vector<std::string> rows;
-        PlotArea mapArea, groupArea;
-        PatchList before, expected;
-        cv::Point unclass;  // a pixel whose label is taken away after the map is built; x -1: none
-    };
-    const std::vector<Case> cases = {
-        {"an empty map keeps the previous patches", {"....", "...."}, {0, 0, 4, 2}, {0, 0, 4, 2}, {{{1, 2, 3}}},
-         {{{1, 2, 3}}}, {-1, -1}},
-        // The red pixel lies outside the area.
-        {"an offset area gives image coordinates", {"r.....", "......", "...bb.", "......"}, {2, 1, 6, 4},
-         {2, 1, 6, 4}, {}, {{{2, 3, 2}, {2, 4, 2}}}, {-1, -1}},
-        {"areas reaching past the class image are cut to it", {"r..g", "r.gg", "...."}, {0, 0, 4, 3},
-         {-5, -3, 1000000, 1000000}, {}, {{{0, 0, 1}}, {{1, 2, 1}, {0, 3, 1}}}, {-1, -1}},
-        // An entry below the grouping area, and one whose pixel lost its class, are
-        // dropped instead of reading outside or starting an empty patch.
-        {"entries that cannot be filled start no patch", {"rr..", "....", "..g.", "k..."}, {0, 0, 4, 4},
-         {0, 0, 4, 3}, {}, {{{0, 0, 0}, {0, 1, 0}}}, {2, 2}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const Scene s = Draw(c.rows);
-        DetectionMap map = BuildDetectionMap(s.binary, s.classImage, c.mapArea);
-        cv::Mat labels = s.labels.clone();
-        if (c.unclass.x >= 0) labels.at<uchar>(c.unclass) = 0;
-        PatchList patches = c.before;
-        const PlotArea& g = c.groupArea;
-        GroupPatches(map, patches, g.left, g.top, g.right, g.bottom, labels, 0, {});
-        EXPECT_TRUE(map.empty());
-        EXPECT_EQ(patches, c.expected);
     }
 }
 

@@ -132,8 +132,9 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
         if (c.area.left != -1) {
             EXPECT_EQ(p.plotArea, c.area);
         } else if (c.rect.left == -1) {  // a found frame lies in the picture
-            EXPECT_TRUE(p.plotArea.left >= 0 && p.plotArea.right <= c.image.cols && p.plotArea.top >= 0 &&
-                        p.plotArea.bottom <= c.image.rows);
+            const PlotArea& a = p.plotArea;
+            EXPECT_TRUE(0 <= a.left && a.left <= a.right && a.right <= c.image.cols && 0 <= a.top && a.top <= a.bottom &&
+                        a.bottom <= c.image.rows);
         }
     }
     // Where the patches lie: the block's ten columns, the rectangle's cut, the black picture's columns.

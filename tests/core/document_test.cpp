@@ -170,21 +170,6 @@ TEST(Document, NewResultsKeepPicksAndDropStaleWorkerData) {
     EXPECT_EQ(doc.Patches().size(), 2u);
 }
 
-TEST(Document, ObserversHearWhatChanged) {
-    Document doc = Processed();
-    unsigned heard = 0;
-    const int id = doc.Observe([&](unsigned c) { heard |= c; });
-    doc.Pick(At(20, 20));
-    EXPECT_EQ(heard, unsigned(Changes::Graphs | Changes::History));
-    heard = 0;
-    doc.MovePlotRect({1, 1, 2, 2});
-    EXPECT_EQ(heard, unsigned(Changes::PlotRect));
-    doc.Unobserve(id);
-    heard = 0;
-    doc.Undo();
-    EXPECT_EQ(heard, 0u);
-}
-
 TEST(Document, RevertAndNewPictureStartClean) {
     for (const bool revert : {true, false}) {
         Document doc = Processed();

@@ -1,29 +1,25 @@
-// The core library must stay free of the GUI toolkit so it can be tested and
-// used headless. Walk every core source and the project headers it includes.
+// The core library stays free of the GUI toolkit so it can be tested and used
+// headless: every core source and the project headers it includes are walked.
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <regex>
+#include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace {
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using Banned = std::function<bool(const std::string& include, bool ours)>;
 
 // Follows the project headers a file includes; `banned` says which includes are offences.
-template <class Banned>
 void Scan(const std::string& path, std::set<std::string>& seen, std::vector<std::string>& offenders,
           const Banned& banned) {
     if (!seen.insert(path).second) return;
-    const std::string text = Slurp(path);
+    std::ifstream in(path);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     static const std::regex include_re(R"(#\s*include\s*[<"]([^>"]+)[>"])");
     for (std::sregex_iterator it(text.begin(), text.end(), include_re), end; it != end; ++it) {
         const std::string inc = (*it)[1];
@@ -41,37 +37,31 @@ bool WindowLayer(const std::string& inc, bool ours) {
 }
 }  // namespace
 
-TEST(CoreLibrary, IncludesNoToolkitHeader) {
+// The core library includes nothing of the toolkit or the window layer; the command-line
+// tool reads pictures through the intake and text through the OCR engine adapter (neither
+// opens a window), and nothing else of the window layer.
+TEST(Layers, CoreAndCommandLineIncludeNoWindowCode) {
+    std::vector<std::string> core, cli;
     std::ifstream list(PLOTSNAP_CORE_SOURCES_FILE);
     ASSERT_TRUE(list.good()) << "missing " << PLOTSNAP_CORE_SOURCES_FILE;
-    std::set<std::string> seen;
-    std::vector<std::string> offenders;
-    std::string line;
-    int files = 0;
-    while (std::getline(list, line)) {
-        if (line.empty()) continue;
-        ++files;
-        Scan(line, seen, offenders, [](const std::string& inc, bool ours) {
-            return inc.rfind("wx/", 0) == 0 || inc == "wx.h" || WindowLayer(inc, ours);
-        });
+    for (std::string line; std::getline(list, line);)
+        if (!line.empty()) core.push_back(line);
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(PLOTSNAP_SOURCE_DIR) + "/src/cli"))
+        cli.push_back(entry.path().string());
+    const std::vector<std::pair<std::vector<std::string>, Banned>> layers = {
+        {core, [](const std::string& inc, bool ours) {
+             return inc.rfind("wx/", 0) == 0 || inc == "wx.h" || WindowLayer(inc, ours);
+         }},
+        {cli, [](const std::string& inc, bool ours) {
+             return inc.rfind("canvas/", 0) == 0 || inc.rfind("ui/", 0) == 0 ||
+                    (WindowLayer(inc, ours) && inc != "app/PictureFile.h" && inc != "text/tesseract_engine.h");
+         }},
+    };
+    for (const auto& [files, banned] : layers) {
+        EXPECT_FALSE(files.empty());
+        std::set<std::string> seen;
+        std::vector<std::string> offenders;
+        for (const std::string& file : files) Scan(file, seen, offenders, banned);
+        for (const auto& o : offenders) ADD_FAILURE() << o;
     }
-    EXPECT_GT(files, 0);
-    for (const auto& o : offenders) ADD_FAILURE() << o;
-}
-
-// The command-line tool reads pictures through the intake and text through the OCR
-// engine adapter (neither opens a window), and nothing else of the window layer.
-TEST(CommandLineTool, UsesNoCanvasOrWindowCode) {
-    std::set<std::string> seen;
-    std::vector<std::string> offenders;
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(PLOTSNAP_SOURCE_DIR) + "/src/cli")) {
-        ++files;
-        Scan(entry.path().string(), seen, offenders, [](const std::string& inc, bool ours) {
-            return inc.rfind("canvas/", 0) == 0 || inc.rfind("ui/", 0) == 0 ||
-                   (WindowLayer(inc, ours) && inc != "app/PictureFile.h" && inc != "text/tesseract_engine.h");
-        });
-    }
-    EXPECT_GT(files, 0);
-    for (const auto& o : offenders) ADD_FAILURE() << o;
 }

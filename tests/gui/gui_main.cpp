@@ -6,16 +6,13 @@
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/log.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 
 #include <X11/Xlib.h>
-
-#include <fstream>
 #include <X11/Xutil.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 
 #include "app/CurvetapApp.h"
@@ -33,31 +30,27 @@ std::string g_root;
 ScriptedSeam& Seam() { return g_seam; }
 const StartupSnapshot& Startup() { return g_startup; }
 
-int ScriptedSeam::Message(const wxString& text, const wxString& caption, long style, wxWindow*) {
-    messages.push_back({text.ToStdString(), caption.ToStdString(), style});
-    if (style & wxYES_NO) {
-        if (answers.empty()) return wxNO;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    return wxOK;
+int ScriptedSeam::Message(const wxString& text, const wxString&, long style, wxWindow*) {
+    messages.push_back(text.ToStdString());
+    return style & wxYES_NO ? wxNO : wxOK;
+}
+
+// The next scripted answer; empty, as a cancelled dialog gives, when the script has run out.
+static wxString Next(std::deque<std::string>& answers) {
+    if (answers.empty()) return wxString();
+    const std::string a = answers.front();
+    answers.pop_front();
+    return wxString::FromUTF8(a.c_str());
 }
 
 wxString ScriptedSeam::AskText(const wxString&, const wxString& caption, const wxString&, wxWindow*) {
     asked.push_back(caption.ToStdString());
-    if (texts.empty()) return wxString();
-    const std::string t = texts.front();
-    texts.pop_front();
-    return wxString::FromUTF8(t.c_str());
+    return Next(texts);
 }
 
 wxString ScriptedSeam::ChooseFileToOpen(wxWindow*, const wxString& message, const wxString&) {
     fileDialogs.push_back(message.ToStdString());
-    if (files.empty()) return wxString();
-    const std::string f = files.front();
-    files.pop_front();
-    return wxString::FromUTF8(f.c_str());
+    return Next(files);
 }
 
 wxString ScriptedSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& w,
@@ -74,16 +67,9 @@ bool ScriptedSeam::ShowTip(wxTipProvider*, bool) {
 int ScriptedSeam::ShowModal(wxDialog& dialog) { return dialogHandler ? dialogHandler(dialog) : wxID_CANCEL; }
 
 void ScriptedSeam::Reset() {
-    messages.clear();
-    answers.clear();
-    texts.clear();
-    files.clear();
-    asked.clear();
-    fileDialogs.clear();
-    saveAnswers.clear();
-    saveQuestions.clear();
-    offeredNames.clear();
-    dialogHandler = nullptr;
+    const int tips = tipsShown;  // counted since start-up
+    *this = ScriptedSeam();
+    tipsShown = tips;
 }
 
 void Pump(int ms) {
@@ -174,12 +160,10 @@ int main(int argc, char** argv) {
     g_startup.removeGrid = frame->RemoveGridValue();
     g_startup.gridWidth = frame->GridWidth();
     g_startup.zoom = frame->ZoomText().ToStdString();
-    g_startup.undoMenu = frame->GetMenuBar()->IsEnabled(wxID_UNDO);
-    g_startup.redoMenu = frame->GetMenuBar()->IsEnabled(wxID_REDO);
-    g_startup.undoTool = frame->Toolbar()->GetToolEnabled(wxID_UNDO);
-    g_startup.redoTool = frame->Toolbar()->GetToolEnabled(wxID_REDO);
-    g_startup.deleteItem = frame->GetMenuBar()->IsEnabled(wxID_DELETE);
-    g_startup.clearHistory = frame->GetMenuBar()->IsEnabled(wxID_CLEAR);
+    wxMenuBar* menu = frame->GetMenuBar();
+    g_startup.historyCommands = menu->IsEnabled(wxID_UNDO) || menu->IsEnabled(wxID_REDO) ||
+                                frame->Toolbar()->GetToolEnabled(wxID_UNDO) || frame->Toolbar()->GetToolEnabled(wxID_REDO) ||
+                                menu->IsEnabled(wxID_DELETE) || menu->IsEnabled(wxID_CLEAR);
     g_startup.tipsShown = g_seam.tipsShown;
 
     const int result = RUN_ALL_TESTS();

@@ -10,12 +10,6 @@
 
 #include "ui/UiSeam.h"
 
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    long style = 0;
-};
-
 // Answers every modal question from queues and records what was shown.
 class ScriptedSeam : public UiSeam {
 public:
@@ -39,8 +33,7 @@ public:
     std::vector<std::string> saveQuestions;
 
     void Reset();
-    std::vector<ShownMessage> messages;
-    std::deque<int> answers;              // for Yes/No questions; wxNO when empty
+    std::vector<std::string> messages;    // texts of the message boxes; Yes/No questions get No
     std::deque<std::string> texts;        // text entry answers; cancel (empty) when empty
     std::deque<std::string> files;        // file dialog answers; cancel when empty
     std::vector<std::string> asked;       // captions of text-entry prompts, in order
@@ -69,7 +62,7 @@ struct StartupSnapshot {
     bool removeGrid = true;
     int gridWidth = 0;
     std::string zoom;
-    bool undoMenu = true, redoMenu = true, undoTool = true, redoTool = true, deleteItem = true, clearHistory = true;
+    bool historyCommands = true;  // any of Undo, Redo (menu or tool), Delete, Clear History enabled
     int tipsShown = 0;
 };
 const StartupSnapshot& Startup();
@@ -82,7 +75,6 @@ void Move(int imageX, int imageY);
 void Press(int imageX, int imageY, int button = 1, bool control = false, bool shift = false);
 void Release(int imageX, int imageY, int button = 1);
 void Click(int imageX, int imageY, int button = 1, bool control = false, bool shift = false);
-void Drag(int fromX, int fromY, int toX, int toY, int button = 1, bool control = false);
 void Key(int keycode, int modifiers = 0);
 // Moves the real pointer to a screen position outside the canvas.
 void MoveToScreen(int screenX, int screenY);

@@ -1,13 +1,15 @@
-// A user's whole session on the real window under the X server: start, open,
-// process, pick (Shift too), undo, calibrate, export, copy, an OCR drag, options and
-// the grid width. Behaviour in detail is tested on the document and controller.
+// A user's session on the real window under the X server, from start to export, copy
+// and an OCR drag; behaviour in detail is tested on the document and controller.
 #include <gtest/gtest.h>
 
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
+#include <wx/file.h>
+#include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/hyperlink.h>
 #include <wx/spinctrl.h>
+#include <wx/uiaction.h>
 
 #include "app/CurvetapApp.h"
 #include "canvas/ScrolledImageComponent.h"
@@ -48,6 +50,17 @@ public:
 };
 
 bool Enabled(int id) { return g_mainFrame->GetMenuBar()->IsEnabled(id) && g_mainFrame->Toolbar()->GetToolEnabled(id); }
+bool Pressed(int id) { return g_mainFrame->Toolbar()->GetToolState(id); }
+std::string Status(int field) { return g_mainFrame->GetStatusBar()->GetStatusText(field).utf8_string(); }
+unsigned Rgb(const wxImage& im, wxPoint p) { return im.GetRed(p.x, p.y) << 16 | im.GetGreen(p.x, p.y) << 8 | im.GetBlue(p.x, p.y); }
+
+void ClickLogPane() {
+    wxTextCtrl* pane = wxGetApp().LogPane();
+    const wxPoint at = pane->ClientToScreen(wxPoint(pane->GetClientSize().x / 2, pane->GetClientSize().y / 2));
+    real::MoveToScreen(at.x, at.y);
+    wxUIActionSimulator().MouseClick();
+    Pump(60);
+}
 }  // namespace
 
 TEST(Smoke, StartsWithAnEmptyDocument) {
@@ -57,13 +70,23 @@ TEST(Smoke, StartsWithAnEmptyDocument) {
     EXPECT_FALSE(s.removeGrid);
     EXPECT_EQ(s.gridWidth, 2);
     EXPECT_EQ(s.zoom, "1:1");
-    EXPECT_FALSE(s.undoMenu || s.redoMenu || s.undoTool || s.redoTool || s.deleteItem || s.clearHistory);
+    EXPECT_FALSE(s.historyCommands);
     EXPECT_EQ(s.tipsShown, 1);
     // A command that needs a picture says so.
     Seam().Reset();
     g_mainFrame->RunCommand(ID_PROCESS);
     ASSERT_EQ(Seam().messages.size(), 1u);
-    EXPECT_EQ(Seam().messages[0].text, "No image loaded");
+    EXPECT_EQ(Seam().messages[0], "No image loaded");
+    // About links to the installed guide.
+    std::string url;
+    Seam().dialogHandler = [&](wxDialog& d) {
+        if (auto* guide = dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::Manual)))
+            url = guide->GetURL().ToStdString();
+        return wxID_OK;
+    };
+    g_mainFrame->RunCommand(wxID_ABOUT);
+    Seam().dialogHandler = nullptr;
+    EXPECT_TRUE(wxFileName::URLToFileName(url).FileExists()) << url;
 }
 
 TEST(Smoke, AUserDigitizesAChart) {
@@ -76,6 +99,11 @@ TEST(Smoke, AUserDigitizesAChart) {
     ASSERT_TRUE(doc.HasPicture());
     EXPECT_NE(LogText().find("Successfully loaded image " + chart + "\n"), std::string::npos);
     EXPECT_TRUE(Enabled(wxID_UNDO) && Enabled(wxID_REDO));
+    EXPECT_TRUE(Status(0).empty()) << "a new picture starts with a clear status bar";
+    // The picture is narrower than the toolbar, which stays whole on the screen.
+    const int toolbar = g_mainFrame->Toolbar()->GetBestSize().x;
+    EXPECT_LE(toolbar, 1280 - 24);
+    EXPECT_GE(g_mainFrame->GetClientSize().x, toolbar);
 
     // Process with F2, then pick a curve with a real click: it is drawn in the pick colour.
     real::Click(5, 5);  // the canvas takes the keyboard
@@ -87,8 +115,7 @@ TEST(Smoke, AUserDigitizesAChart) {
     ASSERT_EQ(doc.Selection().size(), 1u);
     real::Move(curve.x + 40, 5);
     const wxImage shown = GrabClient(g_canvas);
-    const wxPoint at = g_canvas->ImageToWindow(curve);
-    EXPECT_EQ(shown.GetRed(at.x, at.y) * 65536 + shown.GetGreen(at.x, at.y) * 256 + shown.GetBlue(at.x, at.y), 0xFF00FF);
+    EXPECT_EQ(Rgb(shown, g_canvas->ImageToWindow(curve)), 0xFF00FFu);
 
     // Undo and Redo from the keyboard.
     real::Key('Z', wxMOD_CONTROL);
@@ -96,47 +123,85 @@ TEST(Smoke, AUserDigitizesAChart) {
     real::Key('Z', wxMOD_CONTROL | wxMOD_SHIFT);
     EXPECT_EQ(doc.Selection().size(), 1u);
 
-    // Calibrate both axes by keys and clicks, typing the values.
-    Seam().texts = {"0", "10", "0", "100"};
+    // Calibrate both axes by keys and clicks, typing the values; X reaches the canvas from
+    // the log pane too, and a logarithmic Y refuses 0 as it is typed and asks again.
+    ClickLogPane();
+    Seam().texts = {"0", "10", "0", "1", "100"};
     real::Key('X');
+    EXPECT_TRUE(Pressed(ID_X_AXIS));
+    EXPECT_EQ(Status(0).rfind("Click the first X reference point", 0), 0u) << Status(0);
     real::Click(60, 340);
     real::Click(440, 345);
     real::Move(250, 200);
+    EXPECT_FALSE(Pressed(ID_X_AXIS));
+    wxGetApp().SetLogarithmicY(true);
+    EXPECT_EQ(Status(1), "X linear, Y logarithmic");
     real::Key('Y');
     real::Click(20, 310);
     real::Click(25, 30);
     real::Move(250, 200);
-    EXPECT_EQ(Seam().asked, (std::vector<std::string>{"Enter X0", "Enter X1", "Enter Y0", "Enter Y1"}));
+    EXPECT_EQ(Seam().asked, (std::vector<std::string>{"Enter X0", "Enter X1", "Enter Y0", "Enter Y0", "Enter Y1"}));
+    ASSERT_FALSE(Seam().messages.empty());
+    EXPECT_EQ(Seam().messages[0].rfind("The Y axis is logarithmic, so its values must be above zero; 0", 0), 0u);
     const Calibration& c = doc.GetCalibration();
     EXPECT_EQ((std::vector<int>{c.xPixel1, c.xPixel2, c.yPixel1, c.yPixel2}), (std::vector<int>{60, 440, 310, 30}));
+    EXPECT_EQ((std::vector<double>{c.yValue1, c.yValue2}), (std::vector<double>{1, 100}));
 
-    // Export with Ctrl+S, then Copy: the same text in the file and on the clipboard.
-    const std::string file = TempDir("smoke") + "/curve.csv";
-    Seam().files = {file};
+    // Export with Ctrl+S under the offered name's folder, the extension added to the name
+    // typed, then Ctrl+C: the same text in the file and on the clipboard.
+    const std::string dir = TempDir("smoke");
+    Seam().files = {dir + "/curve"};
     real::Key('S', wxMOD_CONTROL);
-    const std::string written = cli_test::ReadFile(file);
+    EXPECT_EQ(Seam().offeredNames, (std::vector<std::string>{"sample-chart.csv"}));
+    const std::string file = dir + "/curve.csv", written = cli_test::ReadFile(file);
     EXPECT_EQ(written.rfind(std::string(kVersionBanner), 0), 0u);
     EXPECT_GT(Count(written, "\n"), 100u);
-    ASSERT_FALSE(Seam().messages.empty());
-    EXPECT_EQ(Seam().messages.back().text, "Data saved to file " + file + " successfully");
-    g_mainFrame->RunCommand(wxID_COPY);
-    EXPECT_EQ(Seam().messages.back().text, "Data copied to clipboard successfully");
+    EXPECT_EQ(Seam().messages.back(), "Data saved to file " + file + " successfully");
+    real::Key('C', wxMOD_CONTROL);
+    EXPECT_EQ(Seam().messages.back(), "Data copied to clipboard successfully");
     EXPECT_EQ(ClipboardText(), written);
+    wxGetApp().SetLogarithmicY(false);
 
-    // An OCR drag in text mode adds a label; T leaves the mode.
+    // An OCR drag in text mode draws its rectangle while the button is held and adds a label.
     wxGetApp().SetOcrEngine(std::make_shared<OneWordEngine>());
     real::Key('T');
     EXPECT_TRUE(wxGetApp().IsOcrMode());
     EXPECT_EQ(g_canvas->CursorKind(), wxCURSOR_PENCIL);
-    real::Drag(300, 60, 400, 100);
+    EXPECT_NE(Status(0).find("Drag a rectangle over axis numbers"), std::string::npos);
+    real::Press(300, 60);
+    real::Move(350, 80);
+    real::Move(400, 100);
+    const wxImage dragged = GrabClient(g_canvas);
+    int dark = 0;
+    for (int x = 305; x < 395; ++x) dark += Rgb(dragged, g_canvas->ImageToWindow({x, 60})) < 0x646464;
+    EXPECT_GT(dark, 20) << "the rectangle's top edge is drawn";
+    real::Release(400, 100);
     ASSERT_EQ(doc.Labels().size(), 1u);
     EXPECT_EQ(doc.Labels()[0].text, "Legend");
     real::Key('T');
     EXPECT_FALSE(wxGetApp().IsOcrMode());
     wxGetApp().SetOcrEngine(nullptr);
-    // Undo takes the label away again.
     g_mainFrame->RunCommand(wxID_UNDO);
     EXPECT_TRUE(doc.Labels().empty());
+
+    // Fit keeps the toolbar whole and shows the picture with a margin: no scroll bar.
+    real::Key('=', wxMOD_CONTROL);
+    Pump(100);
+    EXPECT_GE(g_mainFrame->GetClientSize().x, toolbar);
+    EXPECT_GE(g_canvas->GetClientSize().x, doc.Width());
+    EXPECT_GE(g_canvas->GetClientSize().y, doc.Height());
+    // A file that is no picture is named with the reason, in the box and the log; the chart stays.
+    const std::string notes = dir + "/notes.png";
+    wxFile(notes, wxFile::write).Write("plain text, not a picture\n");
+    Seam().Reset();
+    EXPECT_FALSE(wxGetApp().LoadImageFile(wxFileName(notes)));
+    const std::string why = "Can not read image file " + notes + ": it is not a picture file";
+    ASSERT_EQ(Seam().messages.size(), 1u);
+    EXPECT_EQ(Seam().messages[0], why);
+    EXPECT_NE(LogText().find(why + "\n"), std::string::npos);
+    EXPECT_TRUE(doc.HasPicture());
+    wxMenu* fileMenu = g_mainFrame->FileMenu();  // Quit stays last, after the recent files
+    EXPECT_EQ(fileMenu->FindItemByPosition(fileMenu->GetMenuItemCount() - 1)->GetId(), wxID_EXIT);
 }
 
 TEST(Smoke, ShiftClickTakesTheWholeCurveAndShiftRightClickDropsIt) {
@@ -184,17 +249,44 @@ TEST(Smoke, OptionsChangeOnlyWhatWasEdited) {
     Seam().dialogHandler = nullptr;
 }
 
-TEST(Smoke, AboutLinksToTheInstalledGuide) {
-    std::string url;
-    Seam().Reset();
-    Seam().dialogHandler = [&](wxDialog& d) {
-        if (auto* guide = dynamic_cast<wxHyperlinkCtrl*>(d.FindWindow(AboutNames::Manual)))
-            url = guide->GetURL().ToStdString();
-        return wxID_OK;
-    };
-    g_mainFrame->RunCommand(wxID_ABOUT);
-    Seam().dialogHandler = nullptr;
-    EXPECT_TRUE(wxFileName::URLToFileName(url).FileExists()) << url;
+TEST(Smoke, WhiteBackgroundSavedOnHoldsFromTheFirstProcess) {
+    Document& doc = wxGetApp().Doc();
+    // As after a restart with the option saved on.
+    wxGetApp().Config()->Write(PrefKeys::WhiteBackground, true);
+    wxGetApp().LoadPreferences();
+    wxGetApp().SetWhiteBackground(wxGetApp().Prefs().whiteBackground);
+    ASSERT_TRUE(LoadPicture(std::string(PLOTSNAP_SOURCE_DIR) + "/resources/sample-chart.png"));
+    real::Click(5, 5);
+    real::Key(WXK_F2);
+    ASSERT_FALSE(doc.Binary().empty());
+    real::Move(5, 5);
+    for (const char* when : {"first Process", "after off and on"}) {
+        if (when[0] == 'a') {
+            for (bool on : {false, true}) {  // as Options does it
+                wxGetApp().SetWhiteBackground(on);
+                wxGetApp().ApplyWhiteBackground();
+                wxGetApp().ProcessImage();
+                Pump(100);
+            }
+        }
+        const wxImage shown = GrabClient(g_canvas);
+        const cv::Mat &bin = doc.Binary(), &pic = doc.Picture();
+        int ink = 0, cleared = 0, wrong = 0;
+        for (int y = 0; y < bin.rows; y += 3)
+            for (int x = 0; x < bin.cols; x += 3) {
+                const cv::Vec3b c = pic.at<cv::Vec3b>(y, x);
+                if (bin.at<uchar>(y, x) != 255 || c[0] + c[1] + c[2] > 700) continue;
+                // Ink the processing dropped (grid, anti-aliasing) shows as white paper.
+                ++ink;
+                cleared += Rgb(shown, g_canvas->ImageToWindow({x, y})) == 0xFFFFFF;
+            }
+        for (const ::Run& r : doc.Patches()[0]) wrong += Rgb(shown, g_canvas->ImageToWindow({r.col, r.row1})) == 0;
+        EXPECT_GT(ink, 0) << when;
+        EXPECT_GT(cleared, ink * 9 / 10) << when;
+        EXPECT_EQ(wrong, 0) << when << ": patches keep their colours";
+    }
+    wxGetApp().SetWhiteBackground(false);
+    wxGetApp().Config()->Write(PrefKeys::WhiteBackground, false);
 }
 
 TEST(Smoke, TypingAGridWidthProcessesOnceWithTheLastValue) {

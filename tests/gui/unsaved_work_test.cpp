@@ -75,18 +75,15 @@ TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
     }
     ASSERT_TRUE(g_mainFrame->IsShown());
 
-    // Damaged files are refused with their message before anything is asked.
-    const std::string whole = cli_test::ReadFile(project);
-    std::ofstream(dir + "/cut.plotsnap", std::ios::binary) << whole.substr(0, whole.size() / 2);
-    std::ofstream(dir + "/other.plotsnap", std::ios::binary) << "{\"format\": \"plotsnap project\", \"version\": 9}";
-    for (const std::string& bad : {dir + "/cut.plotsnap", dir + "/other.plotsnap"}) {
-        Seam().Reset();
-        EXPECT_FALSE(wxGetApp().OpenProject(bad));
-        ASSERT_EQ(Seam().messages.size(), 1u);
-        EXPECT_EQ(Seam().messages[0].text.rfind("Can not open the project " + bad + ":\n", 0), 0u);
-        EXPECT_TRUE(Seam().saveQuestions.empty());
-        EXPECT_EQ(doc.CurrentGraph(), 1);
-    }
+    // A damaged file is refused with its message before anything is asked.
+    const std::string whole = cli_test::ReadFile(project), bad = dir + "/cut.plotsnap";
+    std::ofstream(bad, std::ios::binary) << whole.substr(0, whole.size() / 2);
+    Seam().Reset();
+    EXPECT_FALSE(wxGetApp().OpenProject(bad));
+    ASSERT_EQ(Seam().messages.size(), 1u);
+    EXPECT_EQ(Seam().messages[0].rfind("Can not open the project " + bad + ":\n", 0), 0u);
+    EXPECT_TRUE(Seam().saveQuestions.empty());
+    EXPECT_EQ(doc.CurrentGraph(), 1);
 
     // Discard, and the project opens as it was saved: the same export, from the window and the CLI.
     Seam().Reset();

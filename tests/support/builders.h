@@ -1,7 +1,8 @@
 #pragma once
-// Small values many tests build: a label, a one-column patch, and export questions
-// answered Yes with no error expected.
+// Small values many tests build: a label, a one-column patch, export questions
+// answered Yes with no error expected; and the pixel-for-pixel comparison of pictures.
 #include <gtest/gtest.h>
+#include <opencv2/core.hpp>
 
 #include <string>
 
@@ -16,6 +17,10 @@ inline TextLabel MakeLabel(const std::string& text, int kind = LABEL_TEXT, int l
     l.kind = kind;
     l.left = left, l.top = top, l.width = width, l.height = height;
     return l;
+}
+
+inline bool SameImage(const cv::Mat& a, const cv::Mat& b) {
+    return a.size() == b.size() && a.type() == b.type() && (a.empty() || cv::norm(a, b, cv::NORM_INF) == 0);
 }
 
 // Column `col`, rows top to bottom.
