@@ -203,7 +203,8 @@ void Bridge(PointList& points, const ColumnIndex& columns, const cv::Mat& pictur
         for (int x = mid + 1; other(midRow, x); ++x) ++across;
         for (int r = midRow - 1; other(r, mid) && along <= across; --r) ++along;
         for (int r = midRow + 1; other(r, mid) && along <= across; ++r) ++along;
-        if (gap > std::min(across, along) + 2) continue;
+        // A curve hidden for longer than a few strokes' width may have turned away under it.
+        if (gap > 4 * (std::min(across, along) + 2)) continue;
         for (int x = xa + 1; x < xb; ++x) added.emplace_back(x, rowAt(x));
     }
     points.insert(points.end(), added.begin(), added.end());

@@ -120,7 +120,8 @@ TEST(PlaceCurveCentres, CrossingsHiddenByAnotherCurveAreBridged) {
     const Case cases[] = {
         {"steep red curve", {30, 0}, {33, 40}, 3, true, true},
         {"the same with bridging off", {30, 0}, {33, 40}, 3, false, false},
-        {"shallow red band much wider than its stroke", {26, 20}, {38, 20}, 1.5, true, false},
+        {"shallow red band along the line, a few strokes long", {26, 20}, {38, 20}, 1.5, true, true},
+        {"shallow red band along the line, many strokes long", {10, 20}, {52, 20}, 1.5, true, false},
     };
     for (const Case& k : cases) {
         cv::Mat picture(40, 64, CV_8UC3, cv::Scalar::all(255));
