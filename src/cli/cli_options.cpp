@@ -133,7 +133,7 @@ std::string HelpText() {
            "Output:\n"
            "  --common-x, --no-common-x one X column for all graphs (default on)\n"
            "  --filter, --no-filter     thin curves to one-pixel lines (default on)\n"
-           "  --bridge, --no-bridge     fill a thinned curve's gap where another curve crosses it (default on)\n"
+           "  --bridge, --no-bridge     fill a thinned curve's gap where another curve crosses or hides it (default on)\n"
            "  -o FILE, --output FILE    write the CSV to FILE (replaced whole) instead of standard output\n"
            "\n"
            "Projects (the window opens them too):\n"
