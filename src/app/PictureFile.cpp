@@ -114,8 +114,8 @@ bool DecodesInChild(const wxString& path, wxBitmapType type) {
 }
 
 void RefuseBySize(PictureRead& r, long long width, long long height) {
-    const ImageHeaderSize size{PictureFormat::Png, width, height, 1, width * height};
-    if (CheckImageSize(size) == SizeVerdict::Empty) {
+    // Headers may state sizes whose product overflows, so only the sides are judged here.
+    if (width <= 0 || height <= 0) {
         r.status = PictureRead::Empty;
         r.message = kEmptyMessage;
     } else {

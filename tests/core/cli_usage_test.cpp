@@ -137,6 +137,11 @@ TEST(OddFiles, RefusedWithTheirReasonOrRead) {
         {"missing.png", std::nullopt, 3, "missing.png"},
         {"notes.png", "not a picture\n", 3, "Can not read image file"},
         {"frame bomb.gif", gifBomb, 3, "too large to open (11488 x 57644 pixels"},
+        // Sides whose product overflows any integer.
+        {"huge.png",
+         std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) + "\xff\xff\xff\xff\xff\xff\x1b\xa7" +
+             std::string("\x08\x02\0\0\0", 5),
+         3, "too large to open (4294967295 x 4294908839 pixels"},
         {"os2.bmp", Os2Bmp(30, 20), 0, "\"pixels\":600,\"colour\":\"red\""},
         {"zero width.bmp", Os2Bmp(0, 20), 3, "Image is empty"},
         {"red.webp", RedWebP(40, 10), 0, "\"pixels\":400,\"colour\":\"red\""},
