@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include "detect/overlap.h"
 
 namespace {
@@ -91,21 +92,19 @@ TEST(PlaceCurveCentres, AntiAliasedLinesComeBackAtTheirSubPixelHeight) {
 }
 
 TEST(PlaceCurveCentres, AMarkerIsOnePointAtItsInkCentroidButADashIsNoMarker) {
-    struct Case {
-        cv::Point2d a, b;
-        double width;
-    };
-    const Case cases[] = {{{20.3, 15.7}, {20.3, 15.7}, 8}, {{31.5, 12.0}, {31.5, 12.0}, 6}, {{16, 10}, {24, 18}, 3}};
-    for (const Case& k : cases) {
+    // Stroke ends and width: two dots, then a short dash.
+    const std::tuple<cv::Point2d, cv::Point2d, double> cases[] = {
+        {{20.3, 15.7}, {20.3, 15.7}, 8}, {{31.5, 12.0}, {31.5, 12.0}, 6}, {{16, 10}, {24, 18}, 3}};
+    for (const auto& [a, b, width] : cases) {
         cv::Mat picture(32, 48, CV_8UC3, cv::Scalar::all(255));
-        Stroke(picture, k.a, k.b, k.width, kRed);
+        Stroke(picture, a, b, width, kRed);
         const PointList points = Centres(picture, {InkPatch(picture)});
-        if (k.a != k.b) {
+        if (a != b) {
             EXPECT_GT(points.size(), 5u);  // one point a column, as for any curve
             continue;
         }
         ASSERT_EQ(points.size(), 1u);
-        EXPECT_LT(cv::norm(points[0] - k.a), 0.1) << points[0];
+        EXPECT_LT(cv::norm(points[0] - a), 0.1) << points[0];
     }
 }
 

@@ -195,12 +195,8 @@ TEST(Ocr, ReadingFlowTable) {
 }
 
 TEST(Ocr, UprightJudgementCountsNumbersLongTextsAndBlanksButNotShortSpecks) {
-    struct Case {
-        std::vector<Component> components;
-        bool accepted;
-    };
     const cv::Rect r(0, 0, 16, 16);
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::vector<Component>, bool>> cases = {  // components, accepted upright
         // A non-number whose last visible character is its first or second is not counted.
         {{{r, "Voltage", 80.f}, {r, "l", 90.f}}, false},        // 40
         {{{r, "Voltage", 80.f}, {r, "ab \n", 99.f}}, false},    // 40
@@ -210,12 +206,12 @@ TEST(Ocr, UprightJudgementCountsNumbersLongTextsAndBlanksButNotShortSpecks) {
         {{{r, "Voltage", 80.f}, {r, " \n", 60.f}}, true},       // no visible character: counted
         {{{r, "Voltage", 80.f}, {r, "5", 59.9f}}, false},
     };
-    for (size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE("case " + std::to_string(i));
+    for (const auto& [components, accepted] : cases) {
+        SCOPED_TRACE(components[1].text);
         ScriptedEngine engine;
-        engine.replies = {{"text\n", cases[i].components}};
+        engine.replies = {{"text\n", components}};
         Recognised(engine, kArea);
-        if (cases[i].accepted) {
+        if (accepted) {
             // Accepted: at most the numeric rerun follows, never the turned passes.
             EXPECT_LE(engine.calls.size(), 2u);
             EXPECT_EQ(engine.calls.back().level, engine.calls.size() == 2 ? 0 : 1);
