@@ -117,30 +117,21 @@ TEST(Document, PicksFollowPatchOrderAndSkipWhatIsPicked) {
     EXPECT_EQ(doc.Graphs()[0].size(), 3u);
 }
 
-TEST(Document, ClearingAnAxisClearsItsLabelKindsForGood) {
-    Document doc = Processed();
-    doc.AddLabels({Label("0", 10, 60, LABEL_XMIN), Label("9", 5, 5, LABEL_YMAX)});
-    doc.StartAxis(Axis::X);
-    EXPECT_EQ(doc.Labels()[0].kind, 0);
-    EXPECT_EQ(doc.Labels()[1].kind, LABEL_YMAX);
-    // Text read later joins the same list; the cleared kind stays cleared.
-    doc.AddLabels({Label("abc", 40, 40, LABEL_TEXT)});
-    ASSERT_EQ(doc.Labels().size(), 3u);
-    EXPECT_EQ(doc.Labels()[0].kind, 0);
-    EXPECT_EQ(doc.Labels()[1].kind, LABEL_YMAX);
-}
-
-TEST(Document, AxisValueKindsMoveTheCalibration) {
+TEST(Document, AxisValueKindsMoveTheCalibrationAndClearingAnAxisClearsThemForGood) {
     Document doc = Processed();
     doc.AddLabels({Label("0", 10, 60, LABEL_XMIN), Label("25 mm", 60, 50, LABEL_TEXT), Label("7", 0, 0, LABEL_TEXT)});
     ASSERT_TRUE(doc.EditLabel(1, "25 mm", LABEL_XMIN));
     // Xmin moved off the first label; X point 1 sits below the middle of the second.
-    EXPECT_EQ(doc.Labels()[0].kind, 0);
     EXPECT_EQ(doc.GetCalibration(), (Calibration{25, 70, 0, -1, 0, -1, 0, -1, 62, -1}));
     // A Y value stands right of the label, at its middle row.
     ASSERT_TRUE(doc.EditLabel(2, "7", LABEL_YMAX));
     EXPECT_EQ(doc.GetCalibration(), (Calibration{25, 70, 0, -1, 0, -1, 7, 5, 62, 22}));
     EXPECT_FALSE(doc.EditLabel(2, "7", LABEL_YMAX));
+    EXPECT_EQ(LabelKinds(doc.Labels()), (std::vector<int>{0, LABEL_XMIN, LABEL_YMAX}));
+    // Starting X again clears only the X kinds; text read later leaves them cleared.
+    doc.StartAxis(Axis::X);
+    doc.AddLabels({Label("abc", 40, 40, LABEL_TEXT)});
+    EXPECT_EQ(LabelKinds(doc.Labels()), (std::vector<int>{0, 0, LABEL_YMAX, LABEL_TEXT}));
 }
 
 TEST(Document, NewResultsKeepPicksAndDropStaleWorkerData) {

@@ -325,9 +325,7 @@ TEST(TickCalibration, TakenAxesReplaceTheirPointsAndLabelKindsOnly) {
     std::vector<TextLabel> labels = {MakeLabel("", LABEL_XMAX | LABEL_YMIN), MakeLabel("", LABEL_XMIN)};
     ASSERT_TRUE(TakeLabelCalibration(found, cal, labels));
     EXPECT_EQ(cal, (Calibration{0, 75, 10, 620, 5, 300, 0, 20, 432, 40}));  // Y untouched
-    std::vector<int> kinds;
-    for (const TextLabel& l : labels) kinds.push_back(l.kind);
-    EXPECT_EQ(kinds, (std::vector<int>{LABEL_YMIN, LABEL_TEXT, LABEL_XMIN, LABEL_XMAX}));
+    EXPECT_EQ(LabelKinds(labels), (std::vector<int>{LABEL_YMIN, LABEL_TEXT, LABEL_XMIN, LABEL_XMAX}));
 
     // Nothing found: nothing changes.
     const Calibration before = cal;

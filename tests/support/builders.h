@@ -1,10 +1,12 @@
 #pragma once
 // Small values many tests build: a label, a one-column patch, export questions
-// answered Yes with no error expected; and the pixel-for-pixel comparison of pictures.
+// answered Yes with no error expected; the kinds of a list of labels and the
+// pixel-for-pixel comparison of pictures.
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
 
 #include <string>
+#include <vector>
 
 #include "detect/types.h"
 #include "output/series.h"
@@ -17,6 +19,12 @@ inline TextLabel MakeLabel(const std::string& text, int kind = LABEL_TEXT, int l
     l.kind = kind;
     l.left = left, l.top = top, l.width = width, l.height = height;
     return l;
+}
+
+inline std::vector<int> LabelKinds(const std::vector<TextLabel>& labels) {
+    std::vector<int> kinds;
+    for (const TextLabel& l : labels) kinds.push_back(l.kind);
+    return kinds;
 }
 
 inline bool SameImage(const cv::Mat& a, const cv::Mat& b) {
