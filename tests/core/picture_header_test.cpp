@@ -7,22 +7,13 @@
 
 #include "app/image_header.h"
 #include "app/input_rules.h"
+#include "support/builders.h"
 
 namespace {
 
-std::string Le16(unsigned v) { return {char(v & 255), char(v >> 8 & 255)}; }
-std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
 std::string Be16(unsigned v) { return {char(v >> 8 & 255), char(v & 255)}; }
 std::string Be32(unsigned v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
 std::string Zeros(size_t n) { return std::string(n, '\0'); }
-
-std::string GifFrame(unsigned w, unsigned h) {
-    return "\x2C" + Le16(0) + Le16(0) + Le16(w) + Le16(h) + std::string("\x00\x02\x02\x4C\x01\x00", 6);
-}
-// Screen 120 x 90 with a two-entry colour table, then the given frames.
-std::string Gif(const std::string& frames) {
-    return "GIF89a" + Le16(120) + Le16(90) + std::string("\x80\x00\x00", 3) + Zeros(3) + "\xFF\xFF\xFF" + frames;
-}
 std::string Bmp(unsigned headerSize, const std::string& sizes) {
     return "BM" + Le32(0) + Le32(0) + Le32(26) + Le32(headerSize) + sizes + Zeros(32);
 }
