@@ -185,9 +185,8 @@ TEST(Ocr, ReadingFlowTable) {
         for (const TextLabel& l : out.labels) {
             placed.push_back(PlacedOf(l));
             // New labels are Text, unselected, with box and font size unset.
-            EXPECT_EQ(l.kind, LABEL_TEXT);
-            EXPECT_FALSE(l.selected);
-            EXPECT_EQ(l.boxLeft + l.boxTop + l.boxWidth + l.boxHeight + l.fontSize, -5);
+            EXPECT_EQ(std::tie(l.kind, l.selected, l.boxLeft, l.boxTop, l.boxWidth, l.boxHeight, l.fontSize),
+                      std::make_tuple(LABEL_TEXT, false, -1, -1, -1, -1, -1));
         }
         EXPECT_EQ(placed, c.labels);
     }
