@@ -68,14 +68,8 @@ ProcessResult Process(const cv::Mat& picture, ColourClassing mode, std::string* 
     return r;
 }
 
-// The classes found under each stroke's own pixels: the share of those pixels in
-// the stroke's most frequent class.
-struct StrokeClass {
-    int cls = -1;
-    double share = 0;
-};
-
-StrokeClass ClassUnder(const ClassedInk& ink, const cv::Mat& mask) {
+// The most frequent class under a stroke's own pixels, and the share of those pixels in it.
+std::pair<int, double> ClassUnder(const ClassedInk& ink, const cv::Mat& mask) {
     std::vector<int> count(64, 0);
     int total = 0;
     for (int y = 0; y < mask.rows; ++y)
@@ -121,10 +115,10 @@ TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
         EXPECT_EQ(ink.ClassCount(), int(strokes.size()));
         std::vector<int> classOf;
         for (size_t i = 0; i < masks.size(); ++i) {
-            const StrokeClass under = ClassUnder(ink, masks[i]);
-            EXPECT_GE(under.share, 0.97) << "stroke " << i;
-            EXPECT_EQ(ClassesNearColour(ink, Hex(strokes[i].colour)), std::vector<int>{under.cls}) << "stroke " << i;
-            classOf.push_back(under.cls);
+            const auto [cls, share] = ClassUnder(ink, masks[i]);
+            EXPECT_GE(share, 0.97) << "stroke " << i;
+            EXPECT_EQ(ClassesNearColour(ink, Hex(strokes[i].colour)), std::vector<int>{cls}) << "stroke " << i;
+            classOf.push_back(cls);
         }
         EXPECT_EQ(std::set<int>(classOf.begin(), classOf.end()).size(), strokes.size());
         // No patch holds more than a crossing's few pixels of another stroke's own ink.

@@ -217,10 +217,8 @@ TEST(TickMarks, EdgeScanTable) {
         ASSERT_EQ(majors.size(), 5u);
         for (size_t k = 0; k < majors.size(); ++k) EXPECT_NEAR(majors[k], 92 + 64.0 * double(k) + c.centre, 0.05);
         ASSERT_EQ(scan.labels.size(), 5u);
-        for (size_t k = 0; k < scan.labels.size(); ++k) {
-            EXPECT_EQ(scan.labels[k].glyphs.size(), 2u);
-            EXPECT_EQ(scan.labels[k].box.y, 250);
-        }
+        for (const auto& label : scan.labels)
+            EXPECT_EQ(std::make_pair(label.glyphs.size(), label.box.y), std::make_pair(size_t(2), 250));
     }
 }
 
