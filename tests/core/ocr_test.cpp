@@ -228,7 +228,8 @@ TEST(OcrPrepare, EnlargesEightTimesAndKeepsOnlyPixelsBrightInEveryChannel) {
     const int n = int(blocks.size());
     cv::Mat parent(10, 6 * n + 8, CV_8UC3, cv::Scalar(0, 0, 0));
     for (int i = 0; i < n; ++i) parent(cv::Rect(4 + 6 * i, 3, 6, 6)).setTo(cv::Scalar(blocks[i].first));
-    const cv::Mat out = PrepareOcrImage(parent(cv::Rect(2, 1, 6 * n + 4, 8)), cv::Rect(2, 2, 6 * n, 6), {100, 120, 140});
+    const cv::Mat view = parent(cv::Rect(2, 1, 6 * n + 4, 8));
+    const cv::Mat out = PrepareOcrImage(view, cv::Rect(2, 2, 6 * n, 6), {100, 120, 140});
     ASSERT_EQ(out.type(), CV_8UC1);
     ASSERT_EQ(out.size(), cv::Size(48 * n, 48));
     for (int i = 0; i < n; ++i) EXPECT_EQ(out.at<uchar>(24, 48 * i + 24), blocks[i].second) << "block " << i;

@@ -300,7 +300,8 @@ TEST(CarryPicks, EachPatchJoinsTheGraphThatPickedItsClass) {
         {"a graph without picks stays empty", {ProjectGraph{}, Picked({{{0, 0}, kBlue}})}, {{}, {Stroke(30, 8)}}},
         {"no graphs gives one empty slot", {}, {{}}},
     };
-    for (const auto& [name, graphs, expected] : cases) EXPECT_EQ(CarryPicks(graphs, patches, colours), expected) << name;
+    for (const auto& [name, graphs, expected] : cases)
+        EXPECT_EQ(CarryPicks(graphs, patches, colours), expected) << name;
     EXPECT_THROW(CarryPicks({}, patches, {kRed}), std::invalid_argument);
 }
 

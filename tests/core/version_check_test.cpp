@@ -36,8 +36,8 @@ TEST(VersionCheck, RepliesTable) {
     };
     for (const auto& [reply, number, shown, outcome] : cases) {
         const ServerVersion v = Parsed(reply);
-        EXPECT_EQ(std::make_tuple(v.Number(), FormatVersion(v), CompareVersion(v)), std::make_tuple(number, shown, outcome))
-            << reply;
+        EXPECT_EQ(std::make_tuple(v.Number(), FormatVersion(v), CompareVersion(v)),
+                  std::make_tuple(number, std::string(shown), outcome)) << reply;
     }
     EXPECT_EQ(NewerVersionText(Parsed("1.22")),
               std::string(kVersionBanner) + "\n\nA newer version, 1.22, is available!");
