@@ -226,12 +226,8 @@ TEST(ProjectFile, FilesAreCheckedBeforeReadingAndSavedWhole) {
 }
 
 std::string Csv(const Document& doc, const ProjectOutput& out, bool logY) {
-    ExportSettings s;
+    ExportSettings s = ExportFor(out.commonXAxis, out.lineFiltering, doc.Width(), doc.Height());
     s.logY = logY;
-    s.thin = out.lineFiltering;
-    s.commonX = out.commonXAxis;
-    s.imageHeight = doc.Height();
-    s.imageWidth = doc.Width();
     YesToAll q;
     const auto table = PrepareExport(doc.Graphs(), doc.GetCalibration(), s, q, nullptr);
     return table ? BuildCsvText(*table, doc.Labels()) : "refused";

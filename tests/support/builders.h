@@ -1,5 +1,5 @@
 #pragma once
-// Small values many tests build: a label, a one-column patch, export questions
+// Small values many tests build: a label, a one-column patch, export settings and questions
 // answered Yes with no error expected; the kinds of a list of labels, the
 // pixel-for-pixel comparison of pictures and the bytes of crafted picture files.
 #include <gtest/gtest.h>
@@ -42,6 +42,13 @@ inline std::string GifFrame(unsigned w, unsigned h) {
 }
 inline std::string Gif(const std::string& frames) {
     return "GIF89a" + Le16(120) + Le16(90) + std::string("\x80\0\0\0\0\0\xFF\xFF\xFF", 9) + frames;
+}
+
+// Export settings for a picture of the given size, linear axes and no picture to centre strokes on.
+inline ExportSettings ExportFor(bool commonX, bool thin, int width, int height) {
+    ExportSettings s;
+    s.commonX = commonX, s.thin = thin, s.imageWidth = width, s.imageHeight = height;
+    return s;
 }
 
 struct YesToAll : ExportQuestions {
