@@ -5,6 +5,7 @@
 
 #include "cli_run.h"
 #include "cli_sample_chart.h"
+#include "support/builders.h"
 #include <webp/encode.h>
 
 #include <optional>
@@ -99,9 +100,6 @@ TEST(CliUsage, NothingPickedExitsWithFour) {
 }
 
 namespace {
-std::string Le16(unsigned v) { return {char(v & 255), char(v >> 8 & 255)}; }
-std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
-
 // OS/2 bitmap: 12-byte header with 16-bit sizes, 24 bits per pixel, all red.
 std::string Os2Bmp(unsigned w, unsigned h) {
     std::string row;
@@ -131,8 +129,7 @@ TEST(OddFiles, RefusedWithTheirReasonOrRead) {
         int exitCode;
         const char* says;  // in standard error, or standard output for a read picture
     };
-    const std::string gifBomb = "GIF89a" + Le16(120) + Le16(90) + std::string("\x80\0\0\0\0\0\xFF\xFF\xFF", 9) +
-                                "\x2C" + Le32(0) + Le16(11488) + Le16(57644) + std::string("\0\x02\x02\x4C\x01\0;", 7);
+    const std::string gifBomb = Gif(GifFrame(11488, 57644) + ";");
     const Case cases[] = {
         {"missing.png", std::nullopt, 3, "missing.png"},
         {"notes.png", "not a picture\n", 3, "Can not read image file"},

@@ -68,14 +68,8 @@ ProcessResult Process(const cv::Mat& picture, ColourClassing mode, std::string* 
     return r;
 }
 
-// The classes found under each stroke's own pixels: the share of those pixels in
-// the stroke's most frequent class.
-struct StrokeClass {
-    int cls = -1;
-    double share = 0;
-};
-
-StrokeClass ClassUnder(const ClassedInk& ink, const cv::Mat& mask) {
+// The most frequent class under a stroke's own pixels, and the share of those pixels in it.
+std::pair<int, double> ClassUnder(const ClassedInk& ink, const cv::Mat& mask) {
     std::vector<int> count(64, 0);
     int total = 0;
     for (int y = 0; y < mask.rows; ++y)
@@ -100,11 +94,7 @@ IPoint AwayFrom(const cv::Mat& own, const cv::Mat& other) {
 }  // namespace
 
 TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
-    struct Case {
-        const char* name;
-        std::vector<Stroke> strokes;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<const char*, std::vector<Stroke>>> cases = {
         {"thin blue on white", {{"#1f77b4", 60, 25, 170}}},
         {"thin black", {{"#000000", 60, 25, 130}}},
         {"black and grey", {{"#000000", 50, 25, 170}, {"#a5a5a5", 70, 25, 110}}},
@@ -116,21 +106,21 @@ TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
         {"pure blue beside magenta", {{"#0000ff", 50, 25, 150}, {"#ff00ff", 70, 25, 100}}},
         {"light pink one pixel thin", {{"#e377c2", 60, 30, 260}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, strokes] : cases) {
+        SCOPED_TRACE(name);
         std::vector<cv::Mat> masks;
-        const cv::Mat picture = Draw({320, 120}, c.strokes, &masks);
+        const cv::Mat picture = Draw({320, 120}, strokes, &masks);
         const ProcessResult r = Process(picture, ColourClassing::FromPicture);
         const ClassedInk& ink = r.ink;
-        EXPECT_EQ(ink.ClassCount(), int(c.strokes.size()));
+        EXPECT_EQ(ink.ClassCount(), int(strokes.size()));
         std::vector<int> classOf;
         for (size_t i = 0; i < masks.size(); ++i) {
-            const StrokeClass under = ClassUnder(ink, masks[i]);
-            EXPECT_GE(under.share, 0.97) << "stroke " << i;
-            EXPECT_EQ(ClassesNearColour(ink, Hex(c.strokes[i].colour)), std::vector<int>{under.cls}) << "stroke " << i;
-            classOf.push_back(under.cls);
+            const auto [cls, share] = ClassUnder(ink, masks[i]);
+            EXPECT_GE(share, 0.97) << "stroke " << i;
+            EXPECT_EQ(ClassesNearColour(ink, Hex(strokes[i].colour)), std::vector<int>{cls}) << "stroke " << i;
+            classOf.push_back(cls);
         }
-        EXPECT_EQ(std::set<int>(classOf.begin(), classOf.end()).size(), c.strokes.size());
+        EXPECT_EQ(std::set<int>(classOf.begin(), classOf.end()).size(), strokes.size());
         // No patch holds more than a crossing's few pixels of another stroke's own ink.
         for (const Patch& p : r.patches) {
             std::vector<int> pixels(masks.size(), 0);

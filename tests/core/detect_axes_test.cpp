@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <functional>
+#include <tuple>
 #include <vector>
 #include "detect/grid.h"
 
@@ -36,12 +37,7 @@ void Axes(cv::Mat& b, int x, int top, int y, int end, int t) {
 }  // namespace
 
 TEST(DetectAxes, FramesAndAxesGiveTheAreaInsideTheirInnerEdges) {
-    struct Case {
-        const char* what;
-        std::function<void(cv::Mat&)> draw;
-        PlotArea expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::function<void(cv::Mat&)>, PlotArea> cases[] = {
         {"blank", [](cv::Mat&) {}, {0, 0, 400, 300}},
         {"frame shorter than 40% of the picture", [](cv::Mat& b) { Frame(b, 40, 30, 190, 130, 2); }, {0, 0, 400, 300}},
         {"1-px frame", [](cv::Mat& b) { Frame(b, 40, 30, 339, 249, 1); }, {41, 31, 339, 249}},
@@ -75,12 +71,12 @@ TEST(DetectAxes, FramesAndAxesGiveTheAreaInsideTheirInnerEdges) {
         {"lone line right of 60%", [](cv::Mat& b) { Ink(b, 250, 0, 250, 299); }, {0, 0, 250, 300}},
         {"lone line near the top", [](cv::Mat& b) { Ink(b, 0, 20, 399, 21); }, {0, 22, 400, 300}},
     };
-    for (const Case& k : cases) {
+    for (const auto& [what, draw, expected] : cases) {
         cv::Mat b = White(300, 400);
-        k.draw(b);
+        draw(b);
         const cv::Mat before = b.clone();
         const PlotArea a = DetectAxes(b);
-        EXPECT_EQ(a, k.expected) << k.what << ": " << a.left << "," << a.top << " " << a.right << "," << a.bottom;
+        EXPECT_EQ(a, expected) << what << ": " << a.left << "," << a.top << " " << a.right << "," << a.bottom;
         EXPECT_EQ(cv::norm(b, before, cv::NORM_INF), 0);  // input untouched
     }
 }
@@ -103,13 +99,8 @@ int InkIn(const cv::Mat& m) { return int(m.total()) - cv::countNonZero(m); }
 
 TEST(EraseGrid, LinesGoUpToTheStrokeOfEachCrossingCurve) {
     // A grid line on rows 101-102 (edges found at 100 and 102), a vertical one on
-    // columns 201-202, and what crosses them.
-    struct Case {
-        const char* what;
-        std::function<void(cv::Mat&)> curve;
-        int width;
-    };
-    const Case cases[] = {
+    // columns 201-202, and what crosses them, with the grid width to erase by.
+    const std::tuple<const char*, std::function<void(cv::Mat&)>, int> cases[] = {
         {"one-pixel vertical curve", [](cv::Mat& c) { c.rowRange(90, 111).col(150).setTo(0); }, 1},
         {"three-pixel steep curve", [](cv::Mat& c) { cv::line(c, {140, 80}, {150, 125}, cv::Scalar(0), 3); }, 2},
         {"diagonal curve", [](cv::Mat& c) { cv::line(c, {120, 80}, {160, 120}, cv::Scalar(0), 1); }, 1},
@@ -117,17 +108,17 @@ TEST(EraseGrid, LinesGoUpToTheStrokeOfEachCrossingCurve) {
         {"a curve through both lines' crossing", [](cv::Mat& c) { cv::line(c, {180, 80}, {220, 120}, cv::Scalar(0), 2); }, 2},
         {"no curve", [](cv::Mat&) {}, 1},
     };
-    for (const Case& k : cases) {
+    for (const auto& [what, draw, width] : cases) {
         cv::Mat curve = White(200, 300);
-        k.curve(curve);
+        draw(curve);
         cv::Mat b = curve.clone();
         b.rowRange(101, 103).colRange(10, 290).setTo(0);
         b.colRange(201, 203).rowRange(10, 190).setTo(0);
         GridSegments segments;
         segments.horizontal = {Horizontal(100, 10, 289), Horizontal(102, 10, 289)};
         segments.vertical = {{200, 10, 200, 189}, {202, 10, 202, 189}};
-        EraseGrid(b, segments, 0, 0, 300, 200, k.width);
-        SCOPED_TRACE(k.what);
+        EraseGrid(b, segments, 0, 0, 300, 200, width);
+        SCOPED_TRACE(what);
         // Nothing but the curve is left (a pixel on its edge at most), and the curve
         // keeps all but a pixel here and there.
         EXPECT_LE(cv::countNonZero((b == 0) & (curve != 0)), 2);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -148,16 +149,9 @@ TEST(Legend, FoundWhereverItStandsAndOnlyWhenEntriesAreAlignedOrBoxed) {
 }
 
 TEST(Legend, WholeCurvePicksLeaveOutLegendsTextAndArrows) {
-    struct Probe {
-        cv::Point at;
-        PatchRole role;
-    };
-    struct Case {
-        const char* name;
-        std::function<void(cv::Mat&)> draw;
-        std::vector<Probe> probes;
-    };
-    const std::vector<Case> cases = {
+    // name, what is drawn, and the role of the patch at each probed point
+    using Probes = std::vector<std::pair<cv::Point, PatchRole>>;
+    const std::vector<std::tuple<const char*, std::function<void(cv::Mat&)>, Probes>> cases = {
         {"a boxed legend's samples, text and box",
          [](cv::Mat& m) {
              TwoCurves(m);
@@ -207,12 +201,12 @@ TEST(Legend, WholeCurvePicksLeaveOutLegendsTextAndArrows) {
          },
          {{On(Wave, 60), PatchRole::Curve}, {On(Wave, 210), PatchRole::Curve}, {On(Wave, 360), PatchRole::Curve}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, draw, probes] : cases) {
+        SCOPED_TRACE(name);
         cv::Mat img = Chart();
-        c.draw(img);
+        draw(img);
         const Digitized d = Digitize(img);
-        for (const Probe& p : c.probes) EXPECT_EQ(int(RoleAt(d, p.at)), int(p.role)) << "at " << p.at;
+        for (const auto& [at, role] : probes) EXPECT_EQ(int(RoleAt(d, at)), int(role)) << "at " << at;
     }
 }
 

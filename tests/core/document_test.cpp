@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "document/document.h"
 #include "document/selection.h"
@@ -35,13 +36,10 @@ PatchTest At(int x, int y) {
 }  // namespace
 
 TEST(Document, EveryKindOfEditIsOneUndoableStep) {
-    struct Case {
-        const char* name;
-        std::function<void(Document&)> setup, edit;
-    };
+    using Step = std::function<void(Document&)>;
     const auto none = [](Document&) {};
     const std::vector<TextLabel> two = {Label("0", 10, 60, LABEL_XMIN), Label("5", 60, 60, LABEL_TEXT)};
-    const Case cases[] = {
+    const std::tuple<const char*, Step, Step> cases[] = {  // name, setup, the edit
         {"pick", none, [](Document& d) { d.Pick(At(20, 20)); }},
         {"unpick", [](Document& d) { d.Pick(At(20, 20)); }, [](Document& d) { d.Unpick(At(20, 20)); }},
         {"graph choice", none, [](Document& d) { d.SelectGraph(2); }},
@@ -76,12 +74,12 @@ TEST(Document, EveryKindOfEditIsOneUndoableStep) {
              d.InstallResults(r, {});
          }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, setup, edit] : cases) {
+        SCOPED_TRACE(name);
         Document doc = Processed();
-        c.setup(doc);
+        setup(doc);
         const DocumentState before = doc.State();
-        c.edit(doc);
+        edit(doc);
         const DocumentState after = doc.State();
         ASSERT_FALSE(after == before);
         ASSERT_TRUE(doc.Undo());
@@ -119,30 +117,21 @@ TEST(Document, PicksFollowPatchOrderAndSkipWhatIsPicked) {
     EXPECT_EQ(doc.Graphs()[0].size(), 3u);
 }
 
-TEST(Document, ClearingAnAxisClearsItsLabelKindsForGood) {
-    Document doc = Processed();
-    doc.AddLabels({Label("0", 10, 60, LABEL_XMIN), Label("9", 5, 5, LABEL_YMAX)});
-    doc.StartAxis(Axis::X);
-    EXPECT_EQ(doc.Labels()[0].kind, 0);
-    EXPECT_EQ(doc.Labels()[1].kind, LABEL_YMAX);
-    // Text read later joins the same list; the cleared kind stays cleared.
-    doc.AddLabels({Label("abc", 40, 40, LABEL_TEXT)});
-    ASSERT_EQ(doc.Labels().size(), 3u);
-    EXPECT_EQ(doc.Labels()[0].kind, 0);
-    EXPECT_EQ(doc.Labels()[1].kind, LABEL_YMAX);
-}
-
-TEST(Document, AxisValueKindsMoveTheCalibration) {
+TEST(Document, AxisValueKindsMoveTheCalibrationAndClearingAnAxisClearsThemForGood) {
     Document doc = Processed();
     doc.AddLabels({Label("0", 10, 60, LABEL_XMIN), Label("25 mm", 60, 50, LABEL_TEXT), Label("7", 0, 0, LABEL_TEXT)});
     ASSERT_TRUE(doc.EditLabel(1, "25 mm", LABEL_XMIN));
     // Xmin moved off the first label; X point 1 sits below the middle of the second.
-    EXPECT_EQ(doc.Labels()[0].kind, 0);
     EXPECT_EQ(doc.GetCalibration(), (Calibration{25, 70, 0, -1, 0, -1, 0, -1, 62, -1}));
     // A Y value stands right of the label, at its middle row.
     ASSERT_TRUE(doc.EditLabel(2, "7", LABEL_YMAX));
     EXPECT_EQ(doc.GetCalibration(), (Calibration{25, 70, 0, -1, 0, -1, 7, 5, 62, 22}));
     EXPECT_FALSE(doc.EditLabel(2, "7", LABEL_YMAX));
+    EXPECT_EQ(LabelKinds(doc.Labels()), (std::vector<int>{0, LABEL_XMIN, LABEL_YMAX}));
+    // Starting X again clears only the X kinds; text read later leaves them cleared.
+    doc.StartAxis(Axis::X);
+    doc.AddLabels({Label("abc", 40, 40, LABEL_TEXT)});
+    EXPECT_EQ(LabelKinds(doc.Labels()), (std::vector<int>{0, 0, LABEL_YMAX, LABEL_TEXT}));
 }
 
 TEST(Document, NewResultsKeepPicksAndDropStaleWorkerData) {
@@ -190,12 +179,8 @@ TEST(Document, RevertAndNewPictureStartClean) {
 TEST(Document, AClickHitsARunWithinOnePixel) {
     // The run covers column 20, rows 10 to 40 (given in either order).
     const ::Run run{40, 20, 10};
-    struct Case {
-        IPoint p;
-        bool hit;
-    };
-    const Case cases[] = {{{20, 25}, true},  {{21, 25}, true},  {{19, 25}, true},  {{22, 25}, false},
+    const std::pair<IPoint, bool> cases[] = {{{20, 25}, true},  {{21, 25}, true},  {{19, 25}, true},  {{22, 25}, false},
                           {{18, 25}, false}, {{20, 9}, true},   {{20, 8}, false},  {{20, 41}, true},
                           {{20, 42}, false}, {{21, 41}, true},  {{22, 41}, false}};
-    for (const Case& c : cases) EXPECT_EQ(HitRun(c.p, run, kHitTolerance), c.hit) << c.p.x << "," << c.p.y;
+    for (const auto& [p, hit] : cases) EXPECT_EQ(HitRun(p, run, kHitTolerance), hit) << p.x << "," << p.y;
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "base/numbers.h"
 #include "app/picture_problem.h"
@@ -53,17 +54,15 @@ TEST(Guidance, StatusBarTexts) {
 }
 
 TEST(Guidance, LogarithmicAxesTakeOnlyValuesAboveZero) {
-    struct Case {
-        double value;
-        bool log, usable;
-    };
-    const Case cases[] = {{0, false, true},   {-80, false, true}, {0, true, false},   {-80, true, false},
-                          {1e-300, true, true}, {5, true, true},  {-1e-300, true, false}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(AxisValueUsable(c.value, c.log), c.usable) << c.value << " " << c.log;
-        EXPECT_EQ(!LogAxisValueProblem(Axis::Y, c.value, c.log), c.usable) << c.value << " " << c.log;
-        EXPECT_EQ(!LogAxisCalibrationProblem(Axis::X, 10, c.value, c.log), c.usable);
-        EXPECT_EQ(!LogAxisCalibrationProblem(Axis::X, c.value, 10, c.log), c.usable);
+    // value, logarithmic, usable
+    const std::tuple<double, bool, bool> cases[] = {{0, false, true},     {-80, false, true}, {0, true, false},
+                                                    {-80, true, false},   {1e-300, true, true}, {5, true, true},
+                                                    {-1e-300, true, false}};
+    for (const auto& [value, log, usable] : cases) {
+        EXPECT_EQ(AxisValueUsable(value, log), usable) << value << " " << log;
+        EXPECT_EQ(!LogAxisValueProblem(Axis::Y, value, log), usable) << value << " " << log;
+        EXPECT_EQ(!LogAxisCalibrationProblem(Axis::X, 10, value, log), usable);
+        EXPECT_EQ(!LogAxisCalibrationProblem(Axis::X, value, 10, log), usable);
     }
     EXPECT_EQ(*LogAxisValueProblem(Axis::X, -80, true),
               "The X axis is logarithmic, so its values must be above zero; -80 can not be used.\n\n"
@@ -120,17 +119,11 @@ TEST(WindowLayout, SizeForThePictureAndSavedPlace) {
     };
     for (const Case& c : cases) {
         const ClientSize s = ClientSizeForPicture(c.pw, c.ph, c.toolbar, log, c.sw, c.sh, dw, dh);
-        EXPECT_EQ(s.width, c.w) << c.pw << "x" << c.ph;
-        EXPECT_EQ(s.height, c.h) << c.pw << "x" << c.ph;
+        EXPECT_EQ(std::make_pair(s.width, s.height), std::make_pair(c.w, c.h)) << c.pw << "x" << c.ph;
     }
     // A saved place is fitted to the display.
     const WindowBox display{0, 0, 1920, 1080};
-    struct Saved {
-        WindowBox saved;
-        bool used;
-        WindowBox out;
-    };
-    const Saved saved[] = {
+    const std::tuple<WindowBox, bool, WindowBox> saved[] = {  // saved, used, fitted
         {{100, 50, 800, 600}, true, {100, 50, 800, 600}},
         {{1800, 900, 800, 600}, true, {1120, 480, 800, 600}},  // moved back onto the display
         {{-3000, -20, 800, 600}, true, {0, 0, 800, 600}},       // a screen that is gone
@@ -139,23 +132,16 @@ TEST(WindowLayout, SizeForThePictureAndSavedPlace) {
         {{10, 10, 0, 600}, false, {}},
         {{10, 10, 800, -1}, false, {}},
     };
-    for (const Saved& c : saved) {
+    for (const auto& [box, used, fitted] : saved) {
         WindowBox out;
-        ASSERT_EQ(FitSavedWindow(c.saved, display, 400, 300, out), c.used) << c.saved.x;
-        if (c.used) {
-            EXPECT_EQ(out, c.out) << c.saved.x << " " << c.saved.y << " " << c.saved.width;
-        }
+        ASSERT_EQ(FitSavedWindow(box, display, 400, 300, out), used) << box.x;
+        if (used) { EXPECT_EQ(out, fitted) << box.x << " " << box.y << " " << box.width; }
     }
 }
 
 TEST(PictureProblem, TheFirstBytesTellWhyAFileIsUnreadable) {
     using P = PictureProblem;
-    struct Case {
-        std::string head;
-        P::Kind kind;
-        const char* format;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, P::Kind, const char*> cases[] = {  // first bytes, kind, format named
         {std::string("\x89PNG\r\n\x1a\n\0\0", 10), P::Damaged, "PNG"},
         {"\xff\xd8\xff\xe0 cut", P::Damaged, "JPEG"},
         {"GIF89a....", P::Damaged, "GIF"},
@@ -174,10 +160,9 @@ TEST(PictureProblem, TheFirstBytesTellWhyAFileIsUnreadable) {
         {"B", P::NotAPicture, ""},
         {"", P::Empty, ""},
     };
-    for (const Case& c : cases) {
-        const P p = ClassifyUnreadableBytes(c.head);
-        EXPECT_EQ(p.kind, c.kind) << c.head;
-        EXPECT_EQ(p.format, c.format) << c.head;
+    for (const auto& [head, kind, format] : cases) {
+        const P p = ClassifyUnreadableBytes(head);
+        EXPECT_EQ(std::tie(p.kind, p.format), std::tie(kind, format)) << head;
     }
 }
 
@@ -206,12 +191,8 @@ TEST(PictureProblem, MessagesNameTheFileAndTheReason) {
 }
 
 TEST(Numbers, DashesReadAsMinus) {
-    struct Case {
-        const char* text;
-        bool whole;
-        std::optional<double> value;
-    };
-    const Case cases[] = {
+    // text, read as a whole number (else its leading number), value
+    const std::tuple<const char*, bool, std::optional<double>> cases[] = {
         {"\xe2\x80\x94" "80", true, -80},          {"\xe2\x80\x93" "2.5", true, -2.5},
         {"\xe2\x88\x92" "1e3", true, -1000},       {"\xe2\x80\x92" "7", true, -7},
         {"1e\xe2\x88\x92" "3", true, 0.001},       {" \xe2\x80\x94" "80 kPa", false, -80},
@@ -220,8 +201,8 @@ TEST(Numbers, DashesReadAsMinus) {
         {"\xe2\x80" "80", false, {}},              // a cut dash stays unreadable
         {"-80", true, -80},                        {"80", true, 80},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.whole ? ParseWholeNumber(c.text) : ParseLeadingNumber(c.text), c.value) << c.text;
+    for (const auto& [text, whole, value] : cases)
+        EXPECT_EQ(whole ? ParseWholeNumber(text) : ParseLeadingNumber(text), value) << text;
     EXPECT_EQ(ParseLabelNumber("\xe2\x80\x94" "80"), -80);  // an OCR label of an axis value
     // A label is numeric when a number stands at its start.
     for (const char* text : {"1e3", "12 mm", " 0.5", "-3", ".25", "\xe2\x88\x92" "0.5"})

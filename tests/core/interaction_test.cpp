@@ -1,6 +1,8 @@
 // The canvas's interaction modes, driven through the controller without a window.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "document/selection.h"
 #include "support/builders.h"
 #include "support/hosts.h"
@@ -56,38 +58,29 @@ TEST(Interaction, AxisCalibrationByTwoClicks) {
 }
 
 TEST(Interaction, StartingAnAxisKeepsOnlyAFinishedOtherAxis) {
-    struct Case {
-        Key first;
-        int clicks;   // points given on the first axis
-        Key then;
-        bool firstKept;
-    };
-    const Case cases[] = {
+    // the first axis, the points given on it, the key pressed next, whether the first axis is kept
+    const std::tuple<Key, int, Key, bool> cases[] = {
         {Key::X, 1, Key::Y, false}, {Key::X, 2, Key::Y, true}, {Key::Y, 1, Key::X, false},
         {Key::Y, 2, Key::X, true},  {Key::X, 1, Key::Escape, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [first, clicks, then, firstKept] : cases) {
         Bench b;
         b.host.typed = {"1", "2"};
-        b.ctl.KeyDown(c.first);
-        for (int i = 0; i < c.clicks; ++i) b.ctl.LeftDown({60 + 100 * i, 150 - 50 * i}, false);
-        b.ctl.KeyDown(c.then);
+        b.ctl.KeyDown(first);
+        for (int i = 0; i < clicks; ++i) b.ctl.LeftDown({60 + 100 * i, 150 - 50 * i}, false);
+        b.ctl.KeyDown(then);
         const Calibration& cal = b.doc.GetCalibration();
-        const int kept = c.first == Key::X ? cal.xPixel1 : cal.yPixel1;
-        EXPECT_EQ(kept != -1, c.firstKept) << int(c.first) << " " << c.clicks << " " << int(c.then);
-        EXPECT_EQ(b.ctl.Mode(), c.then == Key::Escape ? AxisMode::None
-                                 : c.then == Key::X   ? AxisMode::XFirst
-                                                      : AxisMode::YFirst);
+        const int kept = first == Key::X ? cal.xPixel1 : cal.yPixel1;
+        EXPECT_EQ(kept != -1, firstKept) << int(first) << " " << clicks << " " << int(then);
+        EXPECT_EQ(b.ctl.Mode(), then == Key::Escape ? AxisMode::None
+                                 : then == Key::X   ? AxisMode::XFirst
+                                                    : AxisMode::YFirst);
     }
 }
 
 TEST(Interaction, PlotRectangleEdgesAndCursors) {
-    struct Case {
-        IPoint press;
-        unsigned edges;
-        Cursor cursor;
-        IRect afterDragTo260x170;
-    };
+    // where the button goes down, the edges it holds, the cursor there, the rectangle after a drag to (260, 170)
+    using Case = std::tuple<IPoint, unsigned, Cursor, IRect>;
     // The rectangle is (50, 40, 250, 160).
     const Case cases[] = {
         {{50, 100}, EdgeLeft, Cursor::SizeWE, {250, 40, 260, 160}},
@@ -99,15 +92,15 @@ TEST(Interaction, PlotRectangleEdgesAndCursors) {
         {{55, 155}, EdgeLeft | EdgeBottom, Cursor::SizeNESW, {250, 40, 260, 170}},
         {{245, 45}, EdgeRight | EdgeTop, Cursor::SizeNESW, {50, 160, 260, 170}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [press, edges, cursor, after] : cases) {
         Bench b;
-        EXPECT_EQ(b.ctl.HitTestPlotRect(c.press), c.edges);
-        EXPECT_EQ(b.ctl.CursorShape(), c.cursor);
-        b.ctl.LeftDown(c.press, false);
-        EXPECT_EQ(b.ctl.EdgeMask(), c.edges);
+        EXPECT_EQ(b.ctl.HitTestPlotRect(press), edges);
+        EXPECT_EQ(b.ctl.CursorShape(), cursor);
+        b.ctl.LeftDown(press, false);
+        EXPECT_EQ(b.ctl.EdgeMask(), edges);
         b.ctl.Motion({260, 170}, true, false);
         b.ctl.LeftUp();
-        EXPECT_EQ(b.doc.PlotRect(), c.afterDragTo260x170) << c.press.x << "," << c.press.y;
+        EXPECT_EQ(b.doc.PlotRect(), after) << press.x << "," << press.y;
         EXPECT_TRUE(b.doc.Undo());
         EXPECT_EQ(b.doc.PlotRect(), (IRect{50, 40, 250, 160}));
     }

@@ -7,7 +7,6 @@
 #include <opencv2/imgproc.hpp>
 
 #include <deque>
-#include <random>
 #include <string>
 #include <tuple>
 
@@ -186,21 +185,16 @@ TEST(Ocr, ReadingFlowTable) {
         for (const TextLabel& l : out.labels) {
             placed.push_back(PlacedOf(l));
             // New labels are Text, unselected, with box and font size unset.
-            EXPECT_EQ(l.kind, LABEL_TEXT);
-            EXPECT_FALSE(l.selected);
-            EXPECT_EQ(l.boxLeft + l.boxTop + l.boxWidth + l.boxHeight + l.fontSize, -5);
+            EXPECT_EQ(std::tie(l.kind, l.selected, l.boxLeft, l.boxTop, l.boxWidth, l.boxHeight, l.fontSize),
+                      std::make_tuple(LABEL_TEXT, false, -1, -1, -1, -1, -1));
         }
         EXPECT_EQ(placed, c.labels);
     }
 }
 
 TEST(Ocr, UprightJudgementCountsNumbersLongTextsAndBlanksButNotShortSpecks) {
-    struct Case {
-        std::vector<Component> components;
-        bool accepted;
-    };
     const cv::Rect r(0, 0, 16, 16);
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::vector<Component>, bool>> cases = {  // components, accepted upright
         // A non-number whose last visible character is its first or second is not counted.
         {{{r, "Voltage", 80.f}, {r, "l", 90.f}}, false},        // 40
         {{{r, "Voltage", 80.f}, {r, "ab \n", 99.f}}, false},    // 40
@@ -210,12 +204,12 @@ TEST(Ocr, UprightJudgementCountsNumbersLongTextsAndBlanksButNotShortSpecks) {
         {{{r, "Voltage", 80.f}, {r, " \n", 60.f}}, true},       // no visible character: counted
         {{{r, "Voltage", 80.f}, {r, "5", 59.9f}}, false},
     };
-    for (size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE("case " + std::to_string(i));
+    for (const auto& [components, accepted] : cases) {
+        SCOPED_TRACE(components[1].text);
         ScriptedEngine engine;
-        engine.replies = {{"text\n", cases[i].components}};
+        engine.replies = {{"text\n", components}};
         Recognised(engine, kArea);
-        if (cases[i].accepted) {
+        if (accepted) {
             // Accepted: at most the numeric rerun follows, never the turned passes.
             EXPECT_LE(engine.calls.size(), 2u);
             EXPECT_EQ(engine.calls.back().level, engine.calls.size() == 2 ? 0 : 1);
@@ -226,30 +220,19 @@ TEST(Ocr, UprightJudgementCountsNumbersLongTextsAndBlanksButNotShortSpecks) {
 }
 
 TEST(OcrPrepare, EnlargesEightTimesAndKeepsOnlyPixelsBrightInEveryChannel) {
-    std::mt19937 rng(99);
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (int round = 0; round < 6; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
-        const int w = 3 + int(rng() % 9), h = 2 + int(rng() % 7);
-        cv::Mat parent(h + 4, w + 6, CV_8UC3);
-        for (auto it = parent.begin<cv::Vec3b>(); it != parent.end<cv::Vec3b>(); ++it)
-            *it = cv::Vec3b(uchar(byte(rng)), uchar(byte(rng)), uchar(byte(rng)));
-        const cv::Mat image = parent(cv::Rect(2, 1, w + 3, h + 2));  // a view, not the whole matrix
-        const cv::Rect area(1, 2, w, h);
-        const std::vector<double> levels = {double(byte(rng)), double(byte(rng)), double(byte(rng))};
-
-        const cv::Mat out = PrepareOcrImage(image, area, levels);
-        ASSERT_EQ(out.type(), CV_8UC1);
-        ASSERT_EQ(out.size(), cv::Size(w * 8, h * 8));
-        cv::Mat enlarged;
-        cv::resize(image(area).clone(), enlarged, cv::Size(w * 8, h * 8), 0, 0, cv::INTER_CUBIC);
-        for (int y = 0; y < out.rows; ++y)
-            for (int x = 0; x < out.cols; ++x) {
-                const cv::Vec3b p = enlarged.at<cv::Vec3b>(y, x);
-                const bool all = p[0] > levels[0] && p[1] > levels[1] && p[2] > levels[2];
-                ASSERT_EQ(out.at<uchar>(y, x), all ? 255 : 0) << x << "," << y;
-            }
-    }
+    // Blocks 6 pixels square against the levels 100, 120, 140: bright, dark in red, in green, in
+    // blue, just above every level and at every level; in a view of a black picture.
+    const std::vector<std::pair<cv::Vec3b, uchar>> blocks = {
+        {{250, 250, 250}, 255}, {{90, 250, 250}, 0}, {{250, 110, 250}, 0},
+        {{250, 250, 130}, 0},   {{101, 121, 141}, 255}, {{100, 120, 140}, 0}};
+    const int n = int(blocks.size());
+    cv::Mat parent(10, 6 * n + 8, CV_8UC3, cv::Scalar(0, 0, 0));
+    for (int i = 0; i < n; ++i) parent(cv::Rect(4 + 6 * i, 3, 6, 6)).setTo(cv::Scalar(blocks[i].first));
+    const cv::Mat view = parent(cv::Rect(2, 1, 6 * n + 4, 8));
+    const cv::Mat out = PrepareOcrImage(view, cv::Rect(2, 2, 6 * n, 6), {100, 120, 140});
+    ASSERT_EQ(out.type(), CV_8UC1);
+    ASSERT_EQ(out.size(), cv::Size(48 * n, 48));
+    for (int i = 0; i < n; ++i) EXPECT_EQ(out.at<uchar>(24, 48 * i + 24), blocks[i].second) << "block " << i;
 }
 
 // Areas past the image are clipped; huge areas are enlarged less, and their labels

@@ -72,12 +72,7 @@ TEST(CsvText, Layouts) {
     };
     for (const Case& c : cases) {
         YesToAll yes;
-        ExportSettings s;
-        s.commonX = c.commonX;
-        s.thin = c.thin;
-        s.imageHeight = 40;
-        s.imageWidth = 60;
-        const auto table = PrepareExport(c.graphs, c.cal, s, yes, nullptr);
+        const auto table = PrepareExport(c.graphs, c.cal, ExportFor(c.commonX, c.thin, 60, 40), yes, nullptr);
         ASSERT_TRUE(table) << c.what;
         EXPECT_EQ(BuildCsvText(*table, c.labels), kBanner + c.expected) << c.what;
     }

@@ -96,12 +96,9 @@ TEST(NumbersUnderCommaLocale, ExportAndLabelsKeepTheDecimalPoint) {
     probe << 0.5;
     EXPECT_EQ(probe.str(), "0,5");  // the facet is really in force
     YesToAll yes;
-    ExportSettings s;
-    s.thin = s.commonX = false;
-    s.imageHeight = s.imageWidth = 100;
     // Two pixels whose values have fractions: (0.5, 1.5) and (2.5, 1234.5).
-    const auto table = PrepareExport({{{::Run{0, 0, 0}, ::Run{1, 2, 1}}}}, {0.5, 0, 2.5, 2, 1.5, 0, 1234.5, 1}, s,
-                                     yes, nullptr);
+    const auto table = PrepareExport({{{::Run{0, 0, 0}, ::Run{1, 2, 1}}}}, {0.5, 0, 2.5, 2, 1.5, 0, 1234.5, 1},
+                                     ExportFor(false, false, 100, 100), yes, nullptr);
     const std::string text = table ? BuildCsvText(*table, {MakeLabel("at 3.5", LABEL_TEXT, 1234, 5)}) : "";
     const auto p1 = ParseLabelNumber("2.5e3 mm"), p2 = ParseLabelNumber("  -0.25");
     std::locale::global(saved);

@@ -6,6 +6,7 @@
 #include <deque>
 
 #include "output/series.h"
+#include "support/builders.h"
 
 namespace {
 
@@ -33,10 +34,8 @@ const std::string kLogError =
 const std::string kNoGraph = "plotsnap: No graphs have been selected for export/copy";
 
 ExportSettings Settings(bool commonX = true, bool thin = false, bool logX = false, bool logY = false) {
-    ExportSettings s;
-    s.thin = thin, s.commonX = commonX, s.logX = logX, s.logY = logY;
-    s.imageHeight = 300;
-    s.imageWidth = 400;
+    ExportSettings s = ExportFor(commonX, thin, 400, 300);
+    s.logX = logX, s.logY = logY;
     return s;
 }
 
@@ -129,8 +128,7 @@ TEST(PrepareExport, ThinnedPointsSitOnThePicturesStroke) {
     picture.row(19).setTo(cv::Scalar::all(128));
     Patch stroke;
     for (int c = 0; c < 40; ++c) stroke.push_back({19, c, 21});
-    ExportSettings s = Settings(true, true);
-    s.imageHeight = s.imageWidth = 40;
+    ExportSettings s = ExportFor(true, true, 40, 40);
     for (const bool given : {false, true}) {
         if (given) s.picture = picture;
         ScriptedQuestions q;

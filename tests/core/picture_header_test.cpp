@@ -7,22 +7,13 @@
 
 #include "app/image_header.h"
 #include "app/input_rules.h"
+#include "support/builders.h"
 
 namespace {
 
-std::string Le16(unsigned v) { return {char(v & 255), char(v >> 8 & 255)}; }
-std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
 std::string Be16(unsigned v) { return {char(v >> 8 & 255), char(v & 255)}; }
 std::string Be32(unsigned v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
 std::string Zeros(size_t n) { return std::string(n, '\0'); }
-
-std::string GifFrame(unsigned w, unsigned h) {
-    return "\x2C" + Le16(0) + Le16(0) + Le16(w) + Le16(h) + std::string("\x00\x02\x02\x4C\x01\x00", 6);
-}
-// Screen 120 x 90 with a two-entry colour table, then the given frames.
-std::string Gif(const std::string& frames) {
-    return "GIF89a" + Le16(120) + Le16(90) + std::string("\x80\x00\x00", 3) + Zeros(3) + "\xFF\xFF\xFF" + frames;
-}
 std::string Bmp(unsigned headerSize, const std::string& sizes) {
     return "BM" + Le32(0) + Le32(0) + Le32(26) + Le32(headerSize) + sizes + Zeros(32);
 }
@@ -51,12 +42,7 @@ struct Expect {
 
 TEST(PictureHeader, SizesFromCraftedFiles) {
     const long long kBomb = 11488LL * 57644;
-    struct Case {
-        const char* name;
-        std::string bytes;
-        std::optional<Expect> expect;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::optional<Expect>> cases[] = {  // name, bytes, what is read
         {"png", std::string("\x89PNG\r\n\x1a\n", 8) + Be32(13) + "IHDR" + Be32(640) + Be32(480), Expect{PictureFormat::Png, 640, 480, 1, 307200}},
         {"gif frame bomb behind a small screen", Gif(GifFrame(11488, 57644) + ";"), Expect{PictureFormat::Gif, 11488, 57644, 1, kBomb}},
         {"gif: extensions skipped, every frame counted, largest kept",
@@ -91,29 +77,26 @@ TEST(PictureHeader, SizesFromCraftedFiles) {
         {"xpm is not opened", "/* XPM */\nstatic char* x[] = {\"1 1 1 1\"};", std::nullopt},
         {"too short", "GIF8", std::nullopt},
     };
-    for (const Case& c : cases) {
-        std::istringstream in(c.bytes);
+    for (const auto& [name, bytes, expect] : cases) {
+        std::istringstream in(bytes);
         const auto got = ReadImageHeader(in);
-        ASSERT_EQ(got.has_value(), c.expect.has_value()) << c.name;
+        ASSERT_EQ(got.has_value(), expect.has_value()) << name;
         if (!got) continue;
-        const Expect& e = *c.expect;
         EXPECT_EQ(std::make_tuple(int(got->format), got->width, got->height, got->frames, got->decodedPixels),
-                  std::make_tuple(int(e.format), e.width, e.height, e.frames, e.decodedPixels)) << c.name;
+                  std::make_tuple(int(expect->format), expect->width, expect->height, expect->frames,
+                                  expect->decodedPixels)) << name;
     }
 }
 
 TEST(PictureHeader, SizeVerdicts) {
-    struct Case {
-        long long width, height, decodedPixels;
-        SizeVerdict verdict;
-    };
-    const Case cases[] = {{0, 90, 0, SizeVerdict::Empty},          {300, 0, 0, SizeVerdict::Empty},
-                          {10000, 10000, 100000000, SizeVerdict::Ok}, {10000, 10001, 100010000, SizeVerdict::TooLarge},
-                          {1LL << 40, 1, 1LL << 40, SizeVerdict::TooLarge},
-                          {5000, 5000, 150000000, SizeVerdict::TooLarge}};  // frames that fit one by one, not together
-    for (const Case& c : cases)
-        EXPECT_EQ(CheckImageSize({PictureFormat::Gif, c.width, c.height, 2, c.decodedPixels}), c.verdict)
-            << c.width << " x " << c.height;
+    // width, height, pixels decoded, verdict
+    const std::tuple<long long, long long, long long, SizeVerdict> cases[] = {
+        {0, 90, 0, SizeVerdict::Empty},          {300, 0, 0, SizeVerdict::Empty},
+        {10000, 10000, 100000000, SizeVerdict::Ok}, {10000, 10001, 100010000, SizeVerdict::TooLarge},
+        {1LL << 40, 1, 1LL << 40, SizeVerdict::TooLarge},
+        {5000, 5000, 150000000, SizeVerdict::TooLarge}};  // frames that fit one by one, not together
+    for (const auto& [width, height, pixels, verdict] : cases)
+        EXPECT_EQ(CheckImageSize({PictureFormat::Gif, width, height, 2, pixels}), verdict) << width << " x " << height;
 }
 
 TEST(InputRules, StoredPreferencesAreClamped) {
@@ -130,24 +113,16 @@ TEST(InputRules, StoredPreferencesAreClamped) {
         p.lineFiltering = StoredInt(c.filtering);
         p.threshold = StoredInt(c.threshold);
         const Preferences q = ClampPreferences(p);
-        EXPECT_EQ(q.minPatchSize, c.wantMinPatch) << c.minPatch;
-        EXPECT_EQ(q.lineFiltering, c.wantFiltering) << c.filtering;
-        EXPECT_EQ(q.threshold, c.wantThreshold) << c.threshold;
+        EXPECT_EQ(std::tie(q.minPatchSize, q.lineFiltering, q.threshold),
+                  std::tie(c.wantMinPatch, c.wantFiltering, c.wantThreshold)) << c.minPatch << " " << c.threshold;
     }
 }
 
 TEST(InputRules, PlotRectMustReachIntoThePicture) {
-    struct Case {
-        IRect rect;
-        bool ok;
-    };
-    const Case cases[] = {{{0, 0, 300, 200}, true},          {{299, 199, 6000, 6000}, true},
-                          {{5000, 5000, 6000, 6000}, false}, {{300, 0, 400, 200}, false},
-                          {{0, 200, 300, 250}, false},       {{10, 10, 10, 50}, false}};
-    for (const Case& c : cases) {
-        const std::string problem = PlotRectProblem(c.rect, 300, 200);
-        EXPECT_EQ(problem.empty(), c.ok) << problem;
-    }
+    const std::pair<IRect, bool> cases[] = {{{0, 0, 300, 200}, true},          {{299, 199, 6000, 6000}, true},
+                                            {{5000, 5000, 6000, 6000}, false}, {{300, 0, 400, 200}, false},
+                                            {{0, 200, 300, 250}, false},       {{10, 10, 10, 50}, false}};
+    for (const auto& [rect, ok] : cases) EXPECT_EQ(PlotRectProblem(rect, 300, 200).empty(), ok) << rect.left;
     EXPECT_EQ(PlotRectProblem({5000, 5000, 6000, 6000}, 300, 200),
               "the plot rectangle 5000,5000,6000,6000 lies outside the 300 x 200 picture");
 }

@@ -118,12 +118,8 @@ std::string Edited(const std::function<void(Json&)>& edit) {
 TEST(ProjectFile, DamagedFilesAreRefusedWithTheirMessage) {
     const std::string good = ProjectToText(Sample());
     const std::string nested = std::string(5000, '[') + std::string(5000, ']');
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string message;
-    };
-    const std::vector<Case> cases = {
+    // name, file text, message
+    const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
         {"empty", "", "The project file is empty."},
         {"a PNG", EncodePng(RandomPicture(2, 2, 1)), "This file is not a plotsnap project (it is not JSON text)."},
         {"a JSON list", "[1, 2]", "This file is not a plotsnap project."},
@@ -194,10 +190,10 @@ TEST(ProjectFile, DamagedFilesAreRefusedWithTheirMessage) {
          }),
          "The project file is damaged: the embedded picture can not be decoded."},
     };
-    for (const Case& c : cases) {
-        const ProjectRead r = ProjectFromText(c.text);
-        EXPECT_FALSE(r.project) << c.name;
-        EXPECT_EQ(r.message, c.message) << c.name;
+    for (const auto& [name, text, message] : cases) {
+        const ProjectRead r = ProjectFromText(text);
+        EXPECT_FALSE(r.project) << name;
+        EXPECT_EQ(r.message, message) << name;
     }
 }
 
@@ -230,12 +226,8 @@ TEST(ProjectFile, FilesAreCheckedBeforeReadingAndSavedWhole) {
 }
 
 std::string Csv(const Document& doc, const ProjectOutput& out, bool logY) {
-    ExportSettings s;
+    ExportSettings s = ExportFor(out.commonXAxis, out.lineFiltering, doc.Width(), doc.Height());
     s.logY = logY;
-    s.thin = out.lineFiltering;
-    s.commonX = out.commonXAxis;
-    s.imageHeight = doc.Height();
-    s.imageWidth = doc.Width();
     YesToAll q;
     const auto table = PrepareExport(doc.Graphs(), doc.GetCalibration(), s, q, nullptr);
     return table ? BuildCsvText(*table, doc.Labels()) : "refused";
@@ -290,12 +282,8 @@ TEST(CarryPicks, EachPatchJoinsTheGraphThatPickedItsClass) {
     // The new picture: red at 10 and 50, blue at 30, black at 5 and 90, a dark red class at 70.
     const PatchList patches = {Stroke(5, 0), Stroke(10, 40), Stroke(30, 8), Stroke(50, 44), Stroke(70, 1), Stroke(90, 3)};
     const std::vector<cv::Vec3b> colours = {kBlack, kRed, kBlue, kRed, cv::Vec3b(120, 10, 10), kBlack};
-    struct Case {
-        const char* name;
-        std::vector<ProjectGraph> graphs;
-        std::vector<PatchList> expected;
-    };
-    const std::vector<Case> cases = {
+    // name, graphs saved, patches each graph takes
+    const std::vector<std::tuple<const char*, std::vector<ProjectGraph>, std::vector<PatchList>>> cases = {
         {"moved curve found by colour", {Picked({{{12, 2}, kRed}})}, {{Stroke(10, 40), Stroke(50, 44)}}},
         {"two graphs, two colours",
          {Picked({{{12, 2}, kBlue}}), Picked({{{0, 0}, kRed}})},
@@ -308,7 +296,8 @@ TEST(CarryPicks, EachPatchJoinsTheGraphThatPickedItsClass) {
         {"a graph without picks stays empty", {ProjectGraph{}, Picked({{{0, 0}, kBlue}})}, {{}, {Stroke(30, 8)}}},
         {"no graphs gives one empty slot", {}, {{}}},
     };
-    for (const Case& c : cases) EXPECT_EQ(CarryPicks(c.graphs, patches, colours), c.expected) << c.name;
+    for (const auto& [name, graphs, expected] : cases)
+        EXPECT_EQ(CarryPicks(graphs, patches, colours), expected) << name;
     EXPECT_THROW(CarryPicks({}, patches, {kRed}), std::invalid_argument);
 }
 

@@ -4,34 +4,33 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <tuple>
+
 #include "detect/hover.h"
 #include "detect/thinning.h"
 #include "reference/thinning_reference.h"
 #include "support/builders.h"
 
 TEST(ThinLines, StrokesKeepOnlyTheirMiddleAndLoseTheBorder) {
-    struct Case {
-        const char* name;
-        cv::Point a, b;
-        int thickness;
-        cv::Rect expect;  // the skeleton's box, or empty: the one-pixel stroke unchanged but for the border
-    };
-    const Case cases[] = {{"horizontal", {3, 10}, {40, 10}, 1, {}},        {"vertical", {12, 2}, {12, 27}, 1, {}},
-                          {"diagonal", {4, 4}, {25, 25}, 1, {}},           {"anti-diagonal", {30, 3}, {8, 25}, 1, {}},
-                          {"through the edges", {0, 10}, {44, 10}, 1, {}}, {"corner to corner", {0, 0}, {44, 29}, 1, {}},
-                          {"bar, rows 12..16", {6, 14}, {38, 14}, 5, {10, 14, 25, 1}}};
-    for (const Case& c : cases) {
+    // name, stroke ends and thickness, and the skeleton's box, or empty: the one-pixel stroke
+    // unchanged but for the border
+    const std::tuple<const char*, cv::Point, cv::Point, int, cv::Rect> cases[] = {
+        {"horizontal", {3, 10}, {40, 10}, 1, {}},        {"vertical", {12, 2}, {12, 27}, 1, {}},
+        {"diagonal", {4, 4}, {25, 25}, 1, {}},           {"anti-diagonal", {30, 3}, {8, 25}, 1, {}},
+        {"through the edges", {0, 10}, {44, 10}, 1, {}}, {"corner to corner", {0, 0}, {44, 29}, 1, {}},
+        {"bar, rows 12..16", {6, 14}, {38, 14}, 5, {10, 14, 25, 1}}};
+    for (const auto& [name, a, b, thickness, box] : cases) {
         cv::Mat m = cv::Mat::zeros(30, 45, CV_8UC1);
-        cv::line(m, c.a, c.b, cv::Scalar(1), c.thickness, cv::LINE_8);
+        cv::line(m, a, b, cv::Scalar(1), thickness, cv::LINE_8);
         cv::Mat expected = m.clone();
         cv::rectangle(expected, {0, 0, 45, 30}, cv::Scalar(0));
         const int passes = ThinLines(m);
-        if (c.expect.empty()) {
-            EXPECT_EQ(passes, 1) << c.name;
-            EXPECT_TRUE(SameImage(m, expected)) << c.name;
+        if (box.empty()) {
+            EXPECT_EQ(passes, 1) << name;
+            EXPECT_TRUE(SameImage(m, expected)) << name;
         } else {
-            EXPECT_GT(passes, 1) << c.name;
-            EXPECT_EQ(cv::countNonZero(m(c.expect)), c.expect.area()) << c.name;  // the middle row stays
+            EXPECT_GT(passes, 1) << name;
+            EXPECT_EQ(cv::countNonZero(m(box)), box.area()) << name;  // the middle row stays
         }
     }
 }

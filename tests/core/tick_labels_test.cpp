@@ -217,10 +217,8 @@ TEST(TickMarks, EdgeScanTable) {
         ASSERT_EQ(majors.size(), 5u);
         for (size_t k = 0; k < majors.size(); ++k) EXPECT_NEAR(majors[k], 92 + 64.0 * double(k) + c.centre, 0.05);
         ASSERT_EQ(scan.labels.size(), 5u);
-        for (size_t k = 0; k < scan.labels.size(); ++k) {
-            EXPECT_EQ(scan.labels[k].glyphs.size(), 2u);
-            EXPECT_EQ(scan.labels[k].box.y, 250);
-        }
+        for (const auto& label : scan.labels)
+            EXPECT_EQ(std::make_pair(label.glyphs.size(), label.box.y), std::make_pair(size_t(2), 250));
     }
 }
 
@@ -325,9 +323,7 @@ TEST(TickCalibration, TakenAxesReplaceTheirPointsAndLabelKindsOnly) {
     std::vector<TextLabel> labels = {MakeLabel("", LABEL_XMAX | LABEL_YMIN), MakeLabel("", LABEL_XMIN)};
     ASSERT_TRUE(TakeLabelCalibration(found, cal, labels));
     EXPECT_EQ(cal, (Calibration{0, 75, 10, 620, 5, 300, 0, 20, 432, 40}));  // Y untouched
-    std::vector<int> kinds;
-    for (const TextLabel& l : labels) kinds.push_back(l.kind);
-    EXPECT_EQ(kinds, (std::vector<int>{LABEL_YMIN, LABEL_TEXT, LABEL_XMIN, LABEL_XMAX}));
+    EXPECT_EQ(LabelKinds(labels), (std::vector<int>{LABEL_YMIN, LABEL_TEXT, LABEL_XMIN, LABEL_XMAX}));
 
     // Nothing found: nothing changes.
     const Calibration before = cal;

@@ -1,6 +1,8 @@
 // Reading the server's version reply and deciding what the user is told.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ui/version_check.h"
 
 namespace {
@@ -13,13 +15,7 @@ ServerVersion Parsed(const std::string& reply) {
 
 TEST(VersionCheck, RepliesTable) {
     using U = UpdateOutcome;
-    struct Case {
-        const char* reply;
-        int number;
-        const char* shown;
-        UpdateOutcome outcome;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, int, const char*, UpdateOutcome> cases[] = {  // reply, number, shown, outcome
         {"1.21", 121, "1.21", U::Latest},
         // The minor part is a whole number: 1.5 is minor 5, below 1.21, though 1.5 > 1.21 as a fraction.
         {"1.5", 105, "1.05", U::OlderOnServer},
@@ -38,11 +34,10 @@ TEST(VersionCheck, RepliesTable) {
         {"2.\n", 200, "2.00", U::NewerAvailable},  // a minor part without digits is 0
         {" 1.22", 122, "1.22", U::NewerAvailable},
     };
-    for (const Case& c : cases) {
-        const ServerVersion v = Parsed(c.reply);
-        EXPECT_EQ(v.Number(), c.number) << c.reply;
-        EXPECT_EQ(FormatVersion(v), c.shown) << c.reply;
-        EXPECT_EQ(CompareVersion(v), c.outcome) << c.reply;
+    for (const auto& [reply, number, shown, outcome] : cases) {
+        const ServerVersion v = Parsed(reply);
+        EXPECT_EQ(std::make_tuple(v.Number(), FormatVersion(v), CompareVersion(v)),
+                  std::make_tuple(number, std::string(shown), outcome)) << reply;
     }
     EXPECT_EQ(NewerVersionText(Parsed("1.22")),
               std::string(kVersionBanner) + "\n\nA newer version, 1.22, is available!");

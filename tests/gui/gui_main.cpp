@@ -30,42 +30,6 @@ std::string g_root;
 ScriptedSeam& Seam() { return g_seam; }
 const StartupSnapshot& Startup() { return g_startup; }
 
-int ScriptedSeam::Message(const wxString& text, const wxString&, long style, wxWindow*) {
-    messages.push_back(text.ToStdString());
-    return style & wxYES_NO ? wxNO : wxOK;
-}
-
-// The next scripted answer; empty, as a cancelled dialog gives, when the script has run out.
-static wxString Next(std::deque<std::string>& answers) {
-    if (answers.empty()) return wxString();
-    const std::string a = answers.front();
-    answers.pop_front();
-    return wxString::FromUTF8(a.c_str());
-}
-
-wxString ScriptedSeam::AskText(const wxString&, const wxString& caption, const wxString&, wxWindow*) {
-    asked.push_back(caption.ToStdString());
-    return Next(texts);
-}
-
-wxString ScriptedSeam::ChooseFileToOpen(wxWindow*, const wxString& message, const wxString&) {
-    fileDialogs.push_back(message.ToStdString());
-    return Next(files);
-}
-
-wxString ScriptedSeam::ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& w,
-                                        const wxString& defaultName) {
-    offeredNames.push_back(defaultName.utf8_string());
-    return ChooseFileToOpen(parent, message, w);
-}
-
-bool ScriptedSeam::ShowTip(wxTipProvider*, bool) {
-    ++tipsShown;
-    return true;
-}
-
-int ScriptedSeam::ShowModal(wxDialog& dialog) { return dialogHandler ? dialogHandler(dialog) : wxID_CANCEL; }
-
 void ScriptedSeam::Reset() {
     const int tips = tipsShown;  // counted since start-up
     *this = ScriptedSeam();

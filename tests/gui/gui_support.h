@@ -13,14 +13,29 @@
 // Answers every modal question from queues and records what was shown.
 class ScriptedSeam : public UiSeam {
 public:
-    int Message(const wxString& text, const wxString& caption, long style, wxWindow* parent) override;
-    wxString AskText(const wxString& message, const wxString& caption, const wxString& def, wxWindow* parent) override;
-    wxString ChooseFileToOpen(wxWindow* parent, const wxString& message, const wxString& wildcard) override;
+    int Message(const wxString& text, const wxString&, long style, wxWindow*) override {
+        messages.push_back(text.ToStdString());
+        return style & wxYES_NO ? wxNO : wxOK;
+    }
+    wxString AskText(const wxString&, const wxString& caption, const wxString&, wxWindow*) override {
+        asked.push_back(caption.ToStdString());
+        return Next(texts);
+    }
+    wxString ChooseFileToOpen(wxWindow*, const wxString& message, const wxString&) override {
+        fileDialogs.push_back(message.ToStdString());
+        return Next(files);
+    }
     wxString ChooseFileToSave(wxWindow* parent, const wxString& message, const wxString& wildcard,
-                              const wxString& defaultName) override;
+                              const wxString& defaultName) override {
+        offeredNames.push_back(defaultName.utf8_string());
+        return ChooseFileToOpen(parent, message, wildcard);
+    }
     std::vector<std::string> offeredNames;  // default names the save choosers offered
-    bool ShowTip(wxTipProvider* provider, bool showAtStartup) override;
-    int ShowModal(wxDialog& dialog) override;
+    bool ShowTip(wxTipProvider*, bool) override {
+        ++tipsShown;
+        return true;
+    }
+    int ShowModal(wxDialog& dialog) override { return dialogHandler ? dialogHandler(dialog) : wxID_CANCEL; }
     // Save, Discard or Cancel: wxYES, wxNO or wxCANCEL from saveAnswers; Discard when empty.
     int AskSaveChanges(const wxString& text, wxWindow*) override {
         saveQuestions.push_back(text.ToStdString());
@@ -40,6 +55,15 @@ public:
     std::vector<std::string> fileDialogs; // messages of file dialogs shown
     int tipsShown = 0;
     std::function<int(wxDialog&)> dialogHandler;
+
+private:
+    // The next scripted answer; empty, as a cancelled dialog gives, when the script has run out.
+    static wxString Next(std::deque<std::string>& answers) {
+        if (answers.empty()) return wxString();
+        const std::string a = answers.front();
+        answers.pop_front();
+        return wxString::FromUTF8(a.c_str());
+    }
 };
 
 ScriptedSeam& Seam();

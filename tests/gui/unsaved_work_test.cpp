@@ -69,9 +69,8 @@ TEST(Projects, SaveOpenAndAskBeforeAChangedDocumentGoes) {
         Seam().Reset();
         Seam().saveAnswers = {wxCANCEL};
         act();
-        EXPECT_EQ(Seam().saveQuestions.size(), 1u) << name;
-        EXPECT_EQ(&doc.Picture(), picture) << name;
-        EXPECT_EQ(doc.CurrentGraph(), 1) << name;
+        EXPECT_EQ(std::make_tuple(Seam().saveQuestions.size(), &doc.Picture(), doc.CurrentGraph()),
+                  std::make_tuple(size_t(1), picture, 1)) << name;
     }
     ASSERT_TRUE(g_mainFrame->IsShown());
 

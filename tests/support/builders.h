@@ -1,10 +1,12 @@
 #pragma once
-// Small values many tests build: a label, a one-column patch, export questions
-// answered Yes with no error expected; and the pixel-for-pixel comparison of pictures.
+// Small values many tests build: a label, a one-column patch, export settings and questions
+// answered Yes with no error expected; the kinds of a list of labels, the
+// pixel-for-pixel comparison of pictures and the bytes of crafted picture files.
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
 
 #include <string>
+#include <vector>
 
 #include "detect/types.h"
 #include "output/series.h"
@@ -19,12 +21,35 @@ inline TextLabel MakeLabel(const std::string& text, int kind = LABEL_TEXT, int l
     return l;
 }
 
+inline std::vector<int> LabelKinds(const std::vector<TextLabel>& labels) {
+    std::vector<int> kinds;
+    for (const TextLabel& l : labels) kinds.push_back(l.kind);
+    return kinds;
+}
+
 inline bool SameImage(const cv::Mat& a, const cv::Mat& b) {
     return a.size() == b.size() && a.type() == b.type() && (a.empty() || cv::norm(a, b, cv::NORM_INF) == 0);
 }
 
 // Column `col`, rows top to bottom.
 inline Patch Column(int col, int top, int bottom) { return {Run{top, col, bottom}}; }
+
+// Little-endian bytes, and GIF files: a 120 x 90 screen with a two-entry colour table, then the frames.
+inline std::string Le16(unsigned v) { return {char(v & 255), char(v >> 8 & 255)}; }
+inline std::string Le32(unsigned v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+inline std::string GifFrame(unsigned w, unsigned h) {
+    return "\x2C" + Le32(0) + Le16(w) + Le16(h) + std::string("\x00\x02\x02\x4C\x01\x00", 6);
+}
+inline std::string Gif(const std::string& frames) {
+    return "GIF89a" + Le16(120) + Le16(90) + std::string("\x80\0\0\0\0\0\xFF\xFF\xFF", 9) + frames;
+}
+
+// Export settings for a picture of the given size, linear axes and no picture to centre strokes on.
+inline ExportSettings ExportFor(bool commonX, bool thin, int width, int height) {
+    ExportSettings s;
+    s.commonX = commonX, s.thin = thin, s.imageWidth = width, s.imageHeight = height;
+    return s;
+}
 
 struct YesToAll : ExportQuestions {
     bool AskYesNo(const std::string&) override { return true; }
