@@ -15,7 +15,7 @@ class TessBaseAPI;
 // Failures throw the engine's int status (-1 when it gives none).
 class TesseractEngine : public OcrEngine {
 public:
-    // Null when Tesseract or its English data cannot be loaded.
+    // Null when Tesseract or its English data cannot be loaded (the library is opened on first use).
     static std::shared_ptr<TesseractEngine> Create();
     ~TesseractEngine() override;
 
@@ -26,5 +26,5 @@ public:
 
 private:
     TesseractEngine() = default;
-    std::unique_ptr<tesseract::TessBaseAPI> api_;
+    tesseract::TessBaseAPI* api_ = nullptr;  // the engine's own handle, ended with the engine
 };
