@@ -4,6 +4,7 @@
 // second 8-bit Lab conversion, the set-up the learned classes do without.
 // Times are the best of several runs, wall clock and the child's CPU time, in ms.
 // usage: bench_colour_classes [PLOTSNAP_CLI]   (default: ../plotsnap-cli beside this program)
+#include "document/png_image.h"
 #include "support/charts.h"
 
 #include <opencv2/core.hpp>
@@ -32,11 +33,10 @@ struct Times {
     double wall = 1e300, cpu = 1e300;
 };
 
-// Binary PPM, which the program's picture reader takes like any other file.
-void WritePpm(const std::string& path, const cv::Mat& rgb) {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << rgb.cols << " " << rgb.rows << "\n255\n";
-    for (int y = 0; y < rgb.rows; ++y) out.write(rgb.ptr<char>(y), static_cast<std::streamsize>(rgb.cols) * 3);
+// PNG, the format charts are mostly saved in.
+void WritePng(const std::string& path, const cv::Mat& rgb) {
+    const std::string bytes = EncodePng(rgb);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 double CpuMs(const rusage& u) {
@@ -124,8 +124,8 @@ int main(int argc, char** argv) {
         spec.textBlobs = 12 * scale;
         spec.blobScale = scale;
         spec.blobsOutside = true;
-        const std::string path = "/tmp/plotsnap-bench-" + std::to_string(s.w) + "x" + std::to_string(s.h) + ".ppm";
-        WritePpm(path, MakeChart(spec));
+        const std::string path = "/tmp/plotsnap-bench-" + std::to_string(s.w) + "x" + std::to_string(s.h) + ".png";
+        WritePng(path, MakeChart(spec));
         const Times learned = Run({cli, "process", path, "--list-patches"}, s.repeats);
         const Times reference = Run({cli, "process", path, "--list-patches", "--reference-colours"}, s.repeats);
         std::printf("%4dx%-6d %8.1f / %-11.1f %8.1f / %-11.1f %.2f (wall) %.2f (cpu)\n", s.w, s.h, learned.wall,

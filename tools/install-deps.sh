@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config ccache libwxgtk3.2-dev libopencv-core-dev libopencv-imgproc-dev
       libtesseract-dev tesseract-ocr-eng libgtest-dev xvfb xauth xdotool xclip libx11-dev)
-pkgs+=(nlohmann-json3-dev libpng-dev)  # project files: JSON and the embedded PNG
+pkgs+=(nlohmann-json3-dev libpng-dev libjpeg-dev)  # project files (JSON, embedded PNG); PNG and JPEG pictures
 pkgs+=(libwebp-dev clang libclang-rt-14-dev)  # WebP pictures; the sanitizer and fuzz build
 missing=()
 for p in "${pkgs[@]}"; do

@@ -18,11 +18,7 @@
 
 #include "base/common.h"
 #include "app/image_header.h"
-
-std::string TooLargeMessage(long long w, long long h) {
-    return "The picture is too large to open (" + std::to_string(w) + " x " + std::to_string(h) +
-           " pixels; at most " + std::to_string(kMaxImagePixels / 1000000) + " megapixels can be opened)";
-}
+#include "app/picture_decode.h"
 
 namespace {
 // WebP, common for figures saved from web pages, is decoded by libwebp.
@@ -113,16 +109,6 @@ bool DecodesInChild(const wxString& path, wxBitmapType type) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void RefuseBySize(PictureRead& r, long long width, long long height) {
-    // Headers may state sizes whose product overflows, so only the sides are judged here.
-    if (width <= 0 || height <= 0) {
-        r.status = PictureRead::Empty;
-        r.message = kEmptyMessage;
-    } else {
-        r.status = PictureRead::TooLarge;
-        r.message = TooLargeMessage(width, height);
-    }
-}
 }  // namespace
 
 void InstallPictureHandlers() {
@@ -161,32 +147,33 @@ cv::Mat MatrixFromImage(const wxImage& img) {
 
 PictureRead ReadPictureFile(const wxString& path, PictureProbe probe) {
     PictureRead r;
-    r.message = kUnreadableMessage;
     // Our own message replaces the decoders' error reports.
     wxLogNull quiet;
-    if (!wxFileExists(path)) return r;
-    const auto header = ReadImageHeaderSize(path.ToStdString(wxConvUTF8));
-    if (!header || !wxImage::FindHandler(DecoderOf(header->format))) return r;
-    if (CheckImageSize(*header) != SizeVerdict::Ok) {
-        if (CheckImageSize(*header) == SizeVerdict::TooLarge && ImageSizeAcceptable(header->width, header->height)) {
-            r.status = PictureRead::TooLarge;  // each frame fits, all of them together do not
-            r.message = TooLargeMessage(header->width, header->height) + ": " + std::to_string(header->frames) +
-                        " frames, " + std::to_string(header->decodedPixels) + " pixels in all";
-        } else {
-            RefuseBySize(r, header->width, header->height);
-        }
+    const std::string file = path.ToStdString(wxConvUTF8);
+    const auto header = CheckPictureFile(file, r);
+    if (!header) return r;
+    // Straight into the image's own buffer: the picture is held once.
+    const PictureDecode decoded = DecodePictureFile(file, header->format, [&r](int w, int h) {
+        if (!r.image.Create(w, h, false)) throw std::bad_alloc();
+        return r.image.GetData();
+    });
+    if (decoded == PictureDecode::Decoded) {
+        r.status = PictureRead::Ok;
+        r.message.clear();
         return r;
     }
+    r.image = wxImage();
+    if (decoded == PictureDecode::Failed) return r;
     const wxBitmapType type = DecoderOf(header->format);
+    if (!wxImage::FindHandler(type)) return r;
     if (NeedsProbe(header->format, probe) && !DecodesInChild(path, type)) return r;
-    r.frameCount = header->frames;
     try {
         if (!r.image.LoadFile(path, type, -1) || !r.image.IsOk()) return r;
     } catch (const std::bad_alloc&) {
         return r;
     }
     if (!ImageSizeAcceptable(r.image.GetWidth(), r.image.GetHeight())) {
-        RefuseBySize(r, r.image.GetWidth(), r.image.GetHeight());
+        RefusePictureSize(r, r.image.GetWidth(), r.image.GetHeight());
         r.image = wxImage();
         return r;
     }

@@ -7,18 +7,15 @@
 #include <opencv2/core.hpp>
 #include <string>
 
-struct PictureRead {
-    enum Status { Ok, Unreadable, TooLarge, Empty };
-    Status status = Unreadable;
-    wxImage image;         // transparent pixels already white
-    int frameCount = 0;    // images the file holds (1 normally)
-    bool hadMask = false;  // a mask colour was turned white
-    std::string message;   // what to tell the user when status is not Ok
+#include "app/picture_read.h"
+
+struct PictureRead : PictureOutcome {
+    wxImage image;  // transparent pixels already white
 };
 
 // Never throws. A file that is not one of the formats InstallPictureHandlers
 // registers, or that states a size beyond the limit (in any frame) or no pixels
-// at all, is refused before it is decoded.
+// at all, is refused before it is decoded. PNG and JPEG go to the core decoders.
 // Formats decoded by the toolkit's own code are first decoded once in a child process
 // (see PictureProbe). KnownCrashingDecoders probes only those known to crash (GIF, PNM,
 // TGA), so that a fuzzer exploring the toolkit sees the others' faults in process.
@@ -30,12 +27,6 @@ void FlattenAlphaOnWhite(wxImage& img);
 
 // Deep copy of the picture's bytes: rows x cols, 8-bit, red, green, blue. Empty for an invalid image.
 cv::Mat MatrixFromImage(const wxImage& img);
-
-// What the user is told about a picture beyond the size limit.
-std::string TooLargeMessage(long long width, long long height);
-
-inline const char* kUnreadableMessage = "Can not read image file";
-inline const char* kEmptyMessage = "Image is empty";
 
 // Registers the decoders of the formats we open: PNG, JPEG, BMP, GIF, TIFF, PNM,
 // PCX, TGA and WebP. Call it instead of wxInitAllImageHandlers.

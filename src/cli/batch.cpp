@@ -1,7 +1,5 @@
 #include "cli/batch.h"
 
-#include <wx/string.h>
-
 #include <opencv2/core/utility.hpp>
 
 #include <algorithm>
@@ -15,8 +13,8 @@
 
 #include <sys/stat.h>
 
-#include "app/PictureFile.h"
 #include "cli/digitize.h"
+#include "cli/toolkit_pictures.h"
 #include "detect/colour.h"
 #include "detect/overlap.h"
 #include "document/project_document.h"
@@ -113,15 +111,12 @@ struct Outcome {
 
 Outcome DigitizeOne(const Project& project, const std::vector<TextLabel>& labels, const std::string& image,
                     const std::string& csvPath, bool defaultScales) {
-    const wxString path(image.c_str(), *wxConvFileName);
-    PictureRead read = ReadPictureFile(path);
-    if (read.status != PictureRead::Ok) return {false, read.message};
-    const cv::Mat picture = MatrixFromImage(read.image);
-    read.image = wxImage();
-    if (picture.empty()) return {false, "Image is empty"};
+    PictureMatrix read = ReadPictureForCli(image);
+    if (read.status != PictureOutcome::Ok) return {false, read.message};
+    if (read.picture.empty()) return {false, "Image is empty"};
 
     Document doc;
-    doc.SetPicture(picture);
+    doc.SetPicture(std::move(read.picture));
     NullLog quiet;
     const IRect& r = project.plotRect;
     ProcessSettings settings = project.process;

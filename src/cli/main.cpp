@@ -1,16 +1,11 @@
 // plotsnap-cli: the window's digitizing pass without a window. Progress goes to
 // standard error, the CSV (or the patch list) to standard output or a file.
-#include <wx/image.h>
-#include <wx/init.h>
-#include <wx/string.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "app/PictureFile.h"
 #include "app/input_rules.h"
 #include "base/common.h"
 #include "base/log_sink.h"
@@ -18,6 +13,7 @@
 #include "cli/batch.h"
 #include "cli/cli_options.h"
 #include "cli/digitize.h"
+#include "cli/toolkit_pictures.h"
 #include "detect/annotation.h"
 #include "detect/class_pick.h"
 #include "detect/legend.h"
@@ -138,17 +134,14 @@ int Digitize(CliOptions o) {
     StderrLog log;
 
     // Loading, logged as the window logs it.
-    const wxString path(o.imagePath.c_str(), *wxConvFileName);
-    if (path.empty() && !o.imagePath.empty()) return Fail(kExitUnreadable, std::string(kUnreadableMessage) + ": " + o.imagePath);
-    PictureRead read = ReadPictureFile(path);
-    if (read.status != PictureRead::Ok) return Fail(kExitUnreadable, read.message + ": " + o.imagePath);
+    PictureMatrix read = ReadPictureForCli(o.imagePath);
+    if (read.status != PictureOutcome::Ok) return Fail(kExitUnreadable, read.message + ": " + o.imagePath);
     if (read.frameCount != 1) log << "Possibly more than one image in this file, processing the default one\n";
     log << "Successfully loaded image " << o.imagePath << "\n";
     if (read.hadMask) log << "image has a mask; converting mask to white background\n";
     // The document works on the decoded bytes themselves: the picture is held once.
     Document doc;
-    if (read.image.IsOk() && read.image.GetWidth() > 0 && read.image.GetHeight() > 0)
-        doc.SetPicture(cv::Mat(read.image.GetHeight(), read.image.GetWidth(), CV_8UC3, read.image.GetData()));
+    if (!read.picture.empty()) doc.SetPicture(std::move(read.picture));
     if (!doc.HasPicture()) return Fail(kExitUnreadable, "Image is empty: " + o.imagePath);
 
     if (!o.plotRect.IsUnset()) {
@@ -268,9 +261,6 @@ int main(int argc, char** argv) {
             return kExitUsage;
         case ParsedCommandLine::Run: break;
     }
-    wxInitializer toolkit;
-    if (!toolkit.IsOk()) return Fail(kExitOutputFailed, "could not start the image library");
-    InstallPictureHandlers();
     try {
         StderrLog log;
         if (parsed.options.exportCommand) return ExportProject(parsed.options, log);

@@ -1,0 +1,56 @@
+#include "cli/toolkit_pictures.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+using ToolkitRead = void (*)(const std::string& path, PictureMatrix& out);
+
+// Beside the program (the build tree, or a program installed with its module), then
+// where installing puts it.
+std::vector<std::string> ModulePlaces() {
+    std::vector<std::string> places;
+    std::vector<char> exe(4096);
+    const ssize_t n = readlink("/proc/self/exe", exe.data(), exe.size() - 1);
+    if (n > 0) {
+        std::string dir(exe.data(), size_t(n));
+        dir.erase(dir.find_last_of('/') + 1);
+        places.push_back(dir + PLOTSNAP_PICTURE_MODULE);
+    }
+    places.push_back(std::string(PLOTSNAP_MODULE_DIR) + "/" + PLOTSNAP_PICTURE_MODULE);
+    return places;
+}
+
+ToolkitRead OpenModule() {
+    std::string why;
+    for (const std::string& place : ModulePlaces()) {
+        // Kept open: the toolkit it starts lives until the process ends.
+        if (void* module = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            if (auto read = reinterpret_cast<ToolkitRead>(dlsym(module, "PlotsnapReadPictureWithToolkit"))) return read;
+        }
+        if (const char* error = dlerror()) why = error;
+    }
+    std::fprintf(stderr, "plotsnap-cli: the picture decoders for this format could not be loaded (%s)\n", why.c_str());
+    return nullptr;
+}
+
+PictureMatrix ReadWithToolkit(const std::string& path) {
+    static const ToolkitRead read = OpenModule();
+    PictureMatrix r;
+    r.message = kUnreadableMessage;
+    if (!read) return r;
+    // The toolkit's decoders share its handler list; one picture at a time.
+    static std::mutex oneAtATime;
+    std::lock_guard<std::mutex> lock(oneAtATime);
+    read(path, r);
+    return r;
+}
+
+}  // namespace
+
+PictureMatrix ReadPictureForCli(const std::string& path) { return ReadPictureMatrix(path, ReadWithToolkit); }
