@@ -74,27 +74,55 @@ double FloorMs(const std::string& png, bool removeGrid) {
     return ms;
 }
 
-// One run of the real tool; returns its wall time and its peak resident memory (kB).
-std::pair<double, long> CliRun(std::vector<const char*> args) {
+// A process's peak memory counts what it inherited when forked, so the tool is started
+// from a fresh copy of this program (`--start`), whose own memory is small, never from
+// this one, which holds the chart.
+int StartAndMeasure(char** args) {
     const auto start = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(127);
-        args.insert(args.begin(), PLOTSNAP_CLI);
-        args.push_back(nullptr);
-        execv(PLOTSNAP_CLI, const_cast<char* const*>(args.data()));
+        execv(args[0], args);
         _exit(127);
     }
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const double ms = Ms(start, Clock::now());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {-1, -1};
-    return {ms, usage.ru_maxrss};
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
+    std::printf("%f %ld\n", ms, usage.ru_maxrss);
+    return 0;
+}
+
+// One run of the real tool; returns its wall time and its peak resident memory (kB).
+std::pair<double, long> CliRun(std::vector<const char*> args) {
+    int out[2];
+    if (pipe(out) != 0) return {-1, -1};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        args.insert(args.begin(), {"bench_cli_run", "--start", PLOTSNAP_CLI});
+        args.push_back(nullptr);
+        execv("/proc/self/exe", const_cast<char* const*>(args.data()));
+        _exit(127);
+    }
+    close(out[1]);
+    char line[128] = {};
+    const ssize_t n = read(out[0], line, sizeof line - 1);
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    double ms = -1;
+    long kb = -1;
+    if (n <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || std::sscanf(line, "%lf %ld", &ms, &kb) != 2)
+        return {-1, -1};
+    return {ms, kb};
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::strcmp(argv[1], "--start") == 0) return StartAndMeasure(argv + 2);
     const int repeats = argc > 1 && std::strcmp(argv[1], "--quick") == 0 ? 1 : 5;
     wxInitializer toolkit;
     wxInitAllImageHandlers();
