@@ -65,6 +65,7 @@ bool curvetapApp::ExportData(const wxString& path, bool toClipboard) {
     settings.logY = prefs.logScaleY;
     settings.thin = prefs.lineFiltering != 0;
     settings.commonX = prefs.commonXAxis;
+    settings.bridge = prefs.bridgeCrossings;
     settings.imageHeight = doc.Height();
     settings.imageWidth = doc.Width();
     settings.picture = doc.Picture();

@@ -85,7 +85,7 @@ bool curvetapApp::SaveProject(const wxString& path) {
     ProcessSettings settings = doc.Settings();
     if (!doc.Processed()) settings = CurrentProcessSettings();
     Project p = ProjectFromDocument(doc, PickColours(doc), prefs.logScaleX, prefs.logScaleY,
-                                    {prefs.lineFiltering != 0, prefs.commonXAxis});
+                                    {prefs.lineFiltering != 0, prefs.commonXAxis, prefs.bridgeCrossings});
     p.process = settings;
     std::string error;
     if (!WriteProjectFile(path.utf8_string(), p, &error)) {
@@ -121,6 +121,7 @@ bool curvetapApp::OpenProject(const wxString& path) {
     SetLogarithmicY(p.logY);
     SetLineFiltering(p.output.lineFiltering ? 1 : 0);
     SetCommonXAxis(p.output.commonXAxis);
+    SetBridgeCrossings(p.output.bridge);
     SetManualThreshold(p.process.manualThreshold);
     SetThreshold(p.process.threshold);
     SetMinPatchSize(int(p.process.minPatchSize));

@@ -184,6 +184,7 @@ void curvetapApp::LoadPreferences() {
     config->Read(PrefKeys::CommonXAxis, &prefs.commonXAxis, d.commonXAxis);
     config->Read(PrefKeys::AutoCalibrate, &prefs.autoCalibrate, d.autoCalibrate);
     config->Read(PrefKeys::ReferenceColours, &prefs.referenceColours, d.referenceColours);
+    config->Read(PrefKeys::BridgeCrossings, &prefs.bridgeCrossings, d.bridgeCrossings);
     prefs = ClampPreferences(prefs);
 }
 
@@ -199,6 +200,7 @@ void curvetapApp::SavePreferences() {
     config->Write(PrefKeys::CommonXAxis, prefs.commonXAxis);
     config->Write(PrefKeys::AutoCalibrate, prefs.autoCalibrate);
     config->Write(PrefKeys::ReferenceColours, prefs.referenceColours);
+    config->Write(PrefKeys::BridgeCrossings, prefs.bridgeCrossings);
     config->Flush();
 }
 
@@ -225,6 +227,11 @@ void curvetapApp::SetAutoCalibrate(bool value) {
     prefs.autoCalibrate = value;
     log << (value ? "Axes are calibrated from tick labels after processing\n"
                   : "Axes are not calibrated from tick labels after processing\n");
+}
+void curvetapApp::SetBridgeCrossings(bool value) {
+    prefs.bridgeCrossings = value;
+    log << (value ? "Curves are bridged where another curve crosses them\n"
+                  : "Curves are not bridged where another curve crosses them\n");
 }
 void curvetapApp::SetReferenceColours(bool value) {
     prefs.referenceColours = value;

@@ -74,6 +74,7 @@ public:
     void SetLineFiltering(int value);
     void SetCommonXAxis(bool value);
     void SetAutoCalibrate(bool value);
+    void SetBridgeCrossings(bool value);
     void SetReferenceColours(bool value);
     void SetLogarithmicX(bool value);
     void SetLogarithmicY(bool value);

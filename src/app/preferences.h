@@ -1,5 +1,5 @@
 #pragma once
-// The nine persistent settings as a plain value object. Reading and writing
+// The persistent settings as a plain value object. Reading and writing
 // the configuration store is the window layer's job; the keys and defaults live here.
 #include <string>
 
@@ -15,6 +15,7 @@ struct Preferences {
     bool commonXAxis = true;
     bool autoCalibrate = true;  // calibrate from the tick labels after Process when no axis is set
     bool referenceColours = false;  // class ink by the six reference colours, not the picture's own
+    bool bridgeCrossings = true;    // thinned curves are bridged where another curve crosses or hides them
 };
 
 // Configuration keys, in the order they are read and written.
@@ -30,4 +31,5 @@ inline constexpr const char* ShowTooltips = "Preferences/Show tooltips";
 inline constexpr const char* CommonXAxis = "Preferences/Common X axis";
 inline constexpr const char* AutoCalibrate = "Preferences/Calibrate from tick labels";
 inline constexpr const char* ReferenceColours = "Preferences/Six reference colours";
+inline constexpr const char* BridgeCrossings = "Preferences/Bridge crossings";
 }  // namespace PrefKeys

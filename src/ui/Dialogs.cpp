@@ -29,6 +29,7 @@ void RunOptionsCommand(wxWindow* parent) {
     if (now.showTooltips != was.showTooltips) app.SetShowTooltips(now.showTooltips);
     if (now.commonXAxis != was.commonXAxis) app.SetCommonXAxis(now.commonXAxis);
     if (now.autoCalibrate != was.autoCalibrate) app.SetAutoCalibrate(now.autoCalibrate);
+    if (now.bridgeCrossings != was.bridgeCrossings) app.SetBridgeCrossings(now.bridgeCrossings);
     if (now.referenceColours != was.referenceColours) {
         app.SetReferenceColours(now.referenceColours);
         if (app.IsProcessed()) app.ProcessImage();

@@ -120,6 +120,10 @@ OptionsDialog::OptionsDialog(wxWindow* parent, const Preferences& initial)
                                     wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, N::CommonXAxis);
     commonXAxisBox->SetValue(r.commonXAxis);
     column->Add(commonXAxisBox, 0, wxALL, b);
+    bridgeBox = new wxCheckBox(this, wxID_ANY, "Bridge a curve where another curve crosses or hides it",
+                               wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "Bridge crossings");
+    bridgeBox->SetValue(r.bridgeCrossings);
+    column->Add(bridgeBox, 0, wxALL, b);
     autoCalibrateBox = new wxCheckBox(this, wxID_ANY, "Calibrate the axes from their tick labels after processing",
                                       wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "Calibrate from labels");
     autoCalibrateBox->SetValue(r.autoCalibrate);
@@ -164,6 +168,7 @@ void OptionsDialog::OnOk(wxCommandEvent&) {
     result.lineFiltering = lineFilteringBox->GetValue() ? 1 : 0;
     result.showTooltips = showTooltipsBox->GetValue();
     result.commonXAxis = commonXAxisBox->GetValue();
+    result.bridgeCrossings = bridgeBox->GetValue();
     result.autoCalibrate = autoCalibrateBox->GetValue();
     result.referenceColours = colourClassesChoice->GetSelection() == 1;
     // Ends the modal loop, or hides the dialog when it was not shown modally.

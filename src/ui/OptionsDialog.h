@@ -50,6 +50,7 @@ private:
     wxCheckBox* logScaleYBox = nullptr;
     wxCheckBox* lineFilteringBox = nullptr;
     wxCheckBox* commonXAxisBox = nullptr;
+    wxCheckBox* bridgeBox = nullptr;
     wxCheckBox* autoCalibrateBox = nullptr;
     wxChoice* colourClassesChoice = nullptr;
     Preferences result;

@@ -244,19 +244,26 @@ TEST(Smoke, OptionsChangeOnlyWhatWasEdited) {
     Seam().Reset();
     Seam().dialogHandler = [](wxDialog& d) {
         EXPECT_EQ(d.GetTitle(), "plotsnap Options");
-        auto* box = dynamic_cast<wxCheckBox*>(d.FindWindow(OptionsNames::LogScaleX));
-        EXPECT_NE(box, nullptr);
-        if (box) box->SetValue(!box->GetValue());
+        for (const char* name : {OptionsNames::LogScaleX, "Bridge crossings"}) {
+            auto* box = dynamic_cast<wxCheckBox*>(d.FindWindow(name));
+            EXPECT_NE(box, nullptr) << name;
+            if (box) box->SetValue(!box->GetValue());
+        }
         wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
         d.FindWindow(wxID_OK)->GetEventHandler()->ProcessEvent(ok);
         return wxID_OK;
     };
     const std::string log = LogText();
     g_mainFrame->RunCommand(ID_OPTIONS);
-    EXPECT_EQ(LogText().substr(log.size()), before.logScaleX ? "X scale is linear\n" : "X scale is logarithmic\n");
+    EXPECT_EQ(LogText().substr(log.size()),
+              std::string(before.logScaleX ? "X scale is linear\n" : "X scale is logarithmic\n") +
+                  (before.bridgeCrossings ? "Curves are not bridged where another curve crosses them\n"
+                                          : "Curves are bridged where another curve crosses them\n"));
     EXPECT_EQ(wxGetApp().Prefs().logScaleX, !before.logScaleX);
+    EXPECT_EQ(wxGetApp().Prefs().bridgeCrossings, !before.bridgeCrossings);
     EXPECT_EQ(g_canvas->Readout().logX, !before.logScaleX);
     wxGetApp().SetLogarithmicX(before.logScaleX);
+    wxGetApp().SetBridgeCrossings(before.bridgeCrossings);
     wxGetApp().SavePreferences();
     Seam().dialogHandler = nullptr;
 }
