@@ -9,7 +9,7 @@ extern "C" __attribute__((visibility("default"))) void PlotsnapReadPictureWithTo
     static const bool started = [] {
         // Never ended: at exit the toolkit's own statics may already be gone, and the
         // thread that started it (a batch worker) may be too.
-        const auto* toolkit = new wxInitializer;
+        static const auto* toolkit = new wxInitializer;
         if (!toolkit->IsOk()) return false;
         InstallPictureHandlers();
         return true;
