@@ -4,9 +4,13 @@
 
 #include "app/PictureFile.h"
 
+namespace {
+bool g_started = false;
+}
+
 extern "C" __attribute__((visibility("default"))) void PlotsnapReadPictureWithToolkit(const std::string& path,
                                                                                        PictureMatrix& out) {
-    static const bool started = [] {
+    static const bool started = g_started = [] {
         // Never ended: at exit the toolkit's own statics may already be gone, and the
         // thread that started it (a batch worker) may be too.
         static const auto* toolkit = new wxInitializer;
@@ -26,4 +30,10 @@ extern "C" __attribute__((visibility("default"))) void PlotsnapReadPictureWithTo
         out.status = PictureOutcome::Unreadable;
         out.message = kUnreadableMessage;
     }
+}
+
+// The decoders are freed while the toolkit's lists of them still exist: at exit those
+// lists go first.
+extern "C" __attribute__((visibility("default"))) void PlotsnapEndToolkit() {
+    if (g_started) wxImage::CleanUpHandlers();
 }

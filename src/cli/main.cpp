@@ -261,6 +261,10 @@ int main(int argc, char** argv) {
             return kExitUsage;
         case ParsedCommandLine::Run: break;
     }
+    // Runs after every picture is read, whichever way the run ends.
+    struct EndToolkit {
+        ~EndToolkit() { EndToolkitPictures(); }
+    } endToolkit;
     try {
         StderrLog log;
         if (parsed.options.exportCommand) return ExportProject(parsed.options, log);

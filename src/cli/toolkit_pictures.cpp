@@ -10,6 +10,8 @@
 namespace {
 
 using ToolkitRead = void (*)(const std::string& path, PictureMatrix& out);
+using ToolkitEnd = void (*)();
+ToolkitEnd g_end = nullptr;
 
 // Beside the program (the build tree, or a program installed with its module), then
 // where installing puts it.
@@ -31,7 +33,9 @@ ToolkitRead OpenModule() {
     for (const std::string& place : ModulePlaces()) {
         // Kept open: the toolkit it starts lives until the process ends.
         if (void* module = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-            if (auto read = reinterpret_cast<ToolkitRead>(dlsym(module, "PlotsnapReadPictureWithToolkit"))) return read;
+            auto read = reinterpret_cast<ToolkitRead>(dlsym(module, "PlotsnapReadPictureWithToolkit"));
+            g_end = reinterpret_cast<ToolkitEnd>(dlsym(module, "PlotsnapEndToolkit"));
+            if (read && g_end) return read;
         }
         if (const char* error = dlerror()) why = error;
     }
@@ -54,3 +58,7 @@ PictureMatrix ReadWithToolkit(const std::string& path) {
 }  // namespace
 
 PictureMatrix ReadPictureForCli(const std::string& path) { return ReadPictureMatrix(path, ReadWithToolkit); }
+
+void EndToolkitPictures() {
+    if (g_end) g_end();
+}

@@ -7,3 +7,6 @@
 // A picture is refused as unreadable, with the reason on standard error, when the
 // module cannot be found or opened.
 PictureMatrix ReadPictureForCli(const std::string& path);
+
+// Frees what the module's decoders hold, once no picture is being read; call before exit.
+void EndToolkitPictures();
