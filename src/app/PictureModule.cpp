@@ -5,16 +5,16 @@
 #include "app/PictureFile.h"
 
 namespace {
-bool g_started = false;
+wxInitializer* g_toolkit = nullptr;
 }
 
 extern "C" __attribute__((visibility("default"))) void PlotsnapReadPictureWithToolkit(const std::string& path,
                                                                                        PictureMatrix& out) {
-    static const bool started = g_started = [] {
-        // Never ended: at exit the toolkit's own statics may already be gone, and the
-        // thread that started it (a batch worker) may be too.
-        static const auto* toolkit = new wxInitializer;
-        if (!toolkit->IsOk()) return false;
+    static const bool started = [] {
+        // Ended by PlotsnapEndToolkit, not at exit, when the toolkit's own statics may
+        // already be gone.
+        g_toolkit = new wxInitializer;
+        if (!g_toolkit->IsOk()) return false;
         InstallPictureHandlers();
         return true;
     }();
@@ -32,8 +32,8 @@ extern "C" __attribute__((visibility("default"))) void PlotsnapReadPictureWithTo
     }
 }
 
-// The decoders are freed while the toolkit's lists of them still exist: at exit those
-// lists go first.
+// Ends the toolkit while its own statics still exist; no picture may be in reading.
 extern "C" __attribute__((visibility("default"))) void PlotsnapEndToolkit() {
-    if (g_started) wxImage::CleanUpHandlers();
+    delete g_toolkit;
+    g_toolkit = nullptr;
 }
