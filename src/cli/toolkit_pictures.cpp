@@ -13,8 +13,8 @@ using ToolkitRead = void (*)(const std::string& path, PictureMatrix& out);
 using ToolkitEnd = void (*)();
 ToolkitEnd g_end = nullptr;
 
-// Beside the program (the build tree, or a program installed with its module), then
-// where installing puts it.
+// Beside the program (the build tree), where installing puts it relative to the
+// program (an installation moved as a whole), then where it was configured to go.
 std::vector<std::string> ModulePlaces() {
     std::vector<std::string> places;
     std::vector<char> exe(4096);
@@ -23,6 +23,7 @@ std::vector<std::string> ModulePlaces() {
         std::string dir(exe.data(), size_t(n));
         dir.erase(dir.find_last_of('/') + 1);
         places.push_back(dir + PLOTSNAP_PICTURE_MODULE);
+        places.push_back(dir + PLOTSNAP_MODULE_FROM_BIN + "/" + PLOTSNAP_PICTURE_MODULE);
     }
     places.push_back(std::string(PLOTSNAP_MODULE_DIR) + "/" + PLOTSNAP_PICTURE_MODULE);
     return places;
