@@ -216,29 +216,6 @@ TEST(Smoke, AUserDigitizesAChart) {
     g_mainFrame->SetGridWidth(2);
 }
 
-TEST(Smoke, ShiftClickTakesTheWholeCurveAndShiftRightClickDropsIt) {
-    namespace sc = sample_chart;
-    // The red curve cut in two by a white gap: two patches of one class.
-    cv::Mat chart = sc::Draw();
-    chart(cv::Rect(int(sc::ColumnOf(5)), sc::kTop + 2, 5, sc::kBottom - sc::kTop - 4)).setTo(cv::Scalar::all(255));
-    const std::string file = TempDir("shift") + "/cut.ppm";
-    ASSERT_TRUE(cli_test::WritePpm(file, chart));
-    ASSERT_TRUE(LoadPicture(file));
-    ProcessNow();
-    Document& doc = wxGetApp().Doc();
-    const IPoint left{int(sc::ColumnOf(2)), int(std::lround(sc::RowOf(sc::Red(2))))};
-    const IPoint right{int(sc::ColumnOf(8)), int(std::lround(sc::RowOf(sc::Red(8))))};
-    real::Click(left.x, left.y);
-    ASSERT_EQ(doc.Selection().size(), 1u);
-    Pump(600);  // a second press at once would be a double click
-    real::Click(left.x, left.y, 1, false, true);
-    EXPECT_EQ(doc.Selection().size(), 2u);
-    real::Click(right.x, right.y, 3, false, true);
-    EXPECT_TRUE(doc.Selection().empty());
-    real::Key('Z', wxMOD_CONTROL);
-    EXPECT_EQ(doc.Selection().size(), 2u);
-}
-
 TEST(Smoke, OptionsChangeOnlyWhatWasEdited) {
     const Preferences before = wxGetApp().Prefs();
     Seam().Reset();
