@@ -230,7 +230,7 @@ TEST(Smoke, OptionsChangeOnlyWhatWasEdited) {
 }
 
 TEST(Smoke, WhiteBackgroundSavedOnHoldsFromTheFirstProcess) {
-    Document& doc = wxGetApp().Doc();
+    const Document& doc = wxGetApp().Doc();
     // As after a restart with the option saved on.
     wxGetApp().Config()->Write(PrefKeys::WhiteBackground, true);
     wxGetApp().LoadPreferences();
@@ -238,24 +238,18 @@ TEST(Smoke, WhiteBackgroundSavedOnHoldsFromTheFirstProcess) {
     ASSERT_TRUE(LoadPicture(std::string(PLOTSNAP_SOURCE_DIR) + "/resources/sample-chart.png"));
     real::Click(5, 5);
     real::Key(WXK_F2);
-    ASSERT_FALSE(doc.Binary().empty());
-    real::Move(5, 5);
-    // Ink the processing dropped (grid, anti-aliasing) shows as white paper; patches keep their colours.
+    // Ink the pass dropped (the grid, anti-aliasing) shows as white paper: which pixels is the core's
+    // rule (ShownBackground), that the canvas paints them from the first pass on is the window's.
     const auto expectWhitePaper = [&](const char* when) {
+        real::Move(5, 5);
         const wxImage shown = GrabClient(g_canvas);
-        const cv::Mat &bin = doc.Binary(), &pic = doc.Picture();
-        int ink = 0, cleared = 0, wrong = 0;
-        for (int y = 0; y < bin.rows; y += 3)
-            for (int x = 0; x < bin.cols; x += 3) {
-                const cv::Vec3b c = pic.at<cv::Vec3b>(y, x);
-                if (bin.at<uchar>(y, x) != 255 || c[0] + c[1] + c[2] > 700) continue;
-                ++ink;
-                cleared += Rgb(shown, g_canvas->ImageToWindow({x, y})) == 0xFFFFFF;
+        int cleared = 0;
+        for (int y = 0; y < doc.Height(); y += 3)
+            for (int x = 0; x < doc.Width(); x += 3) {
+                const cv::Vec3b c = doc.Picture().at<cv::Vec3b>(y, x);
+                cleared += c != cv::Vec3b(255, 255, 255) && Rgb(shown, g_canvas->ImageToWindow({x, y})) == 0xFFFFFF;
             }
-        for (const ::Run& r : doc.Patches()[0]) wrong += Rgb(shown, g_canvas->ImageToWindow({r.col, r.row1})) == 0;
-        EXPECT_GT(ink, 0) << when;
-        EXPECT_GT(cleared, ink * 9 / 10) << when;
-        EXPECT_EQ(wrong, 0) << when;
+        EXPECT_GT(cleared, 300) << when;
     };
     expectWhitePaper("first Process");
     for (bool on : {false, true}) {  // as Options does it
