@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/CurvetapApp.h"
+#include "app/input_rules.h"
 #include "document/project_document.h"
 #include "document/project_file.h"
 #include "ui/GUIFrame.h"
@@ -26,15 +27,8 @@ bool IsProjectFile(const wxString& path) {
 }  // namespace
 
 ProcessSettings curvetapApp::CurrentProcessSettings() const {
-    ProcessSettings settings;
-    settings.manualThreshold = prefs.manualThreshold;
-    settings.threshold = prefs.threshold;
-    settings.minPatchSize = unsigned(prefs.minPatchSize);
-    settings.removeGrid = g_mainFrame && g_mainFrame->RemoveGridValue();
-    settings.gridWidth = g_mainFrame ? g_mainFrame->GridWidth() : 2;
-    settings.keepBinary = prefs.whiteBackground;
-    settings.colourClassing = prefs.referenceColours ? ColourClassing::ReferenceColours : ColourClassing::FromPicture;
-    return settings;
+    return ProcessSettingsFor(prefs, g_mainFrame && g_mainFrame->RemoveGridValue(),
+                              g_mainFrame ? g_mainFrame->GridWidth() : 2);
 }
 
 void curvetapApp::SetupProjects() {

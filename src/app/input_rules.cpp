@@ -12,6 +12,18 @@ Preferences ClampPreferences(Preferences p) {
     return p;
 }
 
+ProcessSettings ProcessSettingsFor(const Preferences& prefs, bool removeGrid, int gridWidth) {
+    ProcessSettings settings;
+    settings.manualThreshold = prefs.manualThreshold;
+    settings.threshold = prefs.threshold;
+    settings.minPatchSize = unsigned(prefs.minPatchSize);
+    settings.removeGrid = removeGrid;
+    settings.gridWidth = gridWidth;
+    settings.keepBinary = prefs.whiteBackground;
+    settings.colourClassing = prefs.referenceColours ? ColourClassing::ReferenceColours : ColourClassing::FromPicture;
+    return settings;
+}
+
 std::string PlotRectProblem(const IRect& rect, int width, int height) {
     if (rect.left >= 0 && rect.top >= 0 && rect.left < width && rect.top < height && rect.right > rect.left &&
         rect.bottom > rect.top)

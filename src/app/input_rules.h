@@ -5,6 +5,7 @@
 
 #include "base/common.h"
 #include "app/preferences.h"
+#include "detect/process.h"
 
 // A stored integer as an int: values beyond the int range are pinned to its ends.
 int StoredInt(long value);
@@ -13,6 +14,10 @@ int StoredInt(long value);
 // at least 0, threshold 0..255, line filtering 0 or 1. A hand-edited configuration
 // file can hold anything.
 Preferences ClampPreferences(Preferences p);
+
+// The settings of a pass from the preferences and the toolbar's grid controls; the
+// white background keeps the binary image from the very first pass on.
+ProcessSettings ProcessSettingsFor(const Preferences& prefs, bool removeGrid, int gridWidth);
 
 // Empty when the plot rectangle (right and bottom one past the last pixel) has at
 // least one pixel inside a width x height picture; otherwise why it cannot be used.

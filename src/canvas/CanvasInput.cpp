@@ -45,7 +45,7 @@ void ScrolledImageComponent::ApplyCursor() {
 void ScrolledImageComponent::OnLeftDown(wxMouseEvent& event) {
     SetFocus();
     if (!HasImage()) return;
-    if (event.ShiftDown() && !event.ControlDown()) {
+    if (KindOfPress(false, event.ShiftDown(), event.ControlDown()) == PressKind::ClassPick) {
         controller.ClassPick(GetImagePosition(event), false);
         DrawOverlaysNow();
         return;
@@ -68,7 +68,7 @@ void ScrolledImageComponent::OnLeftDClick(wxMouseEvent& event) {
 
 void ScrolledImageComponent::OnRightDown(wxMouseEvent& event) {
     SetFocus();
-    if (event.ShiftDown() && HasImage()) {
+    if (KindOfPress(true, event.ShiftDown(), event.ControlDown()) == PressKind::ClassUnpick && HasImage()) {
         controller.ClassPick(GetImagePosition(event), true);
         DrawOverlaysNow();
         return;

@@ -206,13 +206,7 @@ void ScrolledImageComponent::RefreshImageBox(const IRect& box) {
 }
 
 cv::Mat ScrolledImageComponent::ComposePart(const cv::Rect& box) const {
-    // The white-background option shows the binary image in place of the picture.
-    const cv::Mat& binary = doc.Binary();
-    cv::Mat part;
-    if (readout.whiteBackground && !binary.empty())
-        cv::cvtColor(binary(box), part, cv::COLOR_GRAY2RGB);
-    else
-        doc.Picture()(box).copyTo(part);
+    cv::Mat part = ShownBackground(doc.Picture(), doc.Binary(), box, readout.whiteBackground);
     const PatchList& patches = doc.Patches();
     for (size_t i = 0; i < patches.size(); ++i) {
         const IRect& b = patchBoxes[i];

@@ -131,6 +131,11 @@ void InteractionController::RightUp() {
     rubberBand = kNoRect;
 }
 
+PressKind KindOfPress(bool rightButton, bool shift, bool control) {
+    if (!shift || (control && !rightButton)) return PressKind::Plain;
+    return rightButton ? PressKind::ClassUnpick : PressKind::ClassPick;
+}
+
 PatchList InteractionController::ClassPick(IPoint p, bool remove) {
     if (!doc.HasPicture() || textMode || axisMode != AxisMode::None) return {};
     const PatchList& patches = doc.Patches();

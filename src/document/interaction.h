@@ -13,6 +13,10 @@ enum class DragState { None, LeftPressed, LeftDragging, RightPressed, RightDragg
 enum Edges : unsigned { EdgeNone = 0, EdgeTop = 1, EdgeBottom = 2, EdgeLeft = 4, EdgeRight = 8, EdgeNewRect = 0x10 };
 enum class Cursor { Arrow, SizeNS, SizeWE, SizeNWSE, SizeNESW, Pencil };
 enum class Key { Escape, X, Y, T, Delete, Return, Other };
+// What a mouse press does by the keys held: Shift reaches the whole-class pick (the left
+// button adds, the right drops) but for Shift+Control+left, which stays a plain press.
+enum class PressKind { Plain, ClassPick, ClassUnpick };
+PressKind KindOfPress(bool rightButton, bool shift, bool control);
 
 // What the controller needs from the window: questions, recognition, and news.
 class InteractionHost {

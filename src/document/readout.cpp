@@ -1,5 +1,7 @@
 #include "document/readout.h"
 
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,6 +22,15 @@ bool AxisValueTexts(const Calibration& c, const ReadoutSettings& s, int column, 
              ? FormatDouble(format, float(PixelToValueY(row, c.yValue1, c.yPixel1, c.yValue2, c.yPixel2, s.logY, 0)))
              : "?";
     return xUsable || yUsable;
+}
+
+cv::Mat ShownBackground(const cv::Mat& picture, const cv::Mat& binary, const cv::Rect& box, bool whiteBackground) {
+    cv::Mat part;
+    if (whiteBackground && !binary.empty())
+        cv::cvtColor(binary(box), part, cv::COLOR_GRAY2RGB);
+    else
+        picture(box).copyTo(part);
+    return part;
 }
 
 std::string StatusReadout(const Calibration& c, const ReadoutSettings& s, IPoint p) {

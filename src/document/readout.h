@@ -30,6 +30,9 @@ bool AxisValueTexts(const Calibration& c, const ReadoutSettings& s, int column, 
 std::string StatusReadout(const Calibration& c, const ReadoutSettings& s, IPoint p);
 // "x, y" with five digits, or "(c, r)" without a usable axis.
 std::string PointValueText(const Calibration& c, const ReadoutSettings& s, int column, double row);
+// The part `box` of what the canvas shows under the patches, red-green-blue: the last binary
+// image (ink black on white paper) with the white background on and kept, else the picture.
+cv::Mat ShownBackground(const cv::Mat& picture, const cv::Mat& binary, const cv::Rect& box, bool whiteBackground);
 // Whether p is within 8 pixels of a run of the current graph.
 bool NearPickedRun(const Document& doc, IPoint p);
 // The markers for p: one per thinned row of a curve within 8 rows of p in p's

@@ -5,6 +5,9 @@
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
+
+#include <chrono>
+
 #ifdef __WXGTK__
 // From GTK itself, which the toolkit already links; declared here to spare the GTK headers.
 extern "C" void gtk_toolbar_set_show_arrow(void* toolbar, int showArrow);
@@ -325,14 +328,28 @@ void GUIFrame::OnRemoveGridBox(wxCommandEvent& event) {
     if (wxGetApp().IsImageLoaded()) wxGetApp().ProcessImage();
 }
 
+namespace {
+long SteadyMs() {
+    using namespace std::chrono;
+    return long(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+}  // namespace
+
 void GUIFrame::OnGridWidth(wxCommandEvent& event) {
     // Typing and the arrows both send a text change; the arrow event alone is not acted on twice.
     if (event.GetEventType() == wxEVT_SPINCTRL) return;
-    if (wxGetApp().IsImageLoaded()) gridWidthTimer.StartOnce(kGridWidthSettleMs);
+    if (!wxGetApp().IsImageLoaded()) return;
+    gridWidthWait.Edit(SteadyMs());
+    gridWidthTimer.StartOnce(kGridWidthSettleMs);
 }
 
 void GUIFrame::OnGridWidthSettled(wxTimerEvent&) {
-    if (wxGetApp().IsImageLoaded()) wxGetApp().ProcessImage();
+    const long now = SteadyMs();
+    if (gridWidthWait.Due(now)) {
+        if (wxGetApp().IsImageLoaded()) wxGetApp().ProcessImage();
+    } else if (const long left = gridWidthWait.Left(now)) {
+        gridWidthTimer.StartOnce(int(left));  // a timer that fired early waits out the rest
+    }
 }
 
 void GUIFrame::OnZoom(wxCommandEvent& event) {

@@ -5,6 +5,8 @@
 #include <wx/combobox.h>
 #include <wx/timer.h>
 
+#include "ui/settle_wait.h"
+
 enum class AxisMode;  // document/interaction.h (kept out: the X11 headers some callers include define None)
 
 class FlickerFreeCheckbox;
@@ -113,4 +115,5 @@ private:
     wxMenu* recentMenu = nullptr;
     // Typing a width reprocesses once the digits stop coming, not at every keystroke.
     wxTimer gridWidthTimer;
+    SettleWait gridWidthWait{kGridWidthSettleMs};
 };

@@ -3,10 +3,10 @@
 // why a picture could not be read, dashes read as minus signs, and the label kind rules.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <tuple>
 
+#include "cli_run.h"
 #include "base/numbers.h"
 #include "app/picture_problem.h"
 #include "output/export_name.h"
@@ -167,8 +167,8 @@ TEST(PictureProblem, TheFirstBytesTellWhyAFileIsUnreadable) {
 }
 
 TEST(PictureProblem, MessagesNameTheFileAndTheReason) {
-    const std::string dir = ::testing::TempDir() + "/picture_problem";
-    std::filesystem::create_directories(dir);
+    const cli_test::TempDir temp;
+    const std::string& dir = temp.path();
     std::ofstream(dir + "/empty.png").close();
     std::ofstream(dir + "/notes.png") << "not a picture\n";
     std::ofstream(dir + "/cut.png", std::ios::binary) << "\x89PNG\r\n\x1a\n";
@@ -187,7 +187,6 @@ TEST(PictureProblem, MessagesNameTheFileAndTheReason) {
     PictureProblem denied{PictureProblem::CannotOpen, "", "Permission denied"};
     EXPECT_EQ(UnreadablePictureMessage("/x.png", denied),
               "Can not read image file /x.png: the file can not be opened (Permission denied)");
-    std::filesystem::remove_all(dir);
 }
 
 TEST(Numbers, DashesReadAsMinus) {

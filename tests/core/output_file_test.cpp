@@ -27,16 +27,8 @@ namespace {
 class AtomicWrite : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/plotsnap_write_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_FALSE(dir_.empty());
         ::chmod(dir_.c_str(), 0755);  // reachable for the unprivileged child below
-    }
-    void TearDown() override {
-        std::error_code ec;
-        for (const auto& e : fs::recursive_directory_iterator(dir_, ec))
-            if (e.is_directory()) ::chmod(e.path().c_str(), 0755);
-        fs::remove_all(dir_, ec);
     }
     static std::string Read(const std::string& path) { return cli_test::ReadFile(path); }
     static void Put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -56,7 +48,8 @@ protected:
         ::waitpid(pid, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
     }
-    std::string dir_;
+    cli_test::TempDir temp_;
+    const std::string& dir_ = temp_.path();
 };
 
 }  // namespace
