@@ -83,10 +83,8 @@ void WriteJpeg(const std::string& path, const JpegCase& c) {
     jpeg_create_compress(&cinfo);
     FILE* f = std::fopen(path.c_str(), "wb");
     jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = 37;
-    cinfo.image_height = 23;
-    cinfo.input_components = c.components;
-    cinfo.in_color_space = c.space;
+    cinfo.image_width = 37, cinfo.image_height = 23;
+    cinfo.input_components = c.components, cinfo.in_color_space = c.space;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 85, TRUE);
     if (c.space == JCS_CMYK) jpeg_set_colorspace(&cinfo, JCS_CMYK);
@@ -145,10 +143,8 @@ TEST(PictureDecoders, CoreBytesAreTheToolkitsForEveryPngLayout) {
 }
 
 TEST(PictureDecoders, CoreBytesAreTheToolkitsForJpegAndCmykIsLeftToIt) {
-    const JpegCase cases[] = {{"rgb 4:2:0", 3, JCS_RGB, 2, false},
-                              {"rgb 4:4:4", 3, JCS_RGB, 1, false},
-                              {"rgb progressive", 3, JCS_RGB, 2, true},
-                              {"grey", 1, JCS_GRAYSCALE, 1, false},
+    const JpegCase cases[] = {{"rgb 4:2:0", 3, JCS_RGB, 2, false}, {"rgb 4:4:4", 3, JCS_RGB, 1, false},
+                              {"rgb progressive", 3, JCS_RGB, 2, true}, {"grey", 1, JCS_GRAYSCALE, 1, false},
                               {"grey progressive", 1, JCS_GRAYSCALE, 1, true}};
     const std::string path = wxFileName::CreateTempFileName("plotsnap-jpeg").ToStdString();
     for (const JpegCase& c : cases) {
