@@ -7,6 +7,8 @@ namespace {
 
 // A scatter marker is no wider or taller than this.
 constexpr int kMaxMarker = 25;
+// Fewer markers than this in a graph that also holds a curve are pieces of the curve.
+constexpr int kMinMarkers = 3;
 // Below this colour distance between ink and background a column has no usable contrast.
 constexpr float kMinContrast = 24.0f;
 
@@ -219,6 +221,13 @@ void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat&
     const ColumnIndex columns(graph, picture.rows, picture.cols);
     std::vector<bool> marker(graph.size());
     for (size_t p = 0; p < graph.size(); ++p) marker[p] = IsMarker(graph[p], int(p), columns);
+    // A scatter's markers come by the handful; one or two blobs beside a curve's
+    // stroke are its stubs cut off by an axis, a legend or a crossing.
+    const bool stroke = std::any_of(graph.begin(), graph.end(), [](const Patch& patch) {
+        const IRect b = PatchBoundingBox(patch);
+        return !b.IsUnset() && std::max(b.right - b.left, b.bottom - b.top) + 1 > kMaxMarker;
+    });
+    if (stroke && std::count(marker.begin(), marker.end(), true) < kMinMarkers) marker.assign(graph.size(), false);
 
     std::vector<const Span*> owner(points.size(), nullptr);
     std::vector<int> pointsInSpan(columns.Count(), 0);

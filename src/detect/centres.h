@@ -11,7 +11,8 @@
 // fringe pixel at each end; each pixel weighs by how far its colour lies from the
 // local background (read a few pixels beyond the stroke) toward the stroke's ink,
 // from 0 to 1. A scatter marker (a small compact patch no curve runs through) gives
-// one point at the weighted centroid of its ink. Points the runs cannot place
+// one point at the weighted centroid of its ink; in a graph that also holds a
+// curve, fewer than three such blobs are pieces of the curve instead. Points the runs cannot place
 // (outside them, or two points in one run) stay as they are. A column of the graph
 // without a point but with a single run gets a point at that run's centre (thinning
 // eats into the free ends of strokes two pixels thick).
