@@ -18,8 +18,10 @@
 // eats into the free ends of strokes two pixels thick).
 // With `bridge`, a gap of missing columns between two single points is filled by
 // interpolation where the other ink there (another curve) covers every missing
-// column and the gap is no wider than four times that ink's stroke plus 2 px: a
-// crossing, or a stretch where the other curve runs along this one and hides it.
+// column and the gap is no wider than four times that ink's stroke plus 2 px (a
+// crossing), or of any width where ink of another colour lies on the line in every
+// column and the graph's own colour shows in under a quarter of them (another
+// curve runs along this one and hides it).
 // Returns the points sorted by x then y.
 void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat& picture, bool bridge);
 

@@ -123,22 +123,26 @@ TEST(PlaceCurveCentres, CrossingsHiddenByAnotherCurveAreBridged) {
         double width;
         bool bridge;
         bool bridged;
+        double line = 2;  // the black line's width
     };
     const Case cases[] = {
         {"steep red curve", {30, 0}, {33, 40}, 3, true, true},
         {"the same with bridging off", {30, 0}, {33, 40}, 3, false, false},
         {"shallow red band along the line, a few strokes long", {26, 20}, {38, 20}, 1.5, true, true},
-        {"shallow red band along the line, many strokes long", {10, 20}, {52, 20}, 1.5, true, false},
+        {"red curve running along the line, hiding it for many strokes", {10, 20.3}, {52, 20.3}, 2.5, true, true},
+        // The black shows above and below the red: a stretch left unpicked, not hidden.
+        {"thin red curve along a thick line left unpicked", {10, 20.3}, {52, 20.3}, 1, true, false, 4},
     };
     for (const Case& k : cases) {
         cv::Mat picture(40, 64, CV_8UC3, cv::Scalar::all(255));
-        Stroke(picture, {-5, 20.3}, {70, 20.3}, 2, kBlack);
+        Stroke(picture, {-5, 20.3}, {70, 20.3}, k.line, kBlack);
         Stroke(picture, k.a, k.b, k.width, kRed);
         // The black line's patches: everything of its colour on either side of the red ink.
         const Patch all = InkPatch(picture);
         Patch black;
         for (const ::Run& run : all)
-            if (picture.at<Colour>((run.row1 + run.row2) / 2, run.col)[0] < 110) black.push_back(run);
+            if (picture.at<Colour>((run.row1 + run.row2) / 2, run.col)[0] < 110 && (run.col < k.a.x || run.col > k.b.x))
+                black.push_back(run);
         const PointList points = Centres(picture, {black}, k.bridge);
         SCOPED_TRACE(k.what);
         int covered = 0;
