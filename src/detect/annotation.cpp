@@ -14,6 +14,7 @@ struct Piece {
     double length = 1;
     bool directed = false;     // long against its stroke: it has two ends and a course
     bool folded = false;       // a stroke that turns back on itself, as in a letter or digit
+    bool dab = false;          // no longer than two of its strokes: too short to be written
     bool headed = false;       // a straight stroke much wider at one end, as an arrow
     cv::Point2d end[2];        // a dot has one "end", its centre
     cv::Point2d out[2];        // unit direction leaving each end
@@ -57,6 +58,7 @@ Piece Describe(const Patch& patch) {
     const double half = (cxx + cyy) / 2, root = std::sqrt((cxx - cyy) * (cxx - cyy) / 4 + cxy * cxy);
     const double across = std::sqrt(std::max(0.0, half - root)), along = std::sqrt(half + root);
     p.folded = p.length >= 5 && across >= 0.35 * along;
+    p.dab = p.length <= 2 * p.thick;
     if (p.directed && !p.folded) {
         // Width across the axis at the ends and in the middle.
         const cv::Point2d n(-u.y, u.x);
@@ -171,6 +173,7 @@ struct ShortChain {
     cv::Rect box;
     Course columns;
     int pieces = 0, folded = 0;
+    int letters = 0;  // folded pieces long enough to be written, not dabs
     bool headed = false;
     double thick = 1;
     bool apart = false;
@@ -302,6 +305,7 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
                 c.box = chains[root];
                 ++c.pieces;
                 c.folded += pieces[m].folded;
+                c.letters += pieces[m].folded && !pieces[m].dab;
                 c.headed = pieces[m].headed;
                 c.thick = std::max(c.thick, pieces[m].thick);
             }
@@ -330,8 +334,10 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
                 grew = 1;
             }
         }
+        // A dab off every course is kept: the stub of a thick curve cut off by a
+        // legend or an axis, where text would be written in longer strokes.
         for (auto& [root, c] : shorts)
-            c.apart = judged[root] < 0 || (judged[root] == 0 && (c.folded || (c.pieces == 1 && c.headed)));
+            c.apart = judged[root] < 0 || (judged[root] == 0 && (c.letters || (c.pieces == 1 && c.headed)));
         for (int m : members) {
             const auto it = shorts.find(Find(parent, m));
             if (it != shorts.end() && it->second.apart) roles[m] = PatchRole::Annotation;

@@ -7,8 +7,12 @@ namespace {
 
 // A scatter marker is no wider or taller than this.
 constexpr int kMaxMarker = 25;
+// Fewer markers than this in a graph that also holds a curve are pieces of the curve.
+constexpr int kMinMarkers = 3;
 // Below this colour distance between ink and background a column has no usable contrast.
 constexpr float kMinContrast = 24.0f;
+// How far anti-aliasing and JPEG move one ink's pixels off its blends with the background.
+constexpr float kBlendSpread = 24.0f;
 
 using Colour = cv::Vec3f;
 
@@ -25,6 +29,23 @@ struct Contrast {
     float Weight(const Colour& p) const { return std::clamp((background - p).dot(background - ink) / scale, 0.f, 1.f); }
     // Far enough from the background to be ink of some kind.
     bool Inked(const Colour& p) const { return (p - background).dot(p - background) >= 0.12f * scale; }
+    // Distance of p from the nearest blend of this ink with the background (RGB
+    // units); `strength` the share of ink in that blend.
+    float OffBlend(const Colour& p, float& strength) const {
+        strength = std::clamp((p - background).dot(ink - background) / scale, 0.f, 1.f);
+        const Colour off = p - (background + strength * (ink - background));
+        return std::sqrt(off.dot(off));
+    }
+    // Ink of another colour: no blend of this ink with the background comes near it.
+    bool Foreign(const Colour& p) const {
+        float strength = 0;
+        return OffBlend(p, strength) >= 2 * kBlendSpread;
+    }
+    // This ink itself, at half strength or more.
+    bool Same(const Colour& p) const {
+        float strength = 0;
+        return OffBlend(p, strength) < kBlendSpread && strength >= 0.5f;
+    }
 };
 
 // The background is the median of up to three pixels beyond each end of the
@@ -167,6 +188,20 @@ bool ByXThenY(const cv::Point2d& a, const cv::Point2d& b) { return a.x < b.x || 
 
 // Fills gaps of missing columns between two single points where other ink covers them.
 void Bridge(PointList& points, const ColumnIndex& columns, const cv::Mat& picture) {
+    // The graph's own ink: the median over its lone strokes, so that a column
+    // where another curve's ink runs into this one's stroke does not set it.
+    std::vector<float> inks[3];
+    for (int x = columns.First(); x <= columns.Last(); ++x) {
+        const auto* spans = columns.Column(x);
+        Contrast c;
+        if (spans && spans->size() == 1 && StrokeContrast(picture, x, spans->front().row1, spans->front().row2, c))
+            for (int ch = 0; ch < 3; ++ch) inks[ch].push_back(c.ink[ch]);
+    }
+    Colour ownInk;
+    for (int ch = 0; ch < 3 && !inks[0].empty(); ++ch) {
+        std::nth_element(inks[ch].begin(), inks[ch].begin() + inks[ch].size() / 2, inks[ch].end());
+        ownInk[ch] = inks[ch][inks[ch].size() / 2];
+    }
     PointList added;
     auto single = [&](size_t i) {
         return (i == 0 || points[i - 1].x != points[i].x) && (i + 1 == points.size() || points[i + 1].x != points[i].x);
@@ -178,6 +213,11 @@ void Bridge(PointList& points, const ColumnIndex& columns, const cv::Mat& pictur
         const Span* own = columns.Find(xa, int(a.y));
         Contrast c;
         if (!own || !StrokeContrast(picture, xa, own->row1, own->row2, c)) continue;
+        Contrast ownColour = c;
+        if (!inks[0].empty()) {
+            ownColour.ink = ownInk;
+            ownColour.scale = std::max((ownInk - c.background).dot(ownInk - c.background), 1.f);
+        }
         auto rowAt = [&](int x) { return a.y + (b.y - a.y) * (x - xa) / double(xb - xa); };
         // The other ink's pixels: inked, and not this graph's own runs.
         auto other = [&](int r, int x) {
@@ -186,14 +226,18 @@ void Bridge(PointList& points, const ColumnIndex& columns, const cv::Mat& pictur
         };
         const int mid = xa + 1 + gap / 2;
         int midRow = -1;
-        bool covered = true;
+        bool covered = true, foreign = true;
         // Thinning shortens each side by a pixel or so; those columns are this graph's own ink.
         for (int x = xa + 1; x < xb && covered; ++x) {
             const int ry = int(std::lround(rowAt(x)));
             int hit = -1;
-            for (int r : {ry, ry - 1, ry + 1})
+            bool alien = false;
+            for (int r : {ry, ry - 1, ry + 1}) {
                 if (hit < 0 && (other(r, x) || columns.Find(x, r))) hit = r;
+                alien = alien || columns.Find(x, r) || (other(r, x) && ownColour.Foreign(At(picture, r, x)));
+            }
             covered = hit >= 0;
+            foreign = foreign && alien;
             if (x == mid) midRow = hit;
         }
         if (!covered) continue;
@@ -203,8 +247,21 @@ void Bridge(PointList& points, const ColumnIndex& columns, const cv::Mat& pictur
         for (int x = mid + 1; other(midRow, x); ++x) ++across;
         for (int r = midRow - 1; other(r, mid) && along <= across; --r) ++along;
         for (int r = midRow + 1; other(r, mid) && along <= across; ++r) ++along;
-        // A curve hidden for longer than a few strokes' width may have turned away under it.
-        if (gap > 4 * (std::min(across, along) + 2)) continue;
+        // A curve hidden for longer than a few strokes' width may have turned away
+        // under it; not where ink of another colour lies on the line at every
+        // column: another curve runs along this one and hides it, letting it peek
+        // out here and there. Its own colour along a quarter of the gap or more is
+        // a stretch of it left unpicked, which no bridge may replace.
+        int ownColumns = 0;  // where this graph's colour shows outside its runs, as far as the other stroke reaches
+        for (int x = xa + 1; x < xb && foreign; ++x) {
+            const int ry = int(std::lround(rowAt(x)));
+            bool same = false;
+            for (int r = ry - along - 2; r <= ry + along + 2 && !same; ++r)
+                same = other(r, x) && ownColour.Same(At(picture, r, x));
+            ownColumns += same;
+        }
+        const bool hiddenAlong = foreign && 4 * ownColumns < gap;
+        if (!hiddenAlong && gap > 4 * (std::min(across, along) + 2)) continue;
         for (int x = xa + 1; x < xb; ++x) added.emplace_back(x, rowAt(x));
     }
     points.insert(points.end(), added.begin(), added.end());
@@ -219,6 +276,13 @@ void PlaceCurveCentres(PointList& points, const PatchList& graph, const cv::Mat&
     const ColumnIndex columns(graph, picture.rows, picture.cols);
     std::vector<bool> marker(graph.size());
     for (size_t p = 0; p < graph.size(); ++p) marker[p] = IsMarker(graph[p], int(p), columns);
+    // A scatter's markers come by the handful; one or two blobs beside a curve's
+    // stroke are its stubs cut off by an axis, a legend or a crossing.
+    const bool stroke = std::any_of(graph.begin(), graph.end(), [](const Patch& patch) {
+        const IRect b = PatchBoundingBox(patch);
+        return !b.IsUnset() && std::max(b.right - b.left, b.bottom - b.top) + 1 > kMaxMarker;
+    });
+    if (stroke && std::count(marker.begin(), marker.end(), true) < kMinMarkers) marker.assign(graph.size(), false);
 
     std::vector<const Span*> owner(points.size(), nullptr);
     std::vector<int> pointsInSpan(columns.Count(), 0);

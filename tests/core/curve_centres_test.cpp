@@ -92,19 +92,27 @@ TEST(PlaceCurveCentres, AntiAliasedLinesComeBackAtTheirSubPixelHeight) {
 }
 
 TEST(PlaceCurveCentres, AMarkerIsOnePointAtItsInkCentroidButADashIsNoMarker) {
-    // Stroke ends and width: two dots, then a short dash.
-    const std::tuple<cv::Point2d, cv::Point2d, double> cases[] = {
-        {{20.3, 15.7}, {20.3, 15.7}, 8}, {{31.5, 12.0}, {31.5, 12.0}, 6}, {{16, 10}, {24, 18}, 3}};
-    for (const auto& [a, b, width] : cases) {
-        cv::Mat picture(32, 48, CV_8UC3, cv::Scalar::all(255));
+    // Stroke ends, width, whether the graph also holds a curve (right, rows 29-31), and
+    // whether the blob is a marker: two dots, a short dash, and a dab that is a
+    // marker alone but beside a curve is that curve's stub.
+    const std::tuple<cv::Point2d, cv::Point2d, double, bool, bool> cases[] = {
+        {{20.3, 15.7}, {20.3, 15.7}, 8, false, true}, {{31.5, 12.0}, {31.5, 12.0}, 6, false, true},
+        {{16, 10}, {24, 18}, 3, false, false},        {{19, 15.5}, {22, 15.5}, 6, false, true},
+        {{19, 15.5}, {22, 15.5}, 6, true, false}};
+    for (const auto& [a, b, width, curve, marker] : cases) {
+        cv::Mat picture(32, 64, CV_8UC3, cv::Scalar::all(255));
         Stroke(picture, a, b, width, kRed);
-        const PointList points = Centres(picture, {InkPatch(picture)});
-        if (a != b) {
-            EXPECT_GT(points.size(), 5u);  // one point a column, as for any curve
+        if (curve) Stroke(picture, {30, 30}, {62, 30}, 2, kRed);
+        Patch blob, line;
+        for (const ::Run& run : InkPatch(picture)) (run.row1 < 26 ? blob : line).push_back(run);
+        const PointList points = Centres(picture, curve ? PatchList{line, blob} : PatchList{blob});
+        const auto inBlob = std::count_if(points.begin(), points.end(), [](const cv::Point2d& p) { return p.y < 26; });
+        if (!marker) {
+            EXPECT_GT(inBlob, 2);  // points along the stroke, as for any curve
             continue;
         }
         ASSERT_EQ(points.size(), 1u);
-        EXPECT_LT(cv::norm(points[0] - a), 0.1) << points[0];
+        EXPECT_LT(cv::norm(points[0] - (a + b) / 2), 0.1) << points[0];
     }
 }
 
@@ -115,22 +123,26 @@ TEST(PlaceCurveCentres, CrossingsHiddenByAnotherCurveAreBridged) {
         double width;
         bool bridge;
         bool bridged;
+        double line = 2;  // the black line's width
     };
     const Case cases[] = {
         {"steep red curve", {30, 0}, {33, 40}, 3, true, true},
         {"the same with bridging off", {30, 0}, {33, 40}, 3, false, false},
         {"shallow red band along the line, a few strokes long", {26, 20}, {38, 20}, 1.5, true, true},
-        {"shallow red band along the line, many strokes long", {10, 20}, {52, 20}, 1.5, true, false},
+        {"red curve running along the line, hiding it for many strokes", {10, 20.3}, {52, 20.3}, 2.5, true, true},
+        // The black shows above and below the red: a stretch left unpicked, not hidden.
+        {"thin red curve along a thick line left unpicked", {10, 20.3}, {52, 20.3}, 1, true, false, 4},
     };
     for (const Case& k : cases) {
         cv::Mat picture(40, 64, CV_8UC3, cv::Scalar::all(255));
-        Stroke(picture, {-5, 20.3}, {70, 20.3}, 2, kBlack);
+        Stroke(picture, {-5, 20.3}, {70, 20.3}, k.line, kBlack);
         Stroke(picture, k.a, k.b, k.width, kRed);
         // The black line's patches: everything of its colour on either side of the red ink.
         const Patch all = InkPatch(picture);
         Patch black;
         for (const ::Run& run : all)
-            if (picture.at<Colour>((run.row1 + run.row2) / 2, run.col)[0] < 110) black.push_back(run);
+            if (picture.at<Colour>((run.row1 + run.row2) / 2, run.col)[0] < 110 && (run.col < k.a.x || run.col > k.b.x))
+                black.push_back(run);
         const PointList points = Centres(picture, {black}, k.bridge);
         SCOPED_TRACE(k.what);
         int covered = 0;

@@ -195,6 +195,13 @@ TEST(Legend, WholeCurvePicksLeaveOutLegendsTextAndArrows) {
              Curve(m, [](double) { return 101.0; }, kBlue, 6, 60, 150);
          },
          {{{50, 100}, PatchRole::Curve}, {{300, 160}, PatchRole::Curve}}},
+        {"a thick curve's stub beyond a box drawn over it",
+         [](cv::Mat& m) {
+             Curve(m, [](double) { return 200.0; }, kRed, 6);
+             cv::rectangle(m, cv::Rect(300, 180, 77, 40), cv::Scalar(255, 255, 255), cv::FILLED);
+             cv::rectangle(m, cv::Rect(300, 180, 77, 40), kBlack, 1, cv::LINE_8);
+         },
+         {{{200, 200}, PatchRole::Curve}, {{379, 200}, PatchRole::Curve}}},
         {"scatter markers all alike",
          [](cv::Mat& m) {
              for (int x = 60; x < 370; x += 25) cv::circle(m, {x, int(Wave(x))}, 3, kGreen, cv::FILLED, cv::LINE_8);
