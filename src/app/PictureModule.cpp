@@ -6,10 +6,11 @@
 
 namespace {
 wxInitializer* g_toolkit = nullptr;
-}
 
-extern "C" __attribute__((visibility("default"))) void PlotsnapReadPictureWithToolkit(const std::string& path,
-                                                                                       PictureMatrix& out) {
+// The toolkit takes the thread that starts it for its main thread, and must be ended
+// on that same thread: the caller starts it on its own main thread before any other
+// thread reads a picture.
+bool Start() {
     static const bool started = [] {
         // Ended by PlotsnapEndToolkit, not at exit, when the toolkit's own statics may
         // already be gone.
@@ -18,9 +19,17 @@ extern "C" __attribute__((visibility("default"))) void PlotsnapReadPictureWithTo
         InstallPictureHandlers();
         return true;
     }();
+    return started;
+}
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) void PlotsnapStartToolkit() { Start(); }
+
+extern "C" __attribute__((visibility("default"))) void PlotsnapReadPictureWithToolkit(const std::string& path,
+                                                                                       PictureMatrix& out) {
     out = PictureMatrix();
     out.message = kUnreadableMessage;
-    if (!started) return;
+    if (!Start()) return;
     const wxString name(path.c_str(), *wxConvFileName);
     if (name.empty() && !path.empty()) return;
     PictureRead read = ReadPictureFile(name);

@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include "app/image_header.h"
 #include "cli/digitize.h"
 #include "cli/toolkit_pictures.h"
 #include "detect/colour.h"
@@ -219,6 +220,13 @@ int RunBatch(const CliOptions& o, LogSink& log) {
                 << out.text << "\n";
         }
     };
+    // Pictures the toolkit may read (any but PNG; a JPEG may be CMYK) need it started
+    // on this thread, before the workers.
+    const bool toolkitMayRead = std::any_of(images.begin(), images.end(), [](const std::string& image) {
+        const auto header = ReadImageHeaderSize(image);
+        return header && header->format != PictureFormat::Png;
+    });
+    if (workers > 1 && toolkitMayRead) StartToolkitPictures();
     std::vector<std::thread> pool;
     for (size_t w = 1; w < workers; ++w) pool.emplace_back(work);
     work();

@@ -11,7 +11,7 @@ namespace {
 
 using ToolkitRead = void (*)(const std::string& path, PictureMatrix& out);
 using ToolkitEnd = void (*)();
-ToolkitEnd g_end = nullptr;
+ToolkitEnd g_start = nullptr, g_end = nullptr;
 
 // Beside the program (the build tree), where installing puts it relative to the
 // program (an installation moved as a whole), then where it was configured to go.
@@ -35,8 +35,9 @@ ToolkitRead OpenModule() {
         // Kept open: the toolkit it starts lives until the process ends.
         if (void* module = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL)) {
             auto read = reinterpret_cast<ToolkitRead>(dlsym(module, "PlotsnapReadPictureWithToolkit"));
+            g_start = reinterpret_cast<ToolkitEnd>(dlsym(module, "PlotsnapStartToolkit"));
             g_end = reinterpret_cast<ToolkitEnd>(dlsym(module, "PlotsnapEndToolkit"));
-            if (read && g_end) return read;
+            if (read && g_start && g_end) return read;
         }
         if (const char* error = dlerror()) why = error;
     }
@@ -44,8 +45,13 @@ ToolkitRead OpenModule() {
     return nullptr;
 }
 
-PictureMatrix ReadWithToolkit(const std::string& path) {
+ToolkitRead Module() {
     static const ToolkitRead read = OpenModule();
+    return read;
+}
+
+PictureMatrix ReadWithToolkit(const std::string& path) {
+    const ToolkitRead read = Module();
     PictureMatrix r;
     r.message = kUnreadableMessage;
     if (!read) return r;
@@ -59,6 +65,10 @@ PictureMatrix ReadWithToolkit(const std::string& path) {
 }  // namespace
 
 PictureMatrix ReadPictureForCli(const std::string& path) { return ReadPictureMatrix(path, ReadWithToolkit); }
+
+void StartToolkitPictures() {
+    if (Module()) g_start();
+}
 
 void EndToolkitPictures() {
     if (g_end) g_end();

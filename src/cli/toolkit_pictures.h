@@ -8,5 +8,9 @@
 // module cannot be found or opened.
 PictureMatrix ReadPictureForCli(const std::string& path);
 
+// Opens the module and starts its toolkit on the calling thread, which must be the
+// main thread; before other threads read pictures.
+void StartToolkitPictures();
+
 // Frees what the module's decoders hold, once no picture is being read; call before exit.
 void EndToolkitPictures();
