@@ -15,11 +15,8 @@ namespace {
 Document Processed() {
     Document doc;
     doc.SetPicture(cv::Mat(80, 100, CV_8UC3, cv::Scalar::all(255)));
-    ProcessResult r;
-    r.ran = r.inkFound = true;
-    r.plotArea = {5, 5, 95, 75};
+    ProcessResult r = PassResult({5, 5, 95, 75}, {Column(30, 10, 40), Column(10, 10, 40), Column(20, 10, 40)});
     r.channelThresholds = {1, 2, 3};
-    r.patches = {Column(30, 10, 40), Column(10, 10, 40), Column(20, 10, 40)};
     doc.InstallResults(r, {});
     doc.ClearHistory();
     return doc;
@@ -66,13 +63,7 @@ TEST(Document, EveryKindOfEditIsOneUndoableStep) {
              d.EndPlotRectEdit();
          }},
         {"results", [](Document& d) { d.Pick(At(20, 20)); },
-         [](Document& d) {
-             ProcessResult r;
-             r.ran = r.inkFound = true;
-             r.plotArea = {0, 0, 50, 50};
-             r.patches = {Column(40, 0, 9)};
-             d.InstallResults(r, {});
-         }},
+         [](Document& d) { d.InstallResults(PassResult({0, 0, 50, 50}, {Column(40, 0, 9)}), {}); }},
     };
     for (const auto& [name, setup, edit] : cases) {
         SCOPED_TRACE(name);
@@ -138,11 +129,7 @@ TEST(Document, NewResultsKeepPicksAndDropStaleWorkerData) {
     Document doc = Processed();
     doc.Pick(At(10, 20));
     const int old = doc.ResultsGeneration();
-    ProcessResult r;
-    r.ran = r.inkFound = true;
-    r.plotArea = {1, 1, 99, 79};
-    r.patches = {Column(50, 0, 5)};
-    doc.InstallResults(r, {});
+    doc.InstallResults(PassResult({1, 1, 99, 79}, {Column(50, 0, 5)}), {});
     EXPECT_EQ(doc.Patches(), (PatchList{Column(50, 0, 5), Column(10, 10, 40)}));
     EXPECT_EQ(doc.PlotRect(), (IRect{1, 1, 99, 79}));
     EXPECT_EQ(doc.ChannelThresholds().size(), 3u);
