@@ -165,7 +165,6 @@ TEST_F(CliDigitize, CalibrationIsCheckedBeforeAnythingIsWritten) {
         EXPECT_FALSE(std::filesystem::exists(target)) << why;
     };
     refused({kYCal}, "X missing");
-    refused({"--x", "200=0,201=1", kYCal}, "X points one pixel apart");
     refused({kXCal, kYCal, "--log-x"}, "logarithmic X through 0");
     refused({"--log-x", "--default-scales", kYCal}, "default scale on a logarithmic axis");
 

@@ -129,11 +129,9 @@ TEST(OddFiles, RefusedWithTheirReasonOrRead) {
         int exitCode;
         const char* says;  // in standard error, or standard output for a read picture
     };
-    const std::string gifBomb = Gif(GifFrame(11488, 57644) + ";");
     const Case cases[] = {
         {"missing.png", std::nullopt, 3, "missing.png"},
         {"notes.png", "not a picture\n", 3, "Can not read image file"},
-        {"frame bomb.gif", gifBomb, 3, "too large to open (11488 x 57644 pixels"},
         // Sides whose product overflows any integer.
         {"huge.png",
          std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) + "\xff\xff\xff\xff\xff\xff\x1b\xa7" +

@@ -95,7 +95,6 @@ TEST(Grouping, ConnectivityColoursRunLayoutRetentionAndAreas) {
         // Retention counts runs or heights.
         {"one run 49 high, minimum 10", tall, 10, 1, 50, {}},
         {"one run 49 high, minimum 50", tall, 50, 0, 0, {}},
-        {"a dot, minimum 0", {"...", ".y.", "..."}, 0, 1, 1, {}},
         {"a dot, minimum 1", {"...", ".y.", "..."}, 1, 1, 1, {}},
         {"a dot, minimum 2", {"...", ".y.", "..."}, 2, 0, 0, {}},
         {"30 runs, minimum 30", {std::string(30, 'r')}, 30, 1, 30, {}},
