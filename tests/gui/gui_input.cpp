@@ -15,7 +15,6 @@ wxUIActionSimulator& Sim() {
     return sim;
 }
 wxPoint Screen(int x, int y) { return g_canvas->ClientToScreen(g_canvas->ImageToWindow({x, y})); }
-int Button(int b) { return b == 1 ? wxMOUSE_BTN_LEFT : b == 3 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_MIDDLE; }
 }  // namespace
 
 namespace real {
@@ -24,25 +23,19 @@ void MoveToScreen(int sx, int sy) {
     Pump(30);
 }
 void Move(int x, int y) { MoveToScreen(Screen(x, y).x, Screen(x, y).y); }
-void Press(int x, int y, int button, bool control, bool shift) {
+void Press(int x, int y) {
     Move(x, y);
-    if (control) Sim().KeyDown(WXK_CONTROL);
-    if (shift) Sim().KeyDown(WXK_SHIFT);
-    Pump(10);
-    Sim().MouseDown(Button(button));
-    Pump(40);
-    if (shift) Sim().KeyUp(WXK_SHIFT);
-    if (control) Sim().KeyUp(WXK_CONTROL);
-    Pump(10);
-}
-void Release(int x, int y, int button) {
-    Move(x, y);
-    Sim().MouseUp(Button(button));
+    Sim().MouseDown();
     Pump(40);
 }
-void Click(int x, int y, int button, bool control, bool shift) {
-    Press(x, y, button, control, shift);
-    Sim().MouseUp(Button(button));
+void Release(int x, int y) {
+    Move(x, y);
+    Sim().MouseUp();
+    Pump(40);
+}
+void Click(int x, int y) {
+    Press(x, y);
+    Sim().MouseUp();
     Pump(40);
 }
 void Key(int keycode, int modifiers) {

@@ -96,9 +96,9 @@ const StartupSnapshot& Startup();
 struct IPoint;
 namespace real {
 void Move(int imageX, int imageY);
-void Press(int imageX, int imageY, int button = 1, bool control = false, bool shift = false);
-void Release(int imageX, int imageY, int button = 1);
-void Click(int imageX, int imageY, int button = 1, bool control = false, bool shift = false);
+void Press(int imageX, int imageY);  // the left button
+void Release(int imageX, int imageY);
+void Click(int imageX, int imageY);
 void Key(int keycode, int modifiers = 0);
 // Moves the real pointer to a screen position outside the canvas.
 void MoveToScreen(int screenX, int screenY);
