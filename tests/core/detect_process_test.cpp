@@ -133,14 +133,6 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
                         a.bottom <= c.image.rows);
         }
     }
-    // Where the patches lie: the block's ten columns, the rectangle's cut, the black picture's columns.
-    const Pass whole = Process(block, {}), cut = Process(block, {}, {52, 70, 1000, 900});
-    ASSERT_EQ(whole.patches.size(), 1u);
-    EXPECT_EQ(whole.patches[0].size(), 10u);
-    EXPECT_EQ(whole.patches[0][0], (::Run{60, 50, 79}));
-    ASSERT_EQ(cut.patches.size(), 1u);
-    EXPECT_EQ(cut.patches[0][0], (::Run{70, 52, 79}));
-    EXPECT_EQ(Process(cv::Mat(200, 300, CV_8UC3, cv::Scalar(0, 0, 0)), {}).patches.at(0).size(), 300u);
     // Any other matrix is an error, not an empty result; pictures without pixels are ignored silently.
     EXPECT_THROW(Process(cv::Mat(30, 40, CV_16UC3, cv::Scalar::all(0)), {}), cv::Exception);
     EXPECT_THROW(Process(cv::Mat(30, 40, CV_8UC2, cv::Scalar::all(0)), {}), cv::Exception);
