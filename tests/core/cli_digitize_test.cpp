@@ -63,17 +63,12 @@ std::pair<int, int> ExpectTwoCurves(const std::string& csv) {
 
 class CliDigitize : public ::testing::Test {
 protected:
-    void SetUp() override {
-        chart = sc::Draw();
-        ASSERT_TRUE(WritePpm(image, chart));
-    }
     CliResult Run(std::vector<std::string> args) {
         args.insert(args.begin(), {"process", image});
         return RunCli(args, dir);
     }
     TempDir dir;
-    std::string image = dir / "chart.ppm";
-    cv::Mat chart;
+    const std::string& image = sc::kFile;
 };
 
 }  // namespace
@@ -192,14 +187,13 @@ std::vector<std::string> Args(std::vector<std::string> head, const std::vector<s
 // The output file holds exactly what standard output would, from the run and from its project.
 TEST(CliProject, ASavedRunExportsTheSameBytes) {
     TempDir dir;
-    ASSERT_TRUE(WritePpm(dir / "chart.ppm", sample_chart::Draw()));
-    const CliResult run = RunCli(Args({"process", dir / "chart.ppm", "-o", dir / "direct.csv", "--save-project", dir / "p.plotsnap"}, kSetUp), dir);
+    const CliResult run = RunCli(Args({"process", sc::kFile, "-o", dir / "direct.csv", "--save-project", dir / "p.plotsnap"}, kSetUp), dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("Data saved to file " + dir / "direct.csv" + " successfully\n"), std::string::npos) << run.err;
     const std::string direct = ReadFile(dir / "direct.csv");
     ASSERT_NE(direct.find("X, Y_0, Y_1"), std::string::npos) << direct;
-    EXPECT_EQ(RunCli(Args({"process", dir / "chart.ppm"}, kSetUp), dir).out, direct);
+    EXPECT_EQ(RunCli(Args({"process", sc::kFile}, kSetUp), dir).out, direct);
 
     const CliResult toFile = RunCli({"export", dir / "p.plotsnap", "-o", dir / "exported.csv"}, dir);
     EXPECT_EQ(toFile.exitCode, 0) << toFile.err;
@@ -220,7 +214,7 @@ TEST(CliProject, ASavedRunExportsTheSameBytes) {
 
 TEST(CliProject, ABatchWritesEveryReadablePictureAndNamesTheOthers) {
     TempDir dir;
-    const cv::Mat chart = sample_chart::Draw();
+    const cv::Mat chart = sc::Picture();
     ASSERT_TRUE(WritePpm(dir / "first.ppm", chart));
     ASSERT_EQ(RunCli(Args({"process", dir / "first.ppm", "-o", dir / "first-direct.csv", "--save-project", dir / "p.plotsnap"}, kSetUp), dir).exitCode, 0);
     // The same layout with the curves moved: the picks are found again by colour.

@@ -231,7 +231,7 @@ TEST(ProjectDocument, OpeningASavedDocumentGivesItBackExactly) {
     namespace sc = sample_chart;
     NullLog log;
     Document doc;
-    doc.SetPicture(sc::Draw());
+    doc.SetPicture(sc::Picture());
     ProcessSettings first;
     first.minPatchSize = 1;
     doc.InstallResults(RunProcessing(doc.Picture(), first, {-1, -1, -1, -1}, log, {}), first);
