@@ -101,10 +101,11 @@ TEST(Smoke, AUserDigitizesAChart) {
     EXPECT_NE(LogText().find("Successfully loaded image " + chart + "\n"), std::string::npos);
     EXPECT_TRUE(Enabled(wxID_UNDO) && Enabled(wxID_REDO));
     EXPECT_TRUE(Status(0).empty()) << "a new picture starts with a clear status bar";
-    // The picture is narrower than the toolbar, which stays whole on the screen.
+    // The picture is narrower than the toolbar, which stays whole on the screen; the picture has no scroll bar.
     const int toolbar = g_mainFrame->Toolbar()->GetBestSize().x;
     EXPECT_LE(toolbar, 1280 - 24);
     EXPECT_GE(g_mainFrame->GetClientSize().x, toolbar);
+    EXPECT_TRUE(g_canvas->GetClientSize().x >= doc.Width() && g_canvas->GetClientSize().y >= doc.Height());
 
     // Process with F2, then pick a curve with a real click: it is drawn in the pick colour.
     real::Click(5, 5);  // the canvas takes the keyboard
@@ -185,12 +186,6 @@ TEST(Smoke, AUserDigitizesAChart) {
     g_mainFrame->RunCommand(wxID_UNDO);
     EXPECT_TRUE(doc.Labels().empty());
 
-    // Fit keeps the toolbar whole and shows the picture with a margin: no scroll bar.
-    real::Key('=', wxMOD_CONTROL);
-    Pump(100);
-    EXPECT_GE(g_mainFrame->GetClientSize().x, toolbar);
-    EXPECT_GE(g_canvas->GetClientSize().x, doc.Width());
-    EXPECT_GE(g_canvas->GetClientSize().y, doc.Height());
     // A file that is no picture is named with the reason, in the box and the log; the chart stays.
     const std::string notes = dir + "/notes.png";
     wxFile(notes, wxFile::write).Write("plain text, not a picture\n");
@@ -271,14 +266,9 @@ TEST(TickLabelsWindow, ProcessCalibratesBothAxesFromTheLabelsWithMarksDrawn) {
     curvetapApp& app = wxGetApp();
     app.SetAutoCalibrate(true);
     ASSERT_TRUE(LoadPicture(std::string(PLOTSNAP_SOURCE_DIR) + "/tests/data/ticks-linear-log.png"));
-    const std::string before = LogText();
     ProcessNow();
     Pump(100);
-    const std::string added = LogText().substr(before.size());
-    EXPECT_NE(added.find("X axis from 6 tick labels: 0 to 10, linear\n"), std::string::npos) << added;
-    EXPECT_NE(added.find("Y axis from 5 tick labels: 1 to 10000, logarithmic\n"), std::string::npos) << added;
-
-    // The values read are the command line's test; here the whole result reaches the document.
+    // The values read and their log lines are the command line's test; here the result reaches the document.
     const Calibration c = app.Doc().GetCalibration();
     ASSERT_TRUE(c.xPixel1 >= 0 && c.xPixel2 >= 0 && c.yPixel1 >= 0 && c.yPixel2 >= 0);
     EXPECT_TRUE(app.Prefs().logScaleY && !app.Prefs().logScaleX);
