@@ -299,16 +299,6 @@ TEST(AutoCalibrateCli, GeneratedChartsCalibrateBothAxes) {
     }
 }
 
-TEST(AutoCalibrateCli, FailureNamesTheAxisAndExitsFive) {
-    cli_test::TempDir dir;
-    // A picture with no frame and no labels; --x given, so only Y is read.
-    const cli_test::CliResult r = cli_test::RunCli(
-        {"process", std::string(PLOTSNAP_SOURCE_DIR) + "/tests/data/small.png", "--auto-calibrate", "--x", "0=0,5=1", "--pick", "1,1"}, dir);
-    EXPECT_EQ(r.exitCode, 5);
-    EXPECT_NE(r.err.find("plotsnap-cli: calibration from tick labels failed: Y axis: "), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find("X axis"), std::string::npos) << r.err;
-}
-
 TEST(TickCalibration, TakenAxesReplaceTheirPointsAndLabelKindsOnly) {
     LabelCalibration found;
     found.x.calibrated = true;
