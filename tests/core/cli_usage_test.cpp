@@ -89,6 +89,10 @@ TEST(CliRuns, EachOutcomeHasItsExitCodeAndSaysWhy) {
         {{image, "--default-scales", "--pick", "5,5", "--colour", "red"}, {0, "--pick 5,5 added no patch\n"}},  // the others count
         {{image, "--list-patches", "--manual-threshold", "--threshold", "128", "--remove-grid", "--grid-width", "1"},
          {0, "Manual thresholding (128)...Removing grid...\n"}},
+        // Colours: the six reference colours learn no classes; a colour in hex takes the class nearest it.
+        {{image, "--list-patches", "--reference-colours"}, {0, "Performing color detections\nGrouping"}},
+        {{image, "--colour", "#dc1414", "--graph", "--colour=#0000FF", x, y}, {0, "--colour #dc1414 takes the class #"}},
+        {{image, "--color", "Red", "--reference-colours", x, y}, {0, "Graph-0: 1 patch"}},
         // Calibration is checked before anything is written; which calibrations are refused is the export's test.
         {{image, "--colour", "red", "-o", target, y}, {5, refused}},
         {{image, "--colour", "red", "-o", target, x, y, "--log-x"}, {5, refused}},

@@ -1,7 +1,6 @@
 // Colour classes learned from the picture: the inks found on small drawn charts,
 // the class of every blend pixel, whole-class picks, bounded classes on bad
-// pictures, the direct Lab conversion and the command line's colour options.
-#include "cli_run.h"
+// pictures, the direct Lab conversion and colours as text.
 #include "detect/class_pick.h"
 #include "detect/colour_classes.h"
 #include "detect/process.h"
@@ -221,37 +220,12 @@ TEST(ColourClasses, LabMatchesTheImageLibrarysFloatConversion) {
     }
 }
 
-TEST(ColourClasses, HexColoursAndTheCommandLinesColourOptions) {
+TEST(ColourClasses, HexColours) {
     const std::vector<std::pair<std::string, bool>> hex = {
         {"#1f77b4", true}, {"#1F77B4", true}, {"1f77b4", false}, {"#1f77b", false}, {"#1f77bg", false}, {"", false}};
     for (const auto& [text, ok] : hex) {
         cv::Vec3b rgb;
         EXPECT_EQ(ParseHexColour(text, rgb), ok) << text;
         if (ok) { EXPECT_EQ(HexColour(rgb), "#1f77b4"); }
-    }
-    cli_test::TempDir dir;
-    const std::string pic = dir / "chart.ppm";
-    ASSERT_TRUE(cli_test::WritePpm(pic, Draw({320, 120}, {{"#ff7f0e", 40, 15, 150}, {"#1f77b4", 80, 15, 90}}, nullptr)));
-    const std::vector<std::string> scales = {"--x", "10=0,310=10", "--y", "110=0,10=100"};
-    struct Case {
-        std::vector<std::string> args;
-        int exit;
-        std::string out, err;  // expected within standard output / error
-    };
-    const std::vector<Case> cases = {
-        // The six reference colours class this orange as yellow and this blue as black.
-        {{"--list-patches", "--reference-colours"}, 0, "\"colour\":\"yellow\"}", "Performing color detections\nGrouping"},
-        {{"--colour", "#1f77b4", "--graph", "--colour=#FF7F0E"}, 0, "Y_0", "--colour #1f77b4 takes the class #"},
-        {{"--color", "Yellow", "--reference-colours"}, 0, "Y_0", "Graph-0: 1 patch"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> args = {"process", pic};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        if (c.args[0] != "--list-patches") args.insert(args.end(), scales.begin(), scales.end());
-        const cli_test::CliResult r = cli_test::RunCli(args, dir);
-        SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
-        EXPECT_EQ(r.exitCode, c.exit) << r.err;
-        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
-        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
 }
