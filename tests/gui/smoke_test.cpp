@@ -107,6 +107,11 @@ TEST(Smoke, AUserDigitizesAChart) {
     EXPECT_GE(g_mainFrame->GetClientSize().x, toolbar);
     EXPECT_TRUE(g_canvas->GetClientSize().x >= doc.Width() && g_canvas->GetClientSize().y >= doc.Height());
 
+    // The white background saved on, as after a restart: it must hold from the first pass.
+    wxGetApp().Config()->Write(PrefKeys::WhiteBackground, true);
+    wxGetApp().LoadPreferences();
+    wxGetApp().SetWhiteBackground(wxGetApp().Prefs().whiteBackground);
+
     // Process with F2, then pick a curve with a real click: it is drawn in the pick colour.
     real::Click(5, 5);  // the canvas takes the keyboard
     real::Key(WXK_F2);
@@ -118,6 +123,15 @@ TEST(Smoke, AUserDigitizesAChart) {
     real::Move(curve.x + 40, 5);
     const wxImage shown = GrabClient(g_canvas);
     EXPECT_EQ(Rgb(shown, g_canvas->ImageToWindow(curve)), 0xFF00FFu);
+    // Ink the pass dropped (the grid, anti-aliasing) shows as white paper: which pixels is the core's
+    // rule (ShownBackground), that the canvas paints them from the first pass on is the window's.
+    int cleared = 0;
+    for (int y = 0; y < doc.Height(); y += 3)
+        for (int x = 0; x < doc.Width(); x += 3)
+            cleared += doc.Picture().at<cv::Vec3b>(y, x) != cv::Vec3b(255, 255, 255) && Rgb(shown, g_canvas->ImageToWindow({x, y})) == 0xFFFFFF;
+    EXPECT_GT(cleared, 300);
+    wxGetApp().SetWhiteBackground(false);
+    wxGetApp().Config()->Write(PrefKeys::WhiteBackground, false);
 
     // Undo and Redo from the keyboard.
     real::Key('Z', wxMOD_CONTROL);
@@ -236,30 +250,6 @@ TEST(Smoke, OptionsChangeOnlyWhatWasEdited) {
     wxGetApp().SetBridgeCrossings(before.bridgeCrossings);
     wxGetApp().SavePreferences();
     Seam().dialogHandler = nullptr;
-}
-
-TEST(Smoke, WhiteBackgroundSavedOnHoldsFromTheFirstProcess) {
-    const Document& doc = wxGetApp().Doc();
-    // As after a restart with the option saved on.
-    wxGetApp().Config()->Write(PrefKeys::WhiteBackground, true);
-    wxGetApp().LoadPreferences();
-    wxGetApp().SetWhiteBackground(wxGetApp().Prefs().whiteBackground);
-    ASSERT_TRUE(LoadPicture(std::string(PLOTSNAP_SOURCE_DIR) + "/resources/sample-chart.png"));
-    real::Click(5, 5);
-    real::Key(WXK_F2);
-    // Ink the pass dropped (the grid, anti-aliasing) shows as white paper: which pixels is the core's
-    // rule (ShownBackground), that the canvas paints them from the first pass on is the window's.
-    real::Move(5, 5);
-    const wxImage shown = GrabClient(g_canvas);
-    int cleared = 0;
-    for (int y = 0; y < doc.Height(); y += 3)
-        for (int x = 0; x < doc.Width(); x += 3) {
-            const cv::Vec3b c = doc.Picture().at<cv::Vec3b>(y, x);
-            cleared += c != cv::Vec3b(255, 255, 255) && Rgb(shown, g_canvas->ImageToWindow({x, y})) == 0xFFFFFF;
-        }
-    EXPECT_GT(cleared, 300);
-    wxGetApp().SetWhiteBackground(false);
-    wxGetApp().Config()->Write(PrefKeys::WhiteBackground, false);
 }
 
 TEST(TickLabelsWindow, ProcessCalibratesBothAxesFromTheLabelsWithMarksDrawn) {
