@@ -1,6 +1,6 @@
 // plotsnap-cli end to end on a chart with two known curves: picks by point, band
-// and colour give the curves' values; the processing and output options take effect;
-// a saved run exports the same bytes, and a batch applies one project to many pictures.
+// and colour give the curves' values and the patches are listed; a saved run
+// exports the same bytes, and a batch applies one project to many pictures.
 #include <gtest/gtest.h>
 
 #include <opencv2/imgproc.hpp>
@@ -61,19 +61,13 @@ std::pair<int, int> ExpectTwoCurves(const std::string& csv) {
     return {red, blue};
 }
 
-class CliDigitize : public ::testing::Test {
-protected:
-    CliResult Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"process", image});
-        return RunCli(args, dir);
-    }
+std::vector<std::string> Args(std::vector<std::string> head, const std::vector<std::string>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
+TEST(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
     TempDir dir;
-    const std::string& image = sc::kFile;
-};
-
-}  // namespace
-
-TEST_F(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
     const int bandLeft = int(sc::ColumnOf(5)) - 3, bandRight = bandLeft + 6;
     const std::string redBand = std::to_string(bandLeft) + "," + std::to_string(sc::kTop + 5) + "," +
                                 std::to_string(bandRight) + "," + std::to_string(int(sc::RowOf(60)));
@@ -86,9 +80,7 @@ TEST_F(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
     };
     std::string first;
     for (const auto& picks : ways) {
-        std::vector<std::string> args = picks;
-        args.insert(args.end(), {kXCal, kYCal});
-        const CliResult r = Run(args);
+        const CliResult r = RunCli(Args(Args({"process", sc::kFile}, picks), {kXCal, kYCal}), dir);
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const auto [red, blue] = ExpectTwoCurves(r.out);
         // Each curve spans about 370 columns; thinning trims a few at the ends.
@@ -99,10 +91,11 @@ TEST_F(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
     }
 }
 
-TEST_F(CliDigitize, LogGoesToStandardErrorAndPatchListToStandardOutput) {
-    const CliResult r = Run({"--list-patches"});
+TEST(CliDigitize, LogGoesToStandardErrorAndPatchListToStandardOutput) {
+    TempDir dir;
+    const CliResult r = RunCli({"process", sc::kFile, "--list-patches"}, dir);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err.rfind("Successfully loaded image " + image + "\nPerforming detections...\n", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("Successfully loaded image " + sc::kFile + "\nPerforming detections...\n", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("Grouping...\nProcessing complete!\n"), std::string::npos) << r.err;
 
     // A line a patch, in patch order; where the curves lie is the picks' test above.
@@ -121,39 +114,7 @@ TEST_F(CliDigitize, LogGoesToStandardErrorAndPatchListToStandardOutput) {
     EXPECT_EQ(colours, (std::vector<std::string>{"blue", "red"}));
 }
 
-TEST_F(CliDigitize, APlotRectangleReachesThePass) {
-    // The left half of the plot only: both curves end at the rectangle's edge.
-    const int mid = int(sc::ColumnOf(5));
-    const std::string rect = "62,32," + std::to_string(mid) + ",308";
-    const CliResult half = Run({"--list-patches", "--plot-rect", rect});
-    ASSERT_EQ(half.exitCode, 0) << half.err;
-    EXPECT_NE(half.err.find("top left =62,32; bottom right=" + std::to_string(mid) + ",308\n"), std::string::npos)
-        << half.err;
-    for (const std::string& line : Lines(half.out))
-        EXPECT_NE(line.find("," + std::to_string(mid - 1) + ","), std::string::npos) << line;
-}
-
-TEST_F(CliDigitize, DefaultScalesArePixelUnits) {
-    // With --default-scales a missing axis is in pixel units: X = column + 0.5.
-    const CliResult pixels = Run({"--colour", "blue", "--default-scales", kYCal});
-    ASSERT_EQ(pixels.exitCode, 0) << pixels.err;
-    EXPECT_NE(pixels.err.find("X and/or Y scales are not set, use default values? Yes"), std::string::npos);
-    const auto lines = Lines(pixels.out);
-    ASSERT_GT(lines.size(), 300u);
-    for (size_t i = 3; i < lines.size(); ++i) {
-        const double column = std::stod(lines[i]) - 0.5, y = std::stod(lines[i].substr(lines[i].find(", ") + 2));
-        EXPECT_TRUE(column == std::floor(column) && NearCurve(sc::Blue, sc::XOf(column), y)) << lines[i];
-    }
-}
-
-namespace {
-
 const std::vector<std::string> kSetUp = {"--colour", "red", "--graph", "--colour", "blue", "--x", "60=0,440=10", "--y", "310=0,30=100"};
-
-std::vector<std::string> Args(std::vector<std::string> head, const std::vector<std::string>& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
-}
 
 // The output file holds exactly what standard output would, from the run and from its project.
 TEST(CliProject, ASavedRunExportsTheSameBytes) {

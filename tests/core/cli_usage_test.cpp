@@ -89,6 +89,9 @@ TEST(CliRuns, EachOutcomeHasItsExitCodeAndSaysWhy) {
         {{image, "--default-scales", "--pick", "5,5", "--colour", "red"}, {0, "--pick 5,5 added no patch\n"}},  // the others count
         {{image, "--list-patches", "--manual-threshold", "--threshold", "128", "--remove-grid", "--grid-width", "1"},
          {0, "Manual thresholding (128)...Removing grid...\n"}},
+        // Where patches and values go in a rectangle or with default scales is the pass's and the export's test.
+        {{image, "--list-patches", "--plot-rect", "62,32,250,308"}, {0, "top left =62,32; bottom right=250,308\n"}},
+        {{image, "--colour", "blue", "--default-scales", y}, {0, "X and/or Y scales are not set, use default values? Yes (--default-scales)\n"}},
         // Colours: the six reference colours learn no classes; a colour in hex takes the class nearest it.
         {{image, "--list-patches", "--reference-colours"}, {0, "Performing color detections\nGrouping"}},
         {{image, "--colour", "#dc1414", "--graph", "--colour=#0000FF", x, y}, {0, "--colour #dc1414 takes the class #"}},
