@@ -76,15 +76,12 @@ TEST(Grouping, RetentionEarlierPatchesAndAreas) {
     };
     const std::vector<std::string> tall(50, "..k..");
     const std::vector<Case> cases = {
-        // Connectivity, colour separation and run order are left to the comparison with the plain
-        // version below. Retention counts runs or heights, up to and including the minimum.
+        // Connectivity, colour separation, run order and offset areas are left to the comparison with
+        // the plain version below. Retention counts runs or heights, up to and including the minimum.
         {"one run 49 high, minimum 50", tall, 50, 0, 0, {}},
         {"a dot, minimum 1", {"...", ".y.", "..."}, 1, 1, 1, {}},
         {"30 runs, minimum 30", {std::string(30, 'r')}, 30, 1, 30, {}},
         {"an empty map keeps the previous patches", {"....", "...."}, 0, 1, 0, {{{1, 2, 3}}}, {}, {}, {{{1, 2, 3}}}},
-        // The red pixel lies outside the area.
-        {"an offset area gives image coordinates", {"r.....", "......", "...bb.", "......"}, 0, 1, 0,
-         {{{2, 3, 2}, {2, 4, 2}}}, {2, 1, 6, 4}},
         {"areas reaching past the class image are cut to it", {"r..g", "r.gg", "...."}, 0, 2, 0,
          {{{0, 0, 1}}, {{1, 2, 1}, {0, 3, 1}}}, {}, {-5, -3, 1000000, 1000000}},
         // An entry below the grouping area, and one whose pixel lost its class, are

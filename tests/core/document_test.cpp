@@ -41,27 +41,14 @@ TEST(Document, EveryKindOfEditIsOneUndoableStep) {
         {"unpick", [](Document& d) { d.Pick(At(20, 20)); }, [](Document& d) { d.Unpick(At(20, 20)); }},
         {"graph choice", none, [](Document& d) { d.SelectGraph(2); }},
         {"axis", none,
-         [](Document& d) {
-             d.StartAxis(Axis::X);
-             d.SetAxisPoint(Axis::X, false, {10, 70}, 0);
-             d.SetAxisPoint(Axis::X, true, {90, 70}, 8);
-         }},
+         [](Document& d) { d.StartAxis(Axis::X); d.SetAxisPoint(Axis::X, false, {10, 70}, 0); d.SetAxisPoint(Axis::X, true, {90, 70}, 8); }},
         {"calibration", none, [](Document& d) { d.SetCalibration({1, 2, 3, 40, 5, 60, 7, 8}); }},
         {"labels added", none, [&](Document& d) { d.AddLabels(two); }},
         {"label selected", [&](Document& d) { d.AddLabels(two); }, [](Document& d) { d.SelectLabel(1); }},
         {"label edited", [&](Document& d) { d.AddLabels(two); }, [](Document& d) { d.EditLabel(1, "7.5", LABEL_XMAX); }},
-        {"label deleted", [&](Document& d) {
-             d.AddLabels(two);
-             d.SelectLabel(0);
-         },
-         [](Document& d) { d.DeleteSelectedLabel(); }},
+        {"label deleted", [&](Document& d) { d.AddLabels(two); d.SelectLabel(0); }, [](Document& d) { d.DeleteSelectedLabel(); }},
         {"plot rectangle", none, [](Document& d) { d.SetPlotRect({1, 2, 3, 4}); }},
-        {"plot rectangle drag", none,
-         [](Document& d) {
-             d.BeginPlotRectEdit();
-             d.MovePlotRect({50, 60, 10, 20});
-             d.EndPlotRectEdit();
-         }},
+        {"plot rectangle drag", none, [](Document& d) { d.BeginPlotRectEdit(); d.MovePlotRect({50, 60, 10, 20}); d.EndPlotRectEdit(); }},
         {"results", [](Document& d) { d.Pick(At(20, 20)); },
          [](Document& d) { d.InstallResults(PassResult({0, 0, 50, 50}, {Column(40, 0, 9)}), {}); }},
     };
