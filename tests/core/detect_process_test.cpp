@@ -75,6 +75,7 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
         std::string log;  // the whole log when it starts the pass, else a part of it
         int patches;      // -1: not checked
         PlotArea area;    // left -1: not checked
+        int asked = 0;    // whether to go on
     };
     const std::vector<Case> cases = {
         {"automatic", block, automatic, kNoRect,
@@ -102,6 +103,9 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
         {"one colour: Otsu finds no split", cv::Mat(120, 90, CV_8UC3, cv::Scalar(200, 40, 40)), automatic, kNoRect,
          "Number of detections (map): 0 (0.0%)\n", 0, kNoRect},
         {"very wide and flat", wide, automatic, kNoRect, "Grouping...\n", -1, kNoRect},
+        // The columns finished before the question make up the one patch (their runs are the grouping's test).
+        {"all ink over twelve megapixels asks once", cv::Mat(3000, 4000, CV_8UC3, cv::Scalar(0, 0, 0)), automatic, kNoRect,
+         "Number of detections (map): 12000000 (100.0%)\n", 1, kNoRect, 1},
         // Grey and four-channel pictures are taken as red-green-blue.
         {"grey", cv::Mat(30, 40, CV_8UC1, cv::Scalar(0)), automatic, kNoRect,
          "Number of detections (map): 1200 (100.0%)\n", -1, kNoRect},
@@ -118,6 +122,7 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
             EXPECT_NE(p.log.find(c.log), std::string::npos) << p.log;
         EXPECT_EQ(p.inkFound, p.log.find("(map): 0 (") == std::string::npos);
         EXPECT_EQ(p.channelThresholds.size(), 3u);
+        EXPECT_EQ(p.asked, c.asked);
         if (c.patches >= 0) {
             EXPECT_EQ(int(p.patches.size()), c.patches);
         }
@@ -137,16 +142,6 @@ TEST(Processing, LogsAreasAndPatchesOfEachKindOfPass) {
     EXPECT_TRUE(none.log.empty());
     EXPECT_TRUE(none.channelThresholds.empty());
     EXPECT_FALSE(Process(cv::Mat(0, 5, CV_8UC3), {}).ran);
-}
-
-TEST(Processing, AllInkTwelveMegapixelsAsksOnce) {
-    const cv::Mat image(3000, 4000, CV_8UC3, cv::Scalar(0, 0, 0));
-    const Pass p = Process(image, {}, kNoRect, true);
-    EXPECT_EQ(p.asked, 1);
-    EXPECT_NE(p.log.find("Number of detections (map): 12000000 (100.0%)\n"), std::string::npos);
-    // The columns finished before the question make up the one patch (their runs are the grouping's test).
-    ASSERT_EQ(p.patches.size(), 1u);
-    EXPECT_EQ(p.patches[0].size(), size_t(kAskAfterPixels / 3000));
 }
 
 TEST(Processing, MatchesThePassBuiltFromThePlainPieces) {
