@@ -2,8 +2,6 @@
 // canvas exactly as a user's would.
 #include <wx/uiaction.h>
 
-#include <algorithm>
-
 #include "app/CurvetapApp.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "gui_support.h"
@@ -55,16 +53,4 @@ bool LoadPicture(const std::string& path) {
 void ProcessNow() {
     g_mainFrame->RunCommand(ID_PROCESS);
     Pump(30);
-}
-
-IPoint OnLongestCurve() {
-    const PatchList& patches = wxGetApp().Doc().Patches();
-    const auto longest = std::max_element(patches.begin(), patches.end(),
-                                          [](const Patch& a, const Patch& b) { return a.size() < b.size(); });
-    if (longest == patches.end()) return kNoPoint;
-    // Its middle column, away from the plot rectangle's edges (runs are ordered by row).
-    Patch runs = *longest;
-    std::sort(runs.begin(), runs.end(), [](const ::Run& a, const ::Run& b) { return a.col < b.col; });
-    const ::Run& mid = runs[runs.size() / 2];
-    return {mid.col, (mid.row1 + mid.row2) / 2};
 }

