@@ -1,7 +1,6 @@
 // Colour classes learned from the picture: the inks found on small drawn charts,
 // the class of every blend pixel, whole-class picks, bounded classes on bad
-// pictures, the direct Lab conversion and the command line's colour options.
-#include "cli_run.h"
+// pictures, the direct Lab conversion and colours as text.
 #include "detect/class_pick.h"
 #include "detect/colour_classes.h"
 #include "detect/process.h"
@@ -96,7 +95,6 @@ IPoint AwayFrom(const cv::Mat& own, const cv::Mat& other) {
 TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
     const std::vector<std::pair<const char*, std::vector<Stroke>>> cases = {
         {"thin blue on white", {{"#1f77b4", 60, 25, 170}}},
-        {"thin black", {{"#000000", 60, 25, 130}}},
         {"black and grey", {{"#000000", 50, 25, 170}, {"#a5a5a5", 70, 25, 110}}},
         {"red and orange crossing", {{"#d62728", 50, 20, 150}, {"#ff7f0e", 70, 20, 90, 2}}},
         {"purple and pink", {{"#9467bd", 50, 25, 150}, {"#e377c2", 70, 25, 100, 2}}},
@@ -222,38 +220,12 @@ TEST(ColourClasses, LabMatchesTheImageLibrarysFloatConversion) {
     }
 }
 
-TEST(ColourClasses, HexColoursAndTheCommandLinesColourOptions) {
+TEST(ColourClasses, HexColours) {
     const std::vector<std::pair<std::string, bool>> hex = {
         {"#1f77b4", true}, {"#1F77B4", true}, {"1f77b4", false}, {"#1f77b", false}, {"#1f77bg", false}, {"", false}};
     for (const auto& [text, ok] : hex) {
         cv::Vec3b rgb;
         EXPECT_EQ(ParseHexColour(text, rgb), ok) << text;
         if (ok) { EXPECT_EQ(HexColour(rgb), "#1f77b4"); }
-    }
-    cli_test::TempDir dir;
-    const std::string pic = dir / "chart.ppm";
-    ASSERT_TRUE(cli_test::WritePpm(pic, Draw({320, 120}, {{"#ff7f0e", 40, 15, 150}, {"#1f77b4", 80, 15, 90}}, nullptr)));
-    const std::vector<std::string> scales = {"--x", "10=0,310=10", "--y", "110=0,10=100"};
-    struct Case {
-        std::vector<std::string> args;
-        int exit;
-        std::string out, err;  // expected within standard output / error
-    };
-    const std::vector<Case> cases = {
-        {{"--colour", "#ff7f0"}, 2, "", "#rrggbb"},
-        // The six reference colours class this orange as yellow and this blue as black.
-        {{"--list-patches", "--reference-colours"}, 0, "\"colour\":\"yellow\"}", "Performing color detections\nGrouping"},
-        {{"--colour", "#1f77b4", "--graph", "--colour=#FF7F0E"}, 0, "Y_0", "--colour #1f77b4 takes the class #"},
-        {{"--color", "Yellow", "--reference-colours"}, 0, "Y_0", "Graph-0: 1 patch"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> args = {"process", pic};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        if (c.args[0] != "--list-patches") args.insert(args.end(), scales.begin(), scales.end());
-        const cli_test::CliResult r = cli_test::RunCli(args, dir);
-        SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
-        EXPECT_EQ(r.exitCode, c.exit) << r.err;
-        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
-        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
 }

@@ -43,28 +43,16 @@ TEST(DetectAxes, FramesAndAxesGiveTheAreaInsideTheirInnerEdges) {
         {"1-px frame", [](cv::Mat& b) { Frame(b, 40, 30, 339, 249, 1); }, {41, 31, 339, 249}},
         {"2-px frame", [](cv::Mat& b) { Frame(b, 40, 30, 339, 249, 2); }, {42, 32, 338, 248}},
         {"3-px frame broken by a dark grid",
-         [](cv::Mat& b) {
-             Frame(b, 40, 30, 339, 249, 3);
-             DarkGrid(b, 40, 30, 339, 249);
-         },
+         [](cv::Mat& b) { Frame(b, 40, 30, 339, 249, 3); DarkGrid(b, 40, 30, 339, 249); },
          {43, 33, 337, 247}},
         {"tick labels left of the frame",
-         [](cv::Mat& b) {
-             Frame(b, 40, 30, 339, 249, 2);
-             for (int y = 30; y < 250; y += 11) Ink(b, 22, y, 36, y + 6);
-         },
+         [](cv::Mat& b) { Frame(b, 40, 30, 339, 249, 2); for (int y = 30; y < 250; y += 11) Ink(b, 22, y, 36, y + 6); },
          {42, 32, 338, 248}},
         {"open axes with a boxed legend inside",
-         [](cv::Mat& b) {
-             Axes(b, 40, 20, 249, 380, 3);
-             Frame(b, 150, 40, 330, 90, 1);
-         },
+         [](cv::Mat& b) { Axes(b, 40, 20, 249, 380, 3); Frame(b, 150, 40, 330, 90, 1); },
          {43, 20, 381, 247}},
         {"open axes under a dark grid",
-         [](cv::Mat& b) {
-             Axes(b, 40, 20, 249, 380, 3);
-             DarkGrid(b, 43, 20, 380, 246);
-         },
+         [](cv::Mat& b) { Axes(b, 40, 20, 249, 380, 3); DarkGrid(b, 43, 20, 380, 246); },
          {43, 20, 381, 247}},
         {"lone line left of 40%", [](cv::Mat& b) { Ink(b, 30, 0, 30, 299); }, {31, 0, 400, 300}},
         {"lone line in the middle", [](cv::Mat& b) { Ink(b, 200, 0, 200, 299); }, {0, 0, 400, 300}},
@@ -103,7 +91,6 @@ TEST(EraseGrid, LinesGoUpToTheStrokeOfEachCrossingCurve) {
     const std::tuple<const char*, std::function<void(cv::Mat&)>, int> cases[] = {
         {"one-pixel vertical curve", [](cv::Mat& c) { c.rowRange(90, 111).col(150).setTo(0); }, 1},
         {"three-pixel steep curve", [](cv::Mat& c) { cv::line(c, {140, 80}, {150, 125}, cv::Scalar(0), 3); }, 2},
-        {"diagonal curve", [](cv::Mat& c) { cv::line(c, {120, 80}, {160, 120}, cv::Scalar(0), 1); }, 1},
         {"shallow curve", [](cv::Mat& c) { cv::line(c, {100, 96}, {190, 106}, cv::Scalar(0), 2); }, 2},
         {"a curve through both lines' crossing", [](cv::Mat& c) { cv::line(c, {180, 80}, {220, 120}, cv::Scalar(0), 2); }, 2},
         {"no curve", [](cv::Mat&) {}, 1},

@@ -153,17 +153,11 @@ TEST(Legend, WholeCurvePicksLeaveOutLegendsTextAndArrows) {
     using Probes = std::vector<std::pair<cv::Point, PatchRole>>;
     const std::vector<std::tuple<const char*, std::function<void(cv::Mat&)>, Probes>> cases = {
         {"a boxed legend's samples, text and box",
-         [](cv::Mat& m) {
-             TwoCurves(m);
-             LegendAt(m, {290, 40}, {{kRed, "alpha"}, {kBlack, "beta"}}, true);
-         },
+         [](cv::Mat& m) { TwoCurves(m); LegendAt(m, {290, 40}, {{kRed, "alpha"}, {kBlack, "beta"}}, true); },
          {{On(Wave, 100), PatchRole::Curve}, {{300, 40}, PatchRole::Legend}, {{300, 58}, PatchRole::Legend},
           {{284, 45}, PatchRole::Legend}}},
         {"an unboxed legend's samples",
-         [](cv::Mat& m) {
-             TwoCurves(m);
-             LegendAt(m, {60, 30}, kTwo, false);
-         },
+         [](cv::Mat& m) { TwoCurves(m); LegendAt(m, {60, 30}, kTwo, false); },
          {{On(Wave, 200), PatchRole::Curve}, {On(Rise, 200), PatchRole::Curve}, {{70, 30}, PatchRole::Legend},
           {{70, 48}, PatchRole::Legend}}},
         {"a black number beside a black curve",
@@ -179,15 +173,10 @@ TEST(Legend, WholeCurvePicksLeaveOutLegendsTextAndArrows) {
          },
          {{On(Wave, 60), PatchRole::Curve}, {{212, 50}, PatchRole::Annotation}}},
         {"every dash of a dashed curve",
-         [](cv::Mat& m) {
-             for (int x = 44; x < 376; x += 12) Curve(m, Wave, kBlack, 2, x, x + 8);
-         },
+         [](cv::Mat& m) { for (int x = 44; x < 376; x += 12) Curve(m, Wave, kBlack, 2, x, x + 8); },
          {{On(Wave, 46), PatchRole::Curve}, {On(Wave, 202), PatchRole::Curve}, {On(Wave, 370), PatchRole::Curve}}},
         {"a curve cut by a thick crossing curve, its short end too",
-         [](cv::Mat& m) {
-             Curve(m, Wave, kRed, 2);
-             cv::line(m, {60, 20}, {60, 258}, kBlue, 7);
-         },
+         [](cv::Mat& m) { Curve(m, Wave, kRed, 2); cv::line(m, {60, 20}, {60, 258}, kBlue, 7); },
          {{On(Wave, 50), PatchRole::Curve}, {On(Wave, 200), PatchRole::Curve}}},
         {"a curve under a thick one for a long stretch",
          [](cv::Mat& m) {

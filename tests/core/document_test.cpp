@@ -15,11 +15,8 @@ namespace {
 Document Processed() {
     Document doc;
     doc.SetPicture(cv::Mat(80, 100, CV_8UC3, cv::Scalar::all(255)));
-    ProcessResult r;
-    r.ran = r.inkFound = true;
-    r.plotArea = {5, 5, 95, 75};
+    ProcessResult r = PassResult({5, 5, 95, 75}, {Column(30, 10, 40), Column(10, 10, 40), Column(20, 10, 40)});
     r.channelThresholds = {1, 2, 3};
-    r.patches = {Column(30, 10, 40), Column(10, 10, 40), Column(20, 10, 40)};
     doc.InstallResults(r, {});
     doc.ClearHistory();
     return doc;
@@ -44,35 +41,16 @@ TEST(Document, EveryKindOfEditIsOneUndoableStep) {
         {"unpick", [](Document& d) { d.Pick(At(20, 20)); }, [](Document& d) { d.Unpick(At(20, 20)); }},
         {"graph choice", none, [](Document& d) { d.SelectGraph(2); }},
         {"axis", none,
-         [](Document& d) {
-             d.StartAxis(Axis::X);
-             d.SetAxisPoint(Axis::X, false, {10, 70}, 0);
-             d.SetAxisPoint(Axis::X, true, {90, 70}, 8);
-         }},
+         [](Document& d) { d.StartAxis(Axis::X); d.SetAxisPoint(Axis::X, false, {10, 70}, 0); d.SetAxisPoint(Axis::X, true, {90, 70}, 8); }},
         {"calibration", none, [](Document& d) { d.SetCalibration({1, 2, 3, 40, 5, 60, 7, 8}); }},
         {"labels added", none, [&](Document& d) { d.AddLabels(two); }},
         {"label selected", [&](Document& d) { d.AddLabels(two); }, [](Document& d) { d.SelectLabel(1); }},
         {"label edited", [&](Document& d) { d.AddLabels(two); }, [](Document& d) { d.EditLabel(1, "7.5", LABEL_XMAX); }},
-        {"label deleted", [&](Document& d) {
-             d.AddLabels(two);
-             d.SelectLabel(0);
-         },
-         [](Document& d) { d.DeleteSelectedLabel(); }},
+        {"label deleted", [&](Document& d) { d.AddLabels(two); d.SelectLabel(0); }, [](Document& d) { d.DeleteSelectedLabel(); }},
         {"plot rectangle", none, [](Document& d) { d.SetPlotRect({1, 2, 3, 4}); }},
-        {"plot rectangle drag", none,
-         [](Document& d) {
-             d.BeginPlotRectEdit();
-             d.MovePlotRect({50, 60, 10, 20});
-             d.EndPlotRectEdit();
-         }},
+        {"plot rectangle drag", none, [](Document& d) { d.BeginPlotRectEdit(); d.MovePlotRect({50, 60, 10, 20}); d.EndPlotRectEdit(); }},
         {"results", [](Document& d) { d.Pick(At(20, 20)); },
-         [](Document& d) {
-             ProcessResult r;
-             r.ran = r.inkFound = true;
-             r.plotArea = {0, 0, 50, 50};
-             r.patches = {Column(40, 0, 9)};
-             d.InstallResults(r, {});
-         }},
+         [](Document& d) { d.InstallResults(PassResult({0, 0, 50, 50}, {Column(40, 0, 9)}), {}); }},
     };
     for (const auto& [name, setup, edit] : cases) {
         SCOPED_TRACE(name);
@@ -138,11 +116,7 @@ TEST(Document, NewResultsKeepPicksAndDropStaleWorkerData) {
     Document doc = Processed();
     doc.Pick(At(10, 20));
     const int old = doc.ResultsGeneration();
-    ProcessResult r;
-    r.ran = r.inkFound = true;
-    r.plotArea = {1, 1, 99, 79};
-    r.patches = {Column(50, 0, 5)};
-    doc.InstallResults(r, {});
+    doc.InstallResults(PassResult({1, 1, 99, 79}, {Column(50, 0, 5)}), {});
     EXPECT_EQ(doc.Patches(), (PatchList{Column(50, 0, 5), Column(10, 10, 40)}));
     EXPECT_EQ(doc.PlotRect(), (IRect{1, 1, 99, 79}));
     EXPECT_EQ(doc.ChannelThresholds().size(), 3u);

@@ -4,36 +4,10 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include <tuple>
-
 #include "detect/hover.h"
 #include "detect/thinning.h"
 #include "reference/thinning_reference.h"
 #include "support/builders.h"
-
-TEST(ThinLines, StrokesKeepOnlyTheirMiddleAndLoseTheBorder) {
-    // name, stroke ends and thickness, and the skeleton's box, or empty: the one-pixel stroke
-    // unchanged but for the border
-    const std::tuple<const char*, cv::Point, cv::Point, int, cv::Rect> cases[] = {
-        {"horizontal", {3, 10}, {40, 10}, 1, {}},        {"vertical", {12, 2}, {12, 27}, 1, {}},
-        {"diagonal", {4, 4}, {25, 25}, 1, {}},           {"anti-diagonal", {30, 3}, {8, 25}, 1, {}},
-        {"through the edges", {0, 10}, {44, 10}, 1, {}}, {"corner to corner", {0, 0}, {44, 29}, 1, {}},
-        {"bar, rows 12..16", {6, 14}, {38, 14}, 5, {10, 14, 25, 1}}};
-    for (const auto& [name, a, b, thickness, box] : cases) {
-        cv::Mat m = cv::Mat::zeros(30, 45, CV_8UC1);
-        cv::line(m, a, b, cv::Scalar(1), thickness, cv::LINE_8);
-        cv::Mat expected = m.clone();
-        cv::rectangle(expected, {0, 0, 45, 30}, cv::Scalar(0));
-        const int passes = ThinLines(m);
-        if (box.empty()) {
-            EXPECT_EQ(passes, 1) << name;
-            EXPECT_TRUE(SameImage(m, expected)) << name;
-        } else {
-            EXPECT_GT(passes, 1) << name;
-            EXPECT_EQ(cv::countNonZero(m(box)), box.area()) << name;  // the middle row stays
-        }
-    }
-}
 
 TEST(ThinLines, AgreesWithReferenceOnRandomMasksAndViews) {
     cv::RNG rng(20240611);
@@ -65,48 +39,6 @@ TEST(ThinLines, AgreesWithReferenceOnRandomMasksAndViews) {
             m.setTo(0);
             outside(cv::Rect(trial % 3, trial % 4, size.width, size.height)).setTo(0);
             EXPECT_TRUE(SameImage(big, outside)) << size << " trial " << trial;
-        }
-    }
-}
-
-TEST(BuildPointList, SpecialCases) {
-    // A one-pixel stroke along row 10 stepping down to row 11 at column 15, which holds
-    // both rows; a second stroke on row 14.
-    Patch step, below;
-    for (int c = 5; c <= 25; ++c) {
-        step.push_back(::Run{c < 15 ? 10 : 11, c, c <= 15 ? 10 : 11});
-        below.push_back(::Run{14, c, 14});
-    }
-    struct Case {
-        const char* name;
-        PatchList patches;
-        bool thin;
-        int side;  // of the square picture
-        int passes;
-        PointList points;  // all of them, or the ones at column 15 when the list is long
-    };
-    const Case cases[] = {
-        {"no thinning: every pixel", {{::Run{7, 5, 3}}, {::Run{2, 1, 2}, ::Run{4, 5, 4}}}, false, 20, -1,
-         PointList{{1, 2}, {5, 3}, {5, 4}, {5, 4}, {5, 5}, {5, 6}, {5, 7}}},
-        {"a column's two rows meet in the middle", {step}, true, 40, 1, PointList{{15, 10.5}}},
-        {"rows 10, 11 and 14 give 10.5 and 14", {step, below}, true, 40, 1, PointList{{15, 10.5}, {15, 14}}},
-        {"the first row is lost", {{::Run{0, 5, 10}}}, true, 20, 1, PointList{{5, 5.5}}},
-        {"pixels outside the picture are ignored",
-         {{::Run{-5, 3, -1}, ::Run{2, -1, 6}, ::Run{2, 20, 6}, ::Run{25, 4, 30}}}, true, 20, 1, {}},
-        {"a run through the picture", {{::Run{-50, 8, 50}}}, true, 20, 1, PointList{{8, 9.5}}},
-        {"nothing", {}, true, 20, 1, {}},
-    };
-    for (const Case& c : cases) {
-        PointList points;
-        ColumnMap columns;
-        EXPECT_EQ(BuildPointList(points, c.patches, c.side, c.side, c.thin, columns), c.passes) << c.name;
-        if (points.size() > 8)
-            points.erase(std::remove_if(points.begin(), points.end(), [](const cv::Point2d& p) { return p.x != 15; }),
-                         points.end());
-        EXPECT_EQ(points, c.points) << c.name;
-        for (const cv::Point2d& p : points) {
-            const std::vector<int>& rows = columns.at(int(p.x));
-            EXPECT_NE(std::find(rows.begin(), rows.end(), int(p.y)), rows.end()) << c.name;
         }
     }
 }

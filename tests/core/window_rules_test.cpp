@@ -41,7 +41,7 @@ TEST(WindowRules, ATypedGridWidthIsAppliedOnceTheTypingSettles) {
 }
 
 TEST(WindowRules, TheWhiteBackgroundShowsTheFirstPassesBinaryImage) {
-    const cv::Mat chart = sample_chart::Draw();
+    const cv::Mat chart = sample_chart::Picture();
     const cv::Rect whole(0, 0, chart.cols, chart.rows);
     Preferences prefs;
     prefs.whiteBackground = prefs.manualThreshold = prefs.referenceColours = true;

@@ -2,8 +2,6 @@
 // canvas exactly as a user's would.
 #include <wx/uiaction.h>
 
-#include <algorithm>
-
 #include "app/CurvetapApp.h"
 #include "canvas/ScrolledImageComponent.h"
 #include "gui_support.h"
@@ -15,7 +13,6 @@ wxUIActionSimulator& Sim() {
     return sim;
 }
 wxPoint Screen(int x, int y) { return g_canvas->ClientToScreen(g_canvas->ImageToWindow({x, y})); }
-int Button(int b) { return b == 1 ? wxMOUSE_BTN_LEFT : b == 3 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_MIDDLE; }
 }  // namespace
 
 namespace real {
@@ -24,25 +21,19 @@ void MoveToScreen(int sx, int sy) {
     Pump(30);
 }
 void Move(int x, int y) { MoveToScreen(Screen(x, y).x, Screen(x, y).y); }
-void Press(int x, int y, int button, bool control, bool shift) {
+void Press(int x, int y) {
     Move(x, y);
-    if (control) Sim().KeyDown(WXK_CONTROL);
-    if (shift) Sim().KeyDown(WXK_SHIFT);
-    Pump(10);
-    Sim().MouseDown(Button(button));
-    Pump(40);
-    if (shift) Sim().KeyUp(WXK_SHIFT);
-    if (control) Sim().KeyUp(WXK_CONTROL);
-    Pump(10);
-}
-void Release(int x, int y, int button) {
-    Move(x, y);
-    Sim().MouseUp(Button(button));
+    Sim().MouseDown();
     Pump(40);
 }
-void Click(int x, int y, int button, bool control, bool shift) {
-    Press(x, y, button, control, shift);
-    Sim().MouseUp(Button(button));
+void Release(int x, int y) {
+    Move(x, y);
+    Sim().MouseUp();
+    Pump(40);
+}
+void Click(int x, int y) {
+    Press(x, y);
+    Sim().MouseUp();
     Pump(40);
 }
 void Key(int keycode, int modifiers) {
@@ -62,16 +53,4 @@ bool LoadPicture(const std::string& path) {
 void ProcessNow() {
     g_mainFrame->RunCommand(ID_PROCESS);
     Pump(30);
-}
-
-IPoint OnLongestCurve() {
-    const PatchList& patches = wxGetApp().Doc().Patches();
-    const auto longest = std::max_element(patches.begin(), patches.end(),
-                                          [](const Patch& a, const Patch& b) { return a.size() < b.size(); });
-    if (longest == patches.end()) return kNoPoint;
-    // Its middle column, away from the plot rectangle's edges (runs are ordered by row).
-    Patch runs = *longest;
-    std::sort(runs.begin(), runs.end(), [](const ::Run& a, const ::Run& b) { return a.col < b.col; });
-    const ::Run& mid = runs[runs.size() / 2];
-    return {mid.col, (mid.row1 + mid.row2) / 2};
 }

@@ -93,12 +93,11 @@ const StartupSnapshot& Startup();
 
 // Real X input at image positions of the canvas (through the X server, as a user's
 // mouse and keyboard would arrive).
-struct IPoint;
 namespace real {
 void Move(int imageX, int imageY);
-void Press(int imageX, int imageY, int button = 1, bool control = false, bool shift = false);
-void Release(int imageX, int imageY, int button = 1);
-void Click(int imageX, int imageY, int button = 1, bool control = false, bool shift = false);
+void Press(int imageX, int imageY);  // the left button
+void Release(int imageX, int imageY);
+void Click(int imageX, int imageY);
 void Key(int keycode, int modifiers = 0);
 // Moves the real pointer to a screen position outside the canvas.
 void MoveToScreen(int screenX, int screenY);
@@ -108,5 +107,3 @@ void MoveToScreen(int screenX, int screenY);
 bool LoadPicture(const std::string& path);
 // Processes the open picture as the Process command does.
 void ProcessNow();
-// The middle pixel of the document's longest patch: a point on a curve.
-IPoint OnLongestCurve();

@@ -1,5 +1,5 @@
 #pragma once
-// Small values many tests build: a label, a one-column patch, export settings and questions
+// Small values many tests build: a label, a one-column patch, a pass result, export settings and questions
 // answered Yes with no error expected; the kinds of a list of labels, the
 // pixel-for-pixel comparison of pictures and the bytes of crafted picture files.
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "detect/process.h"
 #include "detect/types.h"
 #include "output/series.h"
 #include "text/label.h"
@@ -33,6 +34,15 @@ inline bool SameImage(const cv::Mat& a, const cv::Mat& b) {
 
 // Column `col`, rows top to bottom.
 inline Patch Column(int col, int top, int bottom) { return {Run{top, col, bottom}}; }
+
+// A pass that found ink: its plot area and patches.
+inline ProcessResult PassResult(const PlotArea& area, PatchList patches) {
+    ProcessResult r;
+    r.ran = r.inkFound = true;
+    r.plotArea = area;
+    r.patches = std::move(patches);
+    return r;
+}
 
 // Little-endian bytes, and GIF files: a 120 x 90 screen with a two-entry colour table, then the frames.
 inline std::string Le16(unsigned v) { return {char(v & 255), char(v >> 8 & 255)}; }
