@@ -95,6 +95,18 @@ float BlendResidual(const cv::Vec3f& d, const cv::Vec3f& ink, float* tOut = null
     return std::sqrt(r.dot(r));
 }
 
+// Distance of colour offset d from its best blend t a + u b of two inks with the
+// paper (t, u > 0; infinite when the best blend needs a negative share).
+float TwoInkResidual(const cv::Vec3f& d, const cv::Vec3f& a, const cv::Vec3f& b, float& t, float& u) {
+    const float aa = a.dot(a), bb = b.dot(b), ab = a.dot(b), da = d.dot(a), db = d.dot(b);
+    const float det = aa * bb - ab * ab;
+    if (det <= 1e-3f * aa * bb) return INFINITY;
+    t = (da * bb - db * ab) / det, u = (db * aa - da * ab) / det;
+    if (t <= 0 || u <= 0) return INFINITY;
+    const cv::Vec3f r = d - t * a - u * b;
+    return std::sqrt(r.dot(r));
+}
+
 inline float Chroma(const cv::Vec3f& lab) { return std::hypot(lab[1], lab[2]); }
 
 inline cv::Vec3f Offset(const cv::Vec3b& rgb, const cv::Vec3b& paper) {
@@ -522,6 +534,10 @@ void ClassByInk(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, 
     // lie around it (3 x 3, else 5 x 5), the one whose blend line passes closest.
     // An ink from farther away wins only when it explains the pixel far better.
     const float farBetter = 0.5f, poorFit = 2.f * settings.blendDistance;
+    // The least share of an ink a blend of two names the pixel by (and twice the other's).
+    const float mixShare = 0.25f;
+    std::vector<bool> neutral;
+    for (const InkClass& ink : classes.inks) neutral.push_back(Chroma(ink.lab) < settings.neutralChroma);
     ForEachInk(map, image, [&](int x, int y, size_t k) {
         const cv::Vec3b rgb = Rgb(map.Colour(k));
         const int bx = x - box.x0, by = y - box.y0;
@@ -543,6 +559,27 @@ void ClassByInk(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, 
                 if (all < 0 || res < bestAll) all = c, bestAll = res;
             }
             if (cls < 0 || (best > poorFit && bestAll < farBetter * best)) cls = all, best = bestAll;
+            // Where a line runs along a frame, an axis or a black curve, a pixel
+            // blends a colour and a neutral ink with the paper: the clearly larger
+            // share names it. Two colours' blend stays apart: it is where their
+            // curves touch, and a curve hidden under another would reach out of it.
+            if (best > poorFit) {
+                int named = -1;
+                float bestMix = settings.blendDistance;
+                for (int j = 0; j < n; ++j) {
+                    if (!(seen >> j & 1)) continue;
+                    for (int c = 0; c < n; ++c) {
+                        if (neutral[size_t(c)] == neutral[size_t(j)]) continue;
+                        float t = 0, u = 0;
+                        const float res = TwoInkResidual(d, inkOffset[size_t(c)], inkOffset[size_t(j)], t, u);
+                        if (res > bestMix || std::max(t, u) < mixShare) continue;
+                        named = t >= 2 * u ? c : u >= 2 * t ? j : -1, bestMix = res;
+                    }
+                }
+                // Black and greys, which grid lines share, gain no blends: a grid
+                // would reach into every curve it crosses.
+                if (named >= 0 && !neutral[size_t(named)]) cls = named, best = bestMix;
+            }
             // Ink that no class explains (what grid removal left of a grid line)
             // is kept apart from every class.
             if (best > poorFit) cls = n;
