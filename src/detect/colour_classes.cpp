@@ -95,6 +95,20 @@ float BlendResidual(const cv::Vec3f& d, const cv::Vec3f& ink, float* tOut = null
     return std::sqrt(r.dot(r));
 }
 
+// Distance of colour offset d from its best blend t a + u b of two inks with the
+// paper (t, u > 0; infinite when the best blend needs a negative share).
+float TwoInkResidual(const cv::Vec3f& d, const cv::Vec3f& a, const cv::Vec3f& b, float& t, float& u) {
+    const float aa = a.dot(a), bb = b.dot(b), ab = a.dot(b), da = d.dot(a), db = d.dot(b);
+    const float det = aa * bb - ab * ab;
+    if (det <= 1e-3f * aa * bb) return INFINITY;
+    t = (da * bb - db * ab) / det, u = (db * aa - da * ab) / det;
+    if (t <= 0 || u <= 0) return INFINITY;
+    const cv::Vec3f r = d - t * a - u * b;
+    return std::sqrt(r.dot(r));
+}
+
+inline float Chroma(const cv::Vec3f& lab) { return std::hypot(lab[1], lab[2]); }
+
 inline cv::Vec3f Offset(const cv::Vec3b& rgb, const cv::Vec3b& paper) {
     return cv::Vec3f(float(rgb[0]) - paper[0], float(rgb[1]) - paper[1], float(rgb[2]) - paper[2]);
 }
@@ -307,6 +321,7 @@ ColourClasses LearnColourClasses(const cv::Mat& image, const DetectionMap& map, 
     };
     std::vector<double> touch(size_t(n) * size_t(n), 0.0);
     std::vector<cv::Vec3f> offset;  // each cluster's mean colour less the paper
+    std::vector<bool> edge(static_cast<size_t>(n), false);  // a darkened edge joined to its line
     {
         cv::Mat coreOf(box.Height(), box.Width(), CV_8UC1, cv::Scalar(0));
         ForEachInk(map, image, [&](int x, int y, size_t k) {
@@ -361,12 +376,23 @@ ColourClasses LearnColourClasses(const cv::Mat& image, const DetectionMap& map, 
             float t = 0;
             return BlendResidual(weak, strong, &t) <= settings.blendDistance && t <= 1.05f;
         };
+        // A compressed picture darkens a line's edges by a few percent of its
+        // lightness and saturation, hue unchanged: one ink, off its blend line.
+        auto oneHue = [&](int a, int b) {
+            const cv::Vec3f la = clusters[size_t(a)].Lab(), lb = clusters[size_t(b)].Lab();
+            const float ca = Chroma(la), cb = Chroma(lb);
+            if (std::min(ca, cb) < settings.shadeChroma || std::min(ca, cb) < settings.shadeSaturation * std::max(ca, cb))
+                return false;
+            const float cross = la[1] * lb[2] - la[2] * lb[1], dot = la[1] * lb[1] + la[2] * lb[2];
+            return std::abs(std::atan2(cross, dot)) <= settings.shadeHue * float(CV_PI / 180) &&
+                   LabDistance2(la, lb) <= settings.shadeDistance * settings.shadeDistance;
+        };
         for (const int a : order) {
             if (size[size_t(a)] <= 0 || root(a) != a) continue;
             int best = -1;
             double bestShare = 0;
             for (int b = 0; b < n; ++b) {
-                if (root(b) != b || b == a || size[size_t(b)] < size[size_t(a)] || !oneLine(a, b)) continue;
+                if (root(b) != b || b == a || size[size_t(b)] < size[size_t(a)] || !(oneLine(a, b) || oneHue(a, b))) continue;
                 double contacts = 0;
                 for (int i = 0; i < n; ++i)
                     if (root(i) == a)
@@ -376,6 +402,12 @@ ColourClasses LearnColourClasses(const cv::Mat& image, const DetectionMap& map, 
                 if (share >= settings.touchShare && share > bestShare) best = b, bestShare = share;
             }
             if (best >= 0) {
+                if (!oneLine(a, best)) {
+                    // The duller of a darkened edge and its line is the edge.
+                    const int dull = Chroma(clusters[size_t(a)].Lab()) < Chroma(clusters[size_t(best)].Lab()) ? a : best;
+                    for (int i = 0; i < n; ++i)
+                        if (root(i) == dull) edge[size_t(i)] = true;
+                }
                 const int ra = root(a), rb = root(best);
                 parent[size_t(ra)] = rb;
                 size[size_t(rb)] += size[size_t(ra)];
@@ -438,13 +470,19 @@ ColourClasses LearnColourClasses(const cv::Mat& image, const DetectionMap& map, 
         std::sort(list.begin(), list.end(), [&](size_t a, size_t b) {
             return Strength(bins[size_t(used[a])].Mean(), paper) > Strength(bins[size_t(used[b])].Mean(), paper);
         });
-        double total = 0;
-        for (size_t i : list) total += bins[size_t(used[i])].count;
+        double total = 0, lineTotal = 0;
+        for (size_t i : list) {
+            total += bins[size_t(used[i])].count;
+            if (!edge[size_t(member[i])]) lineTotal += bins[size_t(used[i])].count;
+        }
+        // The ink is its line's, not its darkened edges'.
+        const bool skipEdges = lineTotal > 0;
         cv::Vec3d sum(0, 0, 0);
         double taken = 0;
         for (size_t i : list) {
             const Bin& b = bins[size_t(used[i])];
-            if (taken >= 0.2 * total) break;
+            if (skipEdges && edge[size_t(member[i])]) continue;
+            if (taken >= 0.2 * (skipEdges ? lineTotal : total)) break;
             sum += cv::Vec3d(double(b.r), double(b.g), double(b.b));
             taken += b.count;
         }
@@ -496,6 +534,10 @@ void ClassByInk(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, 
     // lie around it (3 x 3, else 5 x 5), the one whose blend line passes closest.
     // An ink from farther away wins only when it explains the pixel far better.
     const float farBetter = 0.5f, poorFit = 2.f * settings.blendDistance;
+    // The least share of an ink a blend of two names the pixel by (and twice the other's).
+    const float mixShare = 0.25f;
+    std::vector<bool> neutral;
+    for (const InkClass& ink : classes.inks) neutral.push_back(Chroma(ink.lab) < settings.neutralChroma);
     ForEachInk(map, image, [&](int x, int y, size_t k) {
         const cv::Vec3b rgb = Rgb(map.Colour(k));
         const int bx = x - box.x0, by = y - box.y0;
@@ -517,6 +559,27 @@ void ClassByInk(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, 
                 if (all < 0 || res < bestAll) all = c, bestAll = res;
             }
             if (cls < 0 || (best > poorFit && bestAll < farBetter * best)) cls = all, best = bestAll;
+            // Where a line runs along a frame, an axis or a black curve, a pixel
+            // blends a colour and a neutral ink with the paper: the clearly larger
+            // share names it. Two colours' blend stays apart: it is where their
+            // curves touch, and a curve hidden under another would reach out of it.
+            if (best > poorFit) {
+                int named = -1;
+                float bestMix = settings.blendDistance;
+                for (int j = 0; j < n; ++j) {
+                    if (!(seen >> j & 1)) continue;
+                    for (int c = 0; c < n; ++c) {
+                        if (neutral[size_t(c)] == neutral[size_t(j)]) continue;
+                        float t = 0, u = 0;
+                        const float res = TwoInkResidual(d, inkOffset[size_t(c)], inkOffset[size_t(j)], t, u);
+                        if (res > bestMix || std::max(t, u) < mixShare) continue;
+                        named = t >= 2 * u ? c : u >= 2 * t ? j : -1, bestMix = res;
+                    }
+                }
+                // Black and greys, which grid lines share, gain no blends: a grid
+                // would reach into every curve it crosses.
+                if (named >= 0 && !neutral[size_t(named)]) cls = named, best = bestMix;
+            }
             // Ink that no class explains (what grid removal left of a grid line)
             // is kept apart from every class.
             if (best > poorFit) cls = n;

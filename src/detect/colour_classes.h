@@ -40,6 +40,13 @@ struct ClassLearning {
     // blend line joins it when their core pixels touch often enough.
     float blendDistance = 24.f;
     float touchShare = 0.1f;
+    // So does a cluster of the same hue (within shadeHue degrees), chroma of at
+    // least shadeSaturation of the other's (and shadeChroma) and within
+    // shadeDistance (CIE76): the darkened edge of a compressed picture's line.
+    float shadeHue = 4.f;
+    float shadeSaturation = 0.8f;
+    float shadeChroma = 30.f;
+    float shadeDistance = 25.f;
     // A cluster with fewer core pixels than this share of all (and than
     // minCorePixels) is noise and is classed with its nearest cluster.
     float minShare = 0.002f;

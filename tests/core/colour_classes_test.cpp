@@ -10,9 +10,13 @@
 #include <opencv2/imgproc.hpp>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -58,6 +62,43 @@ cv::Mat Draw(cv::Size size, const std::vector<Stroke>& strokes, std::vector<cv::
     return picture;
 }
 
+// The picture as a JPEG of that quality would decode (8-bit red, green, blue).
+cv::Mat JpegRoundTrip(const cv::Mat& rgb, int quality) {
+    jpeg_error_mgr err;
+    jpeg_compress_struct c;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* data = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &data, &size);
+    c.image_width = JDIMENSION(rgb.cols), c.image_height = JDIMENSION(rgb.rows);
+    c.input_components = 3, c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    for (int y = 0; y < rgb.rows; ++y) {
+        JSAMPROW row = const_cast<uchar*>(rgb.ptr<uchar>(y));
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    jpeg_decompress_struct d;
+    d.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, data, size);
+    jpeg_read_header(&d, TRUE);
+    jpeg_start_decompress(&d);
+    cv::Mat out(rgb.size(), CV_8UC3);
+    for (int y = 0; y < out.rows; ++y) {
+        JSAMPROW row = out.ptr<uchar>(y);
+        jpeg_read_scanlines(&d, &row, 1);
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    std::free(data);
+    return out;
+}
+
 ProcessResult Process(const cv::Mat& picture, ColourClassing mode, std::string* log = nullptr) {
     ProcessSettings settings;
     settings.colourClassing = mode;
@@ -93,7 +134,12 @@ IPoint AwayFrom(const cv::Mat& own, const cv::Mat& other) {
 }  // namespace
 
 TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
-    const std::vector<std::pair<const char*, std::vector<Stroke>>> cases = {
+    struct Case {
+        const char* name;
+        std::vector<Stroke> strokes;
+        int jpegQuality = 0;  // 0: not compressed
+    };
+    const std::vector<Case> cases = {
         {"thin blue on white", {{"#1f77b4", 60, 25, 170}}},
         {"black and grey", {{"#000000", 50, 25, 170}, {"#a5a5a5", 70, 25, 110}}},
         {"red and orange crossing", {{"#d62728", 50, 20, 150}, {"#ff7f0e", 70, 20, 90, 2}}},
@@ -103,11 +149,15 @@ TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
         {"gold and orange", {{"#ffc000", 50, 25, 150, 2}, {"#ed7d31", 70, 25, 110, 2}}},
         {"pure blue beside magenta", {{"#0000ff", 50, 25, 150}, {"#ff00ff", 70, 25, 100}}},
         {"light pink one pixel thin", {{"#e377c2", 60, 30, 260}}},
+        {"compressed magenta, blue and red", {{"#ff00ff", 35, 20, 150, 3}, {"#0000ff", 60, 20, 150, 3}, {"#ff0000", 85, 20, 150, 3}}, 75},
     };
-    for (const auto& [name, strokes] : cases) {
+    for (const auto& [name, strokes, jpegQuality] : cases) {
         SCOPED_TRACE(name);
         std::vector<cv::Mat> masks;
-        const cv::Mat picture = Draw({320, 120}, strokes, &masks);
+        cv::Mat picture = Draw({320, 120}, strokes, &masks);
+        if (jpegQuality > 0) {
+            picture = JpegRoundTrip(picture, jpegQuality);
+        }
         const ProcessResult r = Process(picture, ColourClassing::FromPicture);
         const ClassedInk& ink = r.ink;
         EXPECT_EQ(ink.ClassCount(), int(strokes.size()));
