@@ -1,22 +1,22 @@
 // Colour classes learned from the picture: the inks found on small drawn charts,
 // the class of every blend pixel, whole-class picks, bounded classes on bad
 // pictures, the direct Lab conversion and colours as text.
+#include "app/picture_decode.h"
 #include "detect/class_pick.h"
 #include "detect/colour_classes.h"
 #include "detect/process.h"
 #include "support/hosts.h"
+#include "support/jpeg_file.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 
 namespace {
 
@@ -62,43 +62,16 @@ cv::Mat Draw(cv::Size size, const std::vector<Stroke>& strokes, std::vector<cv::
     return picture;
 }
 
-// The picture as a JPEG of that quality would decode (8-bit red, green, blue).
+// The picture as the program reads it back from a JPEG of that quality.
 cv::Mat JpegRoundTrip(const cv::Mat& rgb, int quality) {
-    jpeg_error_mgr err;
-    jpeg_compress_struct c;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* data = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &data, &size);
-    c.image_width = JDIMENSION(rgb.cols), c.image_height = JDIMENSION(rgb.rows);
-    c.input_components = 3, c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, quality, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    for (int y = 0; y < rgb.rows; ++y) {
-        JSAMPROW row = const_cast<uchar*>(rgb.ptr<uchar>(y));
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    jpeg_decompress_struct d;
-    d.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&d);
-    jpeg_mem_src(&d, data, size);
-    jpeg_read_header(&d, TRUE);
-    jpeg_start_decompress(&d);
-    cv::Mat out(rgb.size(), CV_8UC3);
-    for (int y = 0; y < out.rows; ++y) {
-        JSAMPROW row = out.ptr<uchar>(y);
-        jpeg_read_scanlines(&d, &row, 1);
-    }
-    jpeg_finish_decompress(&d);
-    jpeg_destroy_decompress(&d);
-    std::free(data);
+    const std::string path = ::testing::TempDir() + "colour_classes.jpg";
+    WriteJpeg(path, rgb.cols, rgb.rows, {3, JCS_RGB, 2, false, quality},
+              [&](int y, JSAMPLE* row) { std::copy_n(rgb.ptr<uchar>(y), 3 * rgb.cols, row); });
+    cv::Mat out;
+    EXPECT_EQ(DecodePictureFile(path, PictureFormat::Jpeg, [&](int w, int h) { return (out = cv::Mat(h, w, CV_8UC3)).data; }),
+              PictureDecode::Decoded);
     return out;
 }
-
 ProcessResult Process(const cv::Mat& picture, ColourClassing mode, std::string* log = nullptr) {
     ProcessSettings settings;
     settings.colourClassing = mode;
@@ -155,9 +128,7 @@ TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
         SCOPED_TRACE(name);
         std::vector<cv::Mat> masks;
         cv::Mat picture = Draw({320, 120}, strokes, &masks);
-        if (jpegQuality > 0) {
-            picture = JpegRoundTrip(picture, jpegQuality);
-        }
+        if (jpegQuality > 0) picture = JpegRoundTrip(picture, jpegQuality);
         const ProcessResult r = Process(picture, ColourClassing::FromPicture);
         const ClassedInk& ink = r.ink;
         EXPECT_EQ(ink.ClassCount(), int(strokes.size()));
@@ -189,6 +160,23 @@ TEST(ColourClasses, EveryStrokeIsOneClassOfItsOwnAndNoPatchSpansTwo) {
             for (int x = 0; x < picture.cols; ++x) missing += cv::countNonZero(masks[i].col(x)) && !covered[size_t(x)];
             EXPECT_LE(missing, 3) << "stroke " << i;
         }
+    }
+}
+
+// A line drawn along a black one: the row between blends both with the paper
+// and goes to the colour whose share is clearly the larger, never to black.
+TEST(ColourClasses, AFringeBlendingAColourWithBlackTakesTheColoursClass) {
+    const cv::Vec3b orange = Hex("#ff7f0e");
+    const cv::Scalar paper = cv::Scalar::all(255), ink(orange[0], orange[1], orange[2]);
+    // orange's share, black's, and whether the fringe is orange's
+    for (const auto& [t, u, orangeFringe] : {std::tuple{0.6, 0.25, true}, std::tuple{0.3, 0.5, false}}) {
+        cv::Mat picture(80, 160, CV_8UC3, paper);
+        picture.rowRange(38, 42).colRange(10, 150).setTo(cv::Scalar::all(0));
+        picture.rowRange(42, 43).colRange(10, 150).setTo(paper + t * (ink - paper) - u * paper);
+        picture.rowRange(43, 47).colRange(10, 150).setTo(ink);
+        const ClassedInk& ink = Process(picture, ColourClassing::FromPicture).ink;
+        const int orangeLabel = ClassesNearColour(ink, orange).at(0) + 1;
+        EXPECT_EQ(cv::countNonZero(ink.labels.row(42) == orangeLabel), orangeFringe ? 140 : 0) << t;
     }
 }
 

@@ -41,11 +41,9 @@ Pass Process(const cv::Mat& image, const ProcessSettings& settings, const PlotAr
 
 }  // namespace
 
-ProcessSettings Settings(int threshold, bool manual = false, bool removeGrid = false) {
+ProcessSettings Settings(int threshold) {
     ProcessSettings s;
     s.threshold = threshold;
-    s.manualThreshold = manual;
-    s.removeGrid = removeGrid;
     return s;
 }
 

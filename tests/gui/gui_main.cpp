@@ -98,13 +98,12 @@ int main(int argc, char** argv) {
     // Configuration isolation: the program's store lands in a throw-away home.
     char tmpl[] = "/tmp/plotsnap-gui-XXXXXX";
     g_root = mkdtemp(tmpl);
-    const char* keepHome = std::getenv("PLOTSNAP_TEST_HOME");
-    const std::string home = keepHome ? keepHome : g_root + "/home";
+    const std::string home = g_root + "/home";
     wxFileName::Mkdir(home, 0755, wxPATH_MKDIR_FULL);
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
     // Reading tick labels after every Process would slow all tests; its own test turns it on.
-    if (!keepHome) std::ofstream(home + "/.plotsnap") << "[Preferences]\nCalibrate from tick labels=0\n";
+    std::ofstream(home + "/.plotsnap") << "[Preferences]\nCalibrate from tick labels=0\n";
     wxDisableAsserts();
     SetUiSeam(&g_seam);
     wxApp::SetInstance(new curvetapApp());
@@ -135,6 +134,6 @@ int main(int argc, char** argv) {
     Pump(50);
     wxTheApp->OnExit();
     wxEntryCleanup();
-    if (!keepHome) wxFileName::Rmdir(g_root, wxPATH_RMDIR_RECURSIVE);
+    wxFileName::Rmdir(g_root, wxPATH_RMDIR_RECURSIVE);
     return result;
 }

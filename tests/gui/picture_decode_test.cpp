@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
-#include <jpeglib.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 
@@ -13,6 +12,7 @@
 
 #include "app/PictureFile.h"
 #include "app/picture_decode.h"
+#include "support/jpeg_file.h"
 
 namespace {
 
@@ -68,38 +68,10 @@ void WritePng(const std::string& path, const PngCase& c) {
     std::fclose(f);
 }
 
-struct JpegCase {
-    const char* name;
-    int components;
-    J_COLOR_SPACE space;
-    int lumaSampling;
-    bool progressive;
-};
-
-void WriteJpeg(const std::string& path, const JpegCase& c) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr error;
-    cinfo.err = jpeg_std_error(&error);
-    jpeg_create_compress(&cinfo);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = 37, cinfo.image_height = 23;
-    cinfo.input_components = c.components, cinfo.in_color_space = c.space;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 85, TRUE);
-    if (c.space == JCS_CMYK) jpeg_set_colorspace(&cinfo, JCS_CMYK);
-    cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = c.lumaSampling;
-    if (c.progressive) jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(37 * size_t(c.components));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (size_t i = 0; i < row.size(); ++i) row[i] = JSAMPLE((i * 29 + cinfo.next_scanline * 53) % 256);
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&cinfo, &p, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    std::fclose(f);
-    jpeg_destroy_compress(&cinfo);
+void WriteJpeg(const std::string& path, const JpegLayout& layout) {
+    WriteJpeg(path, 37, 23, layout, [&](int y, JSAMPLE* row) {
+        for (size_t i = 0; i < 37 * size_t(layout.components); ++i) row[i] = JSAMPLE((i * 29 + size_t(y) * 53) % 256);
+    });
 }
 
 // The toolkit's own reading, flattened on white as the program flattens it.
@@ -131,9 +103,8 @@ TEST(PictureDecoders, CoreBytesAreTheToolkitsForEveryLayoutAndCmykIsLeftToIt) {
         {"palette", PNG_COLOR_TYPE_PALETTE, 8, false, false}, {"palette 1-bit", PNG_COLOR_TYPE_PALETTE, 1, false, false},
         {"palette alpha", PNG_COLOR_TYPE_PALETTE, 8, true, false},  // interlacing is the same for any layout
     };
-    const JpegCase jpeg[] = {{"rgb 4:2:0", 3, JCS_RGB, 2, false}, {"rgb 4:4:4", 3, JCS_RGB, 1, false},
-                             {"rgb progressive", 3, JCS_RGB, 2, true}, {"grey", 1, JCS_GRAYSCALE, 1, false},
-                             {"grey progressive", 1, JCS_GRAYSCALE, 1, true}};
+    const std::pair<const char*, JpegLayout> jpeg[] = {{"rgb 4:2:0", {3, JCS_RGB, 2, false}}, {"rgb 4:4:4", {3, JCS_RGB, 1, false}},
+                                                       {"progressive", {3, JCS_RGB, 2, true}}, {"grey", {1, JCS_GRAYSCALE, 1, false}}};
     const std::string path = wxFileName::CreateTempFileName("plotsnap-picture").ToStdString();
     const auto same = [&](PictureFormat format, wxBitmapType type, const char* name) {
         std::vector<unsigned char> core;
@@ -141,8 +112,8 @@ TEST(PictureDecoders, CoreBytesAreTheToolkitsForEveryLayoutAndCmykIsLeftToIt) {
         EXPECT_EQ(core, ToolkitBytes(path, type)) << name;
     };
     for (const PngCase& c : png) WritePng(path, c), same(PictureFormat::Png, wxBITMAP_TYPE_PNG, c.name);
-    for (const JpegCase& c : jpeg) WriteJpeg(path, c), same(PictureFormat::Jpeg, wxBITMAP_TYPE_JPEG, c.name);
-    WriteJpeg(path, {"cmyk", 4, JCS_CMYK, 1, false});
+    for (const auto& [name, layout] : jpeg) WriteJpeg(path, layout), same(PictureFormat::Jpeg, wxBITMAP_TYPE_JPEG, name);
+    WriteJpeg(path, {4, JCS_CMYK, 1, false});
     std::vector<unsigned char> core;
     EXPECT_EQ(CoreDecode(path, PictureFormat::Jpeg, core), PictureDecode::Declined);
     const PictureRead read = ReadPictureFile(path);

@@ -8,10 +8,8 @@
 #include <wx/clipbrd.h>
 #include <wx/dnd.h>
 #include <wx/file.h>
-#include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/hyperlink.h>
-#include <wx/spinctrl.h>
 #include <wx/uiaction.h>
 
 #include "app/CurvetapApp.h"
@@ -20,7 +18,6 @@
 #include "core/cli_sample_chart.h"
 #include "document/selection.h"
 #include "gui_support.h"
-#include "text/label.h"
 #include "text/ocr.h"
 #include "ui/AboutDialog.h"
 #include "ui/FlickerFree.h"
