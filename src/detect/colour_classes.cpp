@@ -108,6 +108,8 @@ float TwoInkResidual(const cv::Vec3f& d, const cv::Vec3f& a, const cv::Vec3f& b,
 }
 
 inline float Chroma(const cv::Vec3f& lab) { return std::hypot(lab[1], lab[2]); }
+// Black and greys: the inks grid lines share.
+inline bool Neutral(const InkClass& ink, const ClassLearning& s) { return Chroma(ink.lab) < s.neutralChroma; }
 
 inline cv::Vec3f Offset(const cv::Vec3b& rgb, const cv::Vec3b& paper) {
     return cv::Vec3f(float(rgb[0]) - paper[0], float(rgb[1]) - paper[1], float(rgb[2]) - paper[2]);
@@ -139,7 +141,7 @@ float LabDistance2(const cv::Vec3f& a, const cv::Vec3f& b) {
 }
 
 float HueAwareDistance(const cv::Vec3f& wanted, const cv::Vec3f& found) {
-    const float c1 = std::hypot(wanted[1], wanted[2]), c2 = std::hypot(found[1], found[2]);
+    const float c1 = Chroma(wanted), c2 = Chroma(found);
     const float dL = wanted[0] - found[0], dC = c1 - c2;
     const float da = wanted[1] - found[1], db = wanted[2] - found[2];
     const float dH2 = std::max(0.f, da * da + db * db - dC * dC);
@@ -537,7 +539,7 @@ void ClassByInk(cv::Mat& labels, const cv::Mat& image, const DetectionMap& map, 
     // The least share of an ink a blend of two names the pixel by (and twice the other's).
     const float mixShare = 0.25f;
     std::vector<bool> neutral;
-    for (const InkClass& ink : classes.inks) neutral.push_back(Chroma(ink.lab) < settings.neutralChroma);
+    for (const InkClass& ink : classes.inks) neutral.push_back(Neutral(ink, settings));
     ForEachInk(map, image, [&](int x, int y, size_t k) {
         const cv::Vec3b rgb = Rgb(map.Colour(k));
         const int bx = x - box.x0, by = y - box.y0;
@@ -600,8 +602,7 @@ size_t GrowClasses(cv::Mat& labels, const cv::Mat& image, const DetectionMap& ma
     std::vector<int> steps;
     for (const InkClass& ink : classes.inks) {
         inkOffset.push_back(Offset(ink.rgb, paper));
-        steps.push_back(std::hypot(ink.lab[1], ink.lab[2]) < settings.neutralChroma ? settings.neutralGrowSteps
-                                                                                     : settings.growSteps);
+        steps.push_back(Neutral(ink, settings) ? settings.neutralGrowSteps : settings.growSteps);
     }
 
     struct Step {
