@@ -101,6 +101,11 @@ PlotArea FrameFromLines(const std::vector<AxisLine>& vertical, const std::vector
                 right = r;
                 break;
             }
+        // A lone top or right line thinner than the axis it meets is a grid line drawn
+        // at the axes' end, not an edge: a frame's four edges are drawn alike.
+        const auto thick = [](const AxisLine* l) { return l->last - l->first + 1; };
+        if (top && !right && thick(top) < thick(left)) top = nullptr;
+        if (right && !top && thick(right) < thick(bottom)) right = nullptr;
         area.top = top ? top->last + 1 : left->from;
         area.right = right ? right->first : std::min(bottom->to + 1, cols);
     } else {
