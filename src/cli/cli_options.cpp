@@ -117,6 +117,8 @@ std::string HelpText() {
                "\n"
                "Picking, applied in the order given, to the current graph (graph 0 first):\n"
                "  --pick X,Y                add the patches a click at pixel (X, Y) would add\n"
+               "  --curve X,Y               add the curve a Shift+click at pixel (X, Y) would add: the\n"
+               "                            patches of its colour class along that curve\n"
                "  --band L,T,R,B            add the patches a left rubber band would add\n"
                "  --colour NAME|#rrggbb     add every patch of one colour class: the class nearest\n"
                "                            #rrggbb, or the classes nearest a reference colour: ") +
@@ -209,6 +211,19 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             return {};
         };
     };
+    // A pick at one pixel: a click, or a Shift+click's whole curve.
+    auto point = [&o](PickStep::Kind kind) -> Valued {
+        return [kind, &o](const std::string& name, const std::string& value) -> std::string {
+            const auto v = ParseInts(value, 2);
+            if (!v) return name + " needs X,Y (two whole numbers), not '" + value + "'";
+            PickStep s;
+            s.kind = kind;
+            s.point = {(*v)[0], (*v)[1]};
+            s.text = name + " " + value;
+            o.picks.push_back(s);
+            return {};
+        };
+    };
     int minPatchSize = static_cast<int>(o.process.minPatchSize);
     bool minPatchSizeGiven = false;
     const std::map<std::string, Valued> valued = {
@@ -230,17 +245,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
              o.plotRect = r;
              return {};
          }},
-        {"--pick",
-         [&](const std::string& name, const std::string& value) -> std::string {
-             const auto v = ParseInts(value, 2);
-             if (!v) return name + " needs X,Y (two whole numbers), not '" + value + "'";
-             PickStep s;
-             s.kind = PickStep::Point;
-             s.point = {(*v)[0], (*v)[1]};
-             s.text = name + " " + value;
-             o.picks.push_back(s);
-             return {};
-         }},
+        {"--pick", point(PickStep::Point)},
+        {"--curve", point(PickStep::Curve)},
         {"--band",
          [&](const std::string& name, const std::string& value) -> std::string {
              const auto v = ParseInts(value, 4);
@@ -338,7 +344,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 return fail("unknown option '" + name + "'");
             }
             given.push_back(name);
-            static const char* const kNotForList[] = {"--pick",  "--band",  "--colour", "--color", "--graph",
+            static const char* const kNotForList[] = {"--pick",  "--curve", "--band",  "--colour", "--color", "--graph",
                                                       "--x",     "--y",     "--log-x",  "--log-y", "--default-scales", "--auto-calibrate",
                                                       "-o",      "--output"};
             for (const char* n : kNotForList)

@@ -10,9 +10,9 @@
 
 // One picking step, applied in command-line order to the current graph slot.
 struct PickStep {
-    enum Kind { Point, Band, Colour, NextGraph };
+    enum Kind { Point, Band, Colour, Curve, NextGraph };
     Kind kind = Point;
-    IPoint point;     // Point: the clicked pixel
+    IPoint point;     // Point, Curve: the clicked pixel
     IRect band;       // Band: as given, left <= right and top <= bottom
     int colour = -1;  // Colour: index into kReferenceColours, or -1 when given as #rrggbb
     cv::Vec3b rgb;    // Colour: the #rrggbb given

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "detect/class_pick.h"
 #include "document/selection.h"
 #include "detect/colour.h"
 
@@ -71,6 +72,14 @@ std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colou
                            onCurve(p);
                 });
                 break;
+            case PickStep::Curve: {
+                const IRect area = doc.PlotRect().IsUnset() ? IRect{0, 0, doc.Width(), doc.Height()} : NormalizeRect(doc.PlotRect());
+                std::vector<bool> eligible(patches.size());
+                for (size_t i = 0; i < patches.size(); ++i) eligible[i] = onCurve(patches[i]) && BoxMeets(patches[i], area);
+                const std::vector<bool> chosen = CurveAt(patches, colours, eligible, step.point, kHitTolerance);
+                added = doc.Pick([&](const Patch& p) { return chosen[size_t(&p - patches.data())]; });
+                break;
+            }
             case PickStep::NextGraph: break;
         }
         if (added.empty()) idle.push_back(step.text);

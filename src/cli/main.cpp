@@ -194,7 +194,7 @@ int Digitize(CliOptions o) {
     }
     // Legends and what is drawn over the plot stay out of colour picks.
     std::vector<bool> curve;
-    if (std::any_of(picks.begin(), picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour; })) {
+    if (std::any_of(picks.begin(), picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour || s.kind == PickStep::Curve; })) {
         const IRect& a = doc.PlotRect();
         curve = CurvePatches(doc.Picture(), patches, colours, {a.left, a.top, a.right, a.bottom});
     }

@@ -3,6 +3,8 @@
 #include "document/selection.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 int PatchClass(const ClassedInk& ink, const Patch& patch) {
     const cv::Mat& labels = ink.labels;
@@ -40,17 +42,162 @@ std::vector<int> ClassesOfReference(const ClassedInk& ink, int reference) {
     return out;
 }
 
-std::vector<int> ClassesAt(const ClassedInk& ink, const PatchList& patches, IPoint p, int tol) {
-    std::vector<int> hit;
-    for (const Patch& patch : patches) {
-        if (!HitPatch(p, patch, tol)) continue;
-        const int cls = PatchClass(ink, patch);
-        if (cls >= 0 && std::find(hit.begin(), hit.end(), cls) == hit.end()) hit.push_back(cls);
-    }
-    return hit;
-}
-
 bool InClasses(const ClassedInk& ink, const Patch& patch, const std::vector<int>& classes) {
     const int cls = PatchClass(ink, patch);
     return cls >= 0 && std::find(classes.begin(), classes.end(), cls) != classes.end();
+}
+
+namespace {
+
+// A patch seen column by column: the middle of its ink in each column.
+struct Profile {
+    int left = 0, right = -1;
+    std::vector<float> centre;  // from `left`, NaN where the patch has no ink
+    float thick = 1;            // ink per column
+    bool longLine = false;      // far wider than thick: a stretch of a curve, not a marker or dash
+    float At(int x) const { return x < left || x > right ? NAN : centre[size_t(x - left)]; }
+};
+
+Profile ProfileOf(const Patch& patch) {
+    Profile p;
+    if (patch.empty()) return p;
+    p.left = p.right = patch.front().col;
+    for (const Run& r : patch) p.left = std::min(p.left, r.col), p.right = std::max(p.right, r.col);
+    const size_t width = size_t(p.right - p.left + 1);
+    std::vector<double> sum(width, 0), ink(width, 0);
+    for (const Run& r : patch) {
+        const double n = std::abs(r.row2 - r.row1) + 1.0;
+        sum[size_t(r.col - p.left)] += (r.row1 + r.row2) / 2.0 * n;
+        ink[size_t(r.col - p.left)] += n;
+    }
+    p.centre.assign(width, NAN);
+    double total = 0;
+    int columns = 0;
+    for (size_t i = 0; i < width; ++i) {
+        if (ink[i] == 0) continue;
+        p.centre[i] = float(sum[i] / ink[i]);
+        total += ink[i];
+        ++columns;
+    }
+    p.thick = float(total / std::max(columns, 1));
+    p.longLine = width >= 20 && double(width) >= 5 * p.thick;
+    return p;
+}
+
+// Rows two strokes may differ by in one column and still be one curve.
+float Tolerance(float thickA, float thickB) { return std::max(thickA, thickB) + 2; }
+
+// Columns where both have ink: how many, and in how many they lie apart.
+struct Shared {
+    int columns = 0, apart = 0;
+};
+template <class RowAt>
+Shared Compare(const Profile& a, RowAt rowAt, float thickB) {
+    Shared s;
+    for (int x = a.left; x <= a.right; ++x) {
+        const float ra = a.At(x), rb = rowAt(x);
+        if (std::isnan(ra) || std::isnan(rb)) continue;
+        ++s.columns;
+        s.apart += std::abs(ra - rb) > Tolerance(a.thick, thickB);
+    }
+    return s;
+}
+
+bool OneAboveTheOther(const Shared& s) { return s.apart >= 3 && s.apart * 2 > s.columns; }
+
+}  // namespace
+
+std::vector<bool> AlongCurve(const PatchList& patches, const std::vector<bool>& member, const std::vector<size_t>& seeds) {
+    CV_Assert(member.size() == patches.size());
+    std::vector<size_t> members;
+    for (size_t i = 0; i < patches.size(); ++i)
+        if (member[i] && !patches[i].empty()) members.push_back(i);
+    std::vector<Profile> profiles(patches.size());
+    for (size_t i : members) profiles[i] = ProfileOf(patches[i]);
+    // A class of one curve keeps everything: dashes, markers and pieces alike.
+    bool several = false;
+    for (size_t a = 0; a < members.size() && !several; ++a)
+        for (size_t b = a + 1; b < members.size() && !several; ++b) {
+            const Profile &pa = profiles[members[a]], &pb = profiles[members[b]];
+            if (!pa.longLine || !pb.longLine || pa.right < pb.left || pb.right < pa.left) continue;
+            several = OneAboveTheOther(Compare(pa, [&](int x) { return pb.At(x); }, pb.thick));
+        }
+    std::vector<bool> out(patches.size(), false);
+    for (size_t s : seeds)
+        if (s < patches.size() && member[s]) out[s] = true;
+    if (!several || std::find(out.begin(), out.end(), true) == out.end()) return member;
+
+    // The followed curve, column by column over the members' span.
+    int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::min();
+    for (size_t i : members) lo = std::min(lo, profiles[i].left), hi = std::max(hi, profiles[i].right);
+    std::vector<float> row(size_t(hi - lo + 1), NAN), thick(row.size(), 1);
+    const auto rowAt = [&](int x) { return x < lo || x > hi ? NAN : row[size_t(x - lo)]; };
+    const auto follow = [&](size_t i) {
+        out[i] = true;
+        const Profile& p = profiles[i];
+        for (int x = p.left; x <= p.right; ++x) {
+            const float r = p.At(x);
+            if (std::isnan(r)) continue;
+            float& at = row[size_t(x - lo)];
+            at = std::isnan(at) ? r : (at + r) / 2;
+            thick[size_t(x - lo)] = std::max(thick[size_t(x - lo)], p.thick);
+        }
+    };
+    for (size_t i : members)
+        if (out[i]) follow(i);
+    // How well a piece goes on from the followed curve's end beside it, across a gap:
+    // the row off the end's straight course, or infinity when it does not.
+    // `step` is -1 to look left of the piece, +1 to look right.
+    const auto goesOn = [&](const Profile& p, int step) {
+        const int end = step < 0 ? p.left : p.right;  // the piece's end facing the curve
+        const int maxGap = int(std::max(12.0f, 6 * p.thick));
+        for (int x = end + step, n = 0; n <= maxGap; x += step, ++n) {
+            const float r = rowAt(x);
+            if (std::isnan(r)) continue;
+            const int k = int(std::max(4.0f, 2 * p.thick));
+            const float back = rowAt(x + step * k);
+            const float slope = std::isnan(back) ? 0 : (back - r) / float(step * k);
+            const float off = std::abs(p.At(end) - (r + slope * float(end - x)));
+            const float t = Tolerance(p.thick, thick[size_t(x - lo)]);
+            return off <= t + 0.25f * float(n) ? off + 0.1f * float(n) : INFINITY;
+        }
+        return INFINITY;
+    };
+    for (;;) {
+        float best = INFINITY;
+        size_t next = 0;
+        for (size_t i : members) {
+            if (out[i]) continue;
+            const Profile& p = profiles[i];
+            const Shared s = Compare(p, rowAt, 1);
+            float cost = INFINITY;
+            if (s.columns > 0)
+                cost = s.apart * 4 <= s.columns - s.apart ? 0 : INFINITY;  // runs with the curve
+            else
+                cost = std::min(goesOn(p, -1), goesOn(p, +1));
+            if (cost < best) best = cost, next = i;
+        }
+        if (!std::isfinite(best)) break;
+        follow(next);
+    }
+    return out;
+}
+
+std::vector<bool> CurveAt(const PatchList& patches, const std::vector<int>& classes, const std::vector<bool>& eligible,
+                          IPoint p, int tol) {
+    CV_Assert(classes.size() == patches.size() && eligible.size() == patches.size());
+    std::vector<bool> hit(patches.size(), false);
+    std::vector<int> clicked;
+    for (size_t i = 0; i < patches.size(); ++i) {
+        if (classes[i] < 0 || !HitPatch(p, patches[i], tol)) continue;
+        hit[i] = true;
+        if (std::find(clicked.begin(), clicked.end(), classes[i]) == clicked.end()) clicked.push_back(classes[i]);
+    }
+    std::vector<bool> member(patches.size(), false);
+    std::vector<size_t> seeds;
+    for (size_t i = 0; i < patches.size(); ++i) {
+        member[i] = eligible[i] && std::find(clicked.begin(), clicked.end(), classes[i]) != clicked.end();
+        if (member[i] && hit[i]) seeds.push_back(i);
+    }
+    return AlongCurve(patches, member, seeds);
 }

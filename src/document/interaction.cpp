@@ -139,19 +139,23 @@ PressKind KindOfPress(bool rightButton, bool shift, bool control) {
 PatchList InteractionController::ClassPick(IPoint p, bool remove) {
     if (!doc.HasPicture() || textMode || axisMode != AxisMode::None) return {};
     const PatchList& patches = doc.Patches();
-    const std::vector<int> clicked = ClassesAt(doc.Ink(), patches, p, kHitTolerance);
-    if (clicked.empty()) return {};
-    if (remove) return doc.Unpick([&](const Patch& patch) { return InClasses(doc.Ink(), patch, clicked); });
     const std::vector<int> classes = PatchClasses(doc.Ink(), patches);
-    const IRect area = doc.PlotRect().IsUnset() ? IRect{0, 0, doc.Width(), doc.Height()} : NormalizeRect(doc.PlotRect());
-    const std::vector<bool> curve = CurvePatches(doc.Picture(), patches, classes, {area.left, area.top, area.right, area.bottom});
-    return doc.Pick([&](const Patch& patch) {
-        const size_t i = size_t(&patch - patches.data());
-        if (i >= curve.size() || !curve[i]) return false;
-        if (std::find(clicked.begin(), clicked.end(), classes[i]) == clicked.end()) return false;
-        const IRect box = PatchBoundingBox(patch);
-        return box.right >= area.left && box.left <= area.right && box.bottom >= area.top && box.top <= area.bottom;
-    });
+    std::vector<bool> eligible(patches.size(), true);
+    if (!remove) {
+        // Adding takes the curve's own patches inside the plot area: no legend, no annotation.
+        const IRect area = doc.PlotRect().IsUnset() ? IRect{0, 0, doc.Width(), doc.Height()} : NormalizeRect(doc.PlotRect());
+        const std::vector<bool> curve = CurvePatches(doc.Picture(), patches, classes, {area.left, area.top, area.right, area.bottom});
+        for (size_t i = 0; i < patches.size(); ++i) eligible[i] = i < curve.size() && curve[i] && BoxMeets(patches[i], area);
+    }
+    const std::vector<bool> chosen = CurveAt(patches, classes, eligible, p, kHitTolerance);
+    if (std::find(chosen.begin(), chosen.end(), true) == chosen.end()) return {};
+    if (!remove) return doc.Pick([&](const Patch& patch) { return chosen[size_t(&patch - patches.data())]; });
+    // The graph holds copies of the patches: they are matched by their runs.
+    PatchList curve;
+    for (size_t i = 0; i < patches.size(); ++i)
+        if (chosen[i]) curve.push_back(patches[i]);
+    std::sort(curve.begin(), curve.end());
+    return doc.Unpick([&](const Patch& patch) { return std::binary_search(curve.begin(), curve.end(), patch); });
 }
 
 // ---------------------------------------------------------------- motion

@@ -58,7 +58,8 @@ public:
 
     // Shift+click: every patch of the clicked patch's colour class that belongs to its
     // curve inside the plot area (no legend sample, text or arrow) joins the current
-    // graph; with remove, every picked patch of that class leaves it. One step.
+    // graph, only the clicked curve's where the class holds several; with remove,
+    // those patches of that class leave it. One step.
     PatchList ClassPick(IPoint p, bool remove);
 
     void StartAxisCalibration(Axis axis, bool cancel = false);

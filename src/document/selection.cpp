@@ -40,6 +40,11 @@ IRect NormalizeRect(IRect r) {
     return r;
 }
 
+bool BoxMeets(const Patch& patch, const IRect& r) {
+    const IRect box = PatchBoundingBox(patch);
+    return box.right >= r.left && box.left <= r.right && box.bottom >= r.top && box.top <= r.bottom;
+}
+
 bool LeftBandTouches(const Patch& patch, const IRect& b) {
     return std::any_of(patch.begin(), patch.end(), [&](const Run& r) {
         const int lo = std::min(r.row1, r.row2), hi = std::max(r.row1, r.row2);

@@ -20,6 +20,8 @@ IRect RunsBoundingBox(const PatchList& patches, int m);
 
 // Normalised copy (left <= right, top <= bottom).
 IRect NormalizeRect(IRect r);
+// Whether the patch's box meets the normalised rectangle r.
+bool BoxMeets(const Patch& patch, const IRect& r);
 
 // A left band (l, t, r, b) adds a patch with a run strictly inside horizontally that
 // crosses the band vertically; a right band removes only patches whose run's second row

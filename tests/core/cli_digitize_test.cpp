@@ -77,6 +77,7 @@ TEST(CliDigitize, PointBandAndColourPicksGiveTheCurvesValues) {
         {"--pick", kRedPoint, "--graph", "--pick=" + kBluePoint},
         {"--band", redBand, "--graph", "--band", blueBand},
         {"--colour", "red", "--graph", "--colour", "BLUE"},
+        {"--curve", kRedPoint, "--graph", "--curve", kBluePoint},
     };
     std::string first;
     for (const auto& picks : ways) {

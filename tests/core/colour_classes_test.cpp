@@ -15,6 +15,7 @@
 #include <cmath>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 
@@ -187,13 +188,14 @@ TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
     // A click on one dash, away from the crossing.
     const IPoint onDash = AwayFrom(masks[1], masks[0]);
     ASSERT_NE(onDash.x, -1);
-    const std::vector<int> classes = ClassesAt(r.ink, r.patches, onDash, 2);
-    ASSERT_EQ(classes.size(), 1u);
+    const std::vector<bool> chosen =
+        CurveAt(r.patches, PatchClasses(r.ink, r.patches), std::vector<bool>(r.patches.size(), true), onDash, 2);
     int dashes = 0, foreign = 0;
-    for (const Patch& p : r.patches) {
-        if (!InClasses(r.ink, p, classes)) continue;
+    for (size_t i = 0; i < r.patches.size(); ++i) {
+        if (!chosen[i]) continue;
         ++dashes;
-        for (const ::Run& run : p) foreign += cv::countNonZero(masks[0](cv::Rect(run.col, run.row1, 1, run.row2 - run.row1 + 1)));
+        for (const ::Run& run : r.patches[i])
+            foreign += cv::countNonZero(masks[0](cv::Rect(run.col, run.row1, 1, run.row2 - run.row1 + 1)));
     }
     EXPECT_GE(dashes, 20);  // 300 columns in dashes of 6, some cut by the orange curve
     EXPECT_EQ(foreign, 0);
@@ -220,6 +222,43 @@ TEST(ColourClasses, AWholeClassPickTakesEveryDashAndNothingElse) {
     EXPECT_GT(withOrange, size_t(dashes));
     EXPECT_EQ(ctl.ClassPick(onDash, true).size(), size_t(dashes));
     EXPECT_EQ(doc.Selection().size(), withOrange - size_t(dashes));
+}
+
+namespace {
+// A straight piece of a curve: columns x0..x1, its top row y0 + slope * (x - x0), t rows thick.
+Patch Piece(int x0, int x1, double y0, double slope, int t) {
+    Patch p;
+    for (int x = x0; x <= x1; ++x) {
+        const int top = int(std::lround(y0 + slope * (x - x0)));
+        p.push_back({top, x, top + t - 1});
+    }
+    return p;
+}
+}  // namespace
+
+TEST(ColourClasses, AClickedCurveIsFollowedApartFromAnotherOfItsClass) {
+    const PatchList twoLines = {Piece(0, 299, 40, 0.1, 3), Piece(0, 99, 120, 0, 3), Piece(103, 199, 120, -0.05, 3),
+                                Piece(203, 299, 115, 0.1, 3)};
+    PatchList dashed;
+    for (int x = 0; x < 180; x += 12) dashed.push_back(Piece(x, x + 7, 60, 0, 2));
+    dashed.push_back(Piece(200, 210, 10, 0, 2));  // far off the dashes, but no second curve
+    const std::tuple<const char*, PatchList, size_t, std::vector<bool>> cases[] = {  // pieces, seed, taken
+        {"the lower of two, cut twice by crossings", twoLines, 1, {false, true, true, true}},
+        {"the upper of two", twoLines, 0, {true, false, false, false}},
+        {"two crossing, each cut there: the straight course goes on",
+         {Piece(0, 96, 50, 0.5, 3), Piece(104, 200, 102, 0.5, 3), Piece(0, 96, 150, -0.5, 3), Piece(104, 200, 98, -0.5, 3)},
+         0, {true, true, false, false}},
+        {"a gap of many strokes ends the curve", {Piece(0, 299, 40, 0, 3), Piece(0, 99, 120, 0, 3), Piece(130, 299, 120, 0, 3)},
+         1, {false, true, false}},
+        {"one dashed curve keeps every member", dashed, 3, std::vector<bool>(dashed.size(), true)},
+    };
+    for (const auto& [what, pieces, seed, taken] : cases) {
+        EXPECT_EQ(AlongCurve(pieces, std::vector<bool>(pieces.size(), true), {seed}), taken) << what;
+        // A seed outside the members leaves the members as they are.
+        std::vector<bool> member(pieces.size(), true);
+        member[seed] = false;
+        EXPECT_EQ(AlongCurve(pieces, member, {seed}), member) << what;
+    }
 }
 
 TEST(ColourClasses, BadPicturesGiveBoundedClassesAndALogLine) {

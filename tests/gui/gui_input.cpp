@@ -31,9 +31,11 @@ void Release(int x, int y) {
     Sim().MouseUp();
     Pump(40);
 }
-void Click(int x, int y) {
+void Click(int x, int y, bool shift) {
+    if (shift) Sim().KeyDown(WXK_SHIFT);
     Press(x, y);
     Sim().MouseUp();
+    if (shift) Sim().KeyUp(WXK_SHIFT);
     Pump(40);
 }
 void Key(int keycode, int modifiers) {

@@ -97,7 +97,7 @@ namespace real {
 void Move(int imageX, int imageY);
 void Press(int imageX, int imageY);  // the left button
 void Release(int imageX, int imageY);
-void Click(int imageX, int imageY);
+void Click(int imageX, int imageY, bool shift = false);  // Shift held when asked
 void Key(int keycode, int modifiers = 0);
 // Moves the real pointer to a screen position outside the canvas.
 void MoveToScreen(int screenX, int screenY);

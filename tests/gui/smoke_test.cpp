@@ -3,6 +3,8 @@
 // saved, opened and asked about before a changed document goes. Behaviour in detail is
 // tested on the document and controller.
 #include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+#include <fstream>
 
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
@@ -16,6 +18,7 @@
 #include "canvas/ScrolledImageComponent.h"
 #include "core/cli_run.h"
 #include "core/cli_sample_chart.h"
+#include "document/png_image.h"
 #include "document/selection.h"
 #include "gui_support.h"
 #include "text/ocr.h"
@@ -216,6 +219,23 @@ TEST(Smoke, AUserDigitizesAChart) {
     ASSERT_TRUE(PumpUntil([&] { return Count(LogText().substr(logged), "Processing complete!") == 1; }));
     EXPECT_EQ(doc.Settings().gridWidth, 34);
     g_mainFrame->SetGridWidth(2);
+}
+
+TEST(Smoke, ShiftClickTakesAWholeDashedCurve) {
+    cv::Mat chart(300, 400, CV_8UC3, cv::Scalar::all(255));
+    for (int x = 40; x < 360; x += 16) cv::line(chart, {x, 150}, {x + 9, 150}, cv::Scalar(0, 0, 255), 3);
+    const std::string file = TempDir("dashes") + "/dashes.png";
+    std::ofstream(file, std::ios::binary) << EncodePng(chart);
+    ASSERT_TRUE(LoadPicture(file));
+    ProcessNow();
+    Document& doc = wxGetApp().Doc();
+    ASSERT_TRUE(PumpUntil([&] { return doc.Patches().size() == 20; }));
+    real::Click(45, 150);
+    EXPECT_EQ(doc.Selection().size(), 1u);  // a plain click takes one dash
+    real::Click(77, 150, true);
+    EXPECT_EQ(doc.Selection().size(), 20u);  // Shift+click every dash, as one step
+    real::Key('Z', wxMOD_CONTROL);
+    EXPECT_EQ(doc.Selection().size(), 1u);
 }
 
 TEST(Smoke, OptionsChangeOnlyWhatWasEdited) {

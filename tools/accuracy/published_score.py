@@ -46,7 +46,8 @@ def main():
         sys.exit(__doc__)
     cli, chartdir = argv[0], argv[1]
     json_out = argv[argv.index("--json") + 1] if "--json" in argv else None
-    takes_hex = "#rrggbb" in subprocess.run([cli, "--help"], capture_output=True, text=True).stdout
+    helptext = subprocess.run([cli, "--help"], capture_output=True, text=True).stdout
+    takes = {o for o in ("#rrggbb", "--curve") if o in helptext}
     rows, charts = [], []
     for name in sorted(os.listdir(chartdir)):
         if not name.endswith(".json"):
@@ -56,7 +57,7 @@ def main():
         for c in t["curves"]:
             c["_px"], c["_py"] = np.array(c["px"]), np.array(c["py"])
         args = [cli, "process", os.path.join(chartdir, t["picture"]), "--no-common-x"] + t["args"]
-        args += score.pick_args(t, "colour", takes_hex)
+        args += score.pick_args(t, "colour", takes)
         if "--axes-rect" in argv:
             ax = t["axes"]
             args += ["--plot-rect", "%d,%d,%d,%d" % (ax["left"], ax["top"], ax["right"] + 1, ax["bottom"] + 1)]

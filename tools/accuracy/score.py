@@ -7,7 +7,9 @@ Picking modes, one command-line run per chart and mode, one graph per curve:
   clicks     a careful user: a --pick every few columns along the visible curve
              (every visible marker of a scatter series)
   colour     one action per curve: --colour with the curve's own colour
-             (#rrggbb where the program takes it, else the nearest reference name)
+             (#rrggbb where the program takes it, else the nearest reference name);
+             a curve whose colour another curve shares is named by the colour of
+             neither, so it gets a Shift+click on it instead (--curve)
   reference  as colour, with the six reference colours (--reference-colours)
 
 Per curve:
@@ -149,7 +151,9 @@ def picks_for(curve, others):
     return out
 
 
-def pick_args(truth, mode, takes_hex):
+def pick_args(truth, mode, takes):
+    """`takes`: the options this plotsnap-cli has of those the newer modes use."""
+    takes_hex = "#rrggbb" in takes
     args = []
     for g, curve in enumerate(truth["curves"]):
         if g:
@@ -158,6 +162,10 @@ def pick_args(truth, mode, takes_hex):
             others = [o for k, o in enumerate(truth["curves"]) if k != g]
             for c, r in picks_for(curve, others):
                 args += ["--pick", "%d,%d" % (c, r)]
+        elif "--curve" in takes and sum(o["colour"] == curve["colour"] for o in truth["curves"]) > 1:
+            others = [o for k, o in enumerate(truth["curves"]) if k != g]
+            c, r = picks_for(curve, others)[0]
+            args += ["--curve", "%d,%d" % (c, r)]
         else:
             args += ["--colour", curve["colour"] if takes_hex and mode == "colour"
                      else reference_name(curve["colour"])]
@@ -197,9 +205,9 @@ def score_curve(truth, g, points, xaxis, yaxis):
     return res
 
 
-def run_chart(cli, chartdir, truth, mode, takes_hex):
+def run_chart(cli, chartdir, truth, mode, takes):
     picture = os.path.join(chartdir, truth["picture"])
-    args = [cli, "process", picture, "--no-common-x"] + truth["args"] + pick_args(truth, mode, takes_hex)
+    args = [cli, "process", picture, "--no-common-x"] + truth["args"] + pick_args(truth, mode, takes)
     t0 = time.monotonic()
     proc = subprocess.run(args, capture_output=True, text=True)
     seconds = time.monotonic() - t0
@@ -228,7 +236,7 @@ def main():
     if "--json" in argv:
         json_out = argv[argv.index("--json") + 1]
     helptext = subprocess.run([cli, "--help"], capture_output=True, text=True).stdout
-    takes_hex = "#rrggbb" in helptext
+    takes = {o for o in ("#rrggbb", "--curve") if o in helptext}
     if modes is None:
         modes = ["clicks", "colour"] + (["reference"] if "--reference-colours" in helptext else [])
 
@@ -246,7 +254,7 @@ def main():
     seconds = {m: 0.0 for m in modes}
     for t in truths:
         for m in modes:
-            scores, s, proc = run_chart(cli, chartdir, t, m, takes_hex)
+            scores, s, proc = run_chart(cli, chartdir, t, m, takes)
             seconds[m] += s
             if proc.returncode != 0:
                 print("%s %s: plotsnap-cli exit %d: %s" % (t["name"], m, proc.returncode,
