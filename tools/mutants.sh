@@ -41,6 +41,9 @@ src/document/document.cpp|    selection.insert(selection.end(), added.begin(), a
 src/document/document.cpp|if (gen != generation) return false;  // made for patches that are gone|if (gen > generation) return false;|a stale worker result accepted
 src/document/document.cpp|const int kinds = AxisKinds(axis);|const int kinds = AxisKinds(axis == Axis::X ? Axis::Y : Axis::X);|clearing an axis clears the other axis's label kinds
 src/document/document.cpp|IPoint{label.left + label.width / 2, label.top + label.height + 2}|IPoint{label.left + label.width / 2, label.top + label.height}|X label calibration point on the wrong row
+src/detect/axes.cpp|if (top && !right && thick(top) < thick(left)) top = nullptr;|if (top && !right && thick(top) < thick(left) - 1) top = nullptr;|a thin grid line at open axes' top taken for the frame
+src/detect/class_pick.cpp|std::isnan(back) ? 0 : (back - r) / float(step * k);|0.0f;|a followed curve's slope ignored across a gap
+src/detect/annotation.cpp|s.oneInkPerClass && c.pieces >= 3 &&|s.oneInkPerClass && c.pieces >= 30 &&|dashes beside a curve of their colour dropped as writing
 src/output/file_writer.cpp|    else if (::fsync(fd) != 0)\n        err = errno;\n    if (::close(fd) != 0 && err == 0) err = errno;\n    if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;|    if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;\n    if (err == 0 && ::fsync(fd) != 0) err = errno;\n    if (::close(fd) != 0 && err == 0) err = errno;|an atomic write that renames before it syncs
 LIST
 )

@@ -196,7 +196,9 @@ int Digitize(CliOptions o) {
     std::vector<bool> curve;
     if (std::any_of(picks.begin(), picks.end(), [](const PickStep& s) { return s.kind == PickStep::Colour || s.kind == PickStep::Curve; })) {
         const IRect& a = doc.PlotRect();
-        curve = CurvePatches(doc.Picture(), patches, colours, {a.left, a.top, a.right, a.bottom});
+        AnnotationSettings roles;
+        roles.oneInkPerClass = learned;
+        curve = CurvePatches(doc.Picture(), patches, colours, {a.left, a.top, a.right, a.bottom}, roles);
     }
     for (const std::string& step : ApplyPicks(doc, colours, picks, curve)) log << step << " added no patch\n";
     const std::vector<PatchList>& graphs = doc.Graphs();

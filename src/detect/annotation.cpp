@@ -336,8 +336,12 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
         }
         // A dab off every course is kept: the stub of a thick curve cut off by a
         // legend or an axis, where text would be written in longer strokes.
-        for (auto& [root, c] : shorts)
-            c.apart = judged[root] < 0 || (judged[root] == 0 && (c.letters || (c.pieces == 1 && c.headed)));
+        for (auto& [root, c] : shorts) {
+            // Three or more straight pieces end to end, none folded, are a dashed curve of
+            // their own beside the others (two curves in one colour), not writing.
+            const bool dashes = s.oneInkPerClass && c.pieces >= 3 && c.folded == 0 && !c.headed;
+            c.apart = (judged[root] < 0 && !dashes) || (judged[root] == 0 && (c.letters || (c.pieces == 1 && c.headed)));
+        }
         for (int m : members) {
             const auto it = shorts.find(Find(parent, m));
             if (it != shorts.end() && it->second.apart) roles[m] = PatchRole::Annotation;
@@ -347,8 +351,9 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
 }
 
 std::vector<bool> CurvePatches(const cv::Mat& rgb, const PatchList& patches, const std::vector<int>& classes,
-                               const PlotArea& area) {
+                               const PlotArea& area, const AnnotationSettings& settings) {
     std::vector<bool> curve;
-    for (PatchRole role : ClassifyPatches(patches, classes, FindLegends(rgb), area)) curve.push_back(role == PatchRole::Curve);
+    for (PatchRole role : ClassifyPatches(patches, classes, FindLegends(rgb), area, settings))
+        curve.push_back(role == PatchRole::Curve);
     return curve;
 }

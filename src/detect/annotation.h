@@ -24,6 +24,9 @@ struct AnnotationSettings {
     double maxHiddenShare = 0.35;    // of the plot area's width
     double hiddenCover = 0.8;        // share of a hidden gap that other ink must cover
     int minMarkers = 8;              // this many alike folded shapes are a scatter's markers
+    // Each class is one ink (classes learned from the picture): a chain of dashes
+    // beside another curve of its class is a dashed curve of that colour, not writing.
+    bool oneInkPerClass = false;
 };
 
 // One role per patch. `classes` gives each patch's colour class (parallel to
@@ -37,4 +40,4 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
 // Per patch, whether it is part of a curve: neither a legend entry found in the
 // picture nor drawn over the plot. What a whole-curve pick may take.
 std::vector<bool> CurvePatches(const cv::Mat& rgb, const PatchList& patches, const std::vector<int>& classes,
-                               const PlotArea& area);
+                               const PlotArea& area, const AnnotationSettings& settings = {});

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <queue>
 
 int PatchClass(const ClassedInk& ink, const Patch& patch) {
     const cv::Mat& labels = ink.labels;
@@ -53,6 +54,7 @@ namespace {
 struct Profile {
     int left = 0, right = -1;
     std::vector<float> centre;  // from `left`, NaN where the patch has no ink
+    int columns = 0;            // with ink
     float thick = 1;            // ink per column
     bool longLine = false;      // far wider than thick: a stretch of a curve, not a marker or dash
     float At(int x) const { return x < left || x > right ? NAN : centre[size_t(x - left)]; }
@@ -72,14 +74,13 @@ Profile ProfileOf(const Patch& patch) {
     }
     p.centre.assign(width, NAN);
     double total = 0;
-    int columns = 0;
     for (size_t i = 0; i < width; ++i) {
         if (ink[i] == 0) continue;
         p.centre[i] = float(sum[i] / ink[i]);
         total += ink[i];
-        ++columns;
+        ++p.columns;
     }
-    p.thick = float(total / std::max(columns, 1));
+    p.thick = float(total / std::max(p.columns, 1));
     p.longLine = width >= 20 && double(width) >= 5 * p.thick;
     return p;
 }
@@ -103,6 +104,10 @@ Shared Compare(const Profile& a, RowAt rowAt, float thickB) {
     return s;
 }
 
+// The widest gap a piece may go on across: a dash's, a crossing curve's stroke, or a
+// stretch where another curve runs over this one.
+int MaxGap(const Profile& p) { return int(std::max(24.0f, 8 * p.thick)); }
+
 bool OneAboveTheOther(const Shared& s) { return s.apart >= 3 && s.apart * 2 > s.columns; }
 
 }  // namespace
@@ -112,20 +117,26 @@ std::vector<bool> AlongCurve(const PatchList& patches, const std::vector<bool>& 
     std::vector<size_t> members;
     for (size_t i = 0; i < patches.size(); ++i)
         if (member[i] && !patches[i].empty()) members.push_back(i);
-    std::vector<Profile> profiles(patches.size());
-    for (size_t i : members) profiles[i] = ProfileOf(patches[i]);
-    // A class of one curve keeps everything: dashes, markers and pieces alike.
-    bool several = false;
-    for (size_t a = 0; a < members.size() && !several; ++a)
-        for (size_t b = a + 1; b < members.size() && !several; ++b) {
-            const Profile &pa = profiles[members[a]], &pb = profiles[members[b]];
-            if (!pa.longLine || !pb.longLine || pa.right < pb.left || pb.right < pa.left) continue;
-            several = OneAboveTheOther(Compare(pa, [&](int x) { return pb.At(x); }, pb.thick));
-        }
     std::vector<bool> out(patches.size(), false);
     for (size_t s : seeds)
         if (s < patches.size() && member[s]) out[s] = true;
-    if (!several || std::find(out.begin(), out.end(), true) == out.end()) return member;
+    if (std::find(out.begin(), out.end(), true) == out.end()) return member;
+    std::vector<Profile> profiles(patches.size());
+    for (size_t i : members) profiles[i] = ProfileOf(patches[i]);
+    // A class of one curve keeps everything: dashes, markers and pieces alike. It holds
+    // several where a piece lies above or below a long stretch of curve.
+    bool several = false;
+    for (size_t a : members) {
+        const Profile& line = profiles[a];
+        if (!line.longLine) continue;
+        for (size_t b : members) {
+            const Profile& p = profiles[b];
+            if (b == a || line.right < p.left || p.right < line.left) continue;
+            if ((several = OneAboveTheOther(Compare(p, [&](int x) { return line.At(x); }, line.thick)))) break;
+        }
+        if (several) break;
+    }
+    if (!several) return member;
 
     // The followed curve, column by column over the members' span.
     int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::min();
@@ -145,13 +156,28 @@ std::vector<bool> AlongCurve(const PatchList& patches, const std::vector<bool>& 
     };
     for (size_t i : members)
         if (out[i]) follow(i);
+    // Every patch's ink by column (any class): what may hide a stretch of the curve.
+    std::vector<std::vector<std::pair<int, int>>> ink(row.size());
+    for (const Patch& patch : patches)
+        for (const Run& r : patch)
+            if (r.col >= lo && r.col <= hi) ink[size_t(r.col - lo)].push_back(std::minmax(r.row1, r.row2));
+    const auto inked = [&](int x, float at, float tol) {
+        if (x < lo || x > hi) return false;
+        for (const auto& [top, bottom] : ink[size_t(x - lo)])
+            if (float(top) <= at + tol && float(bottom) >= at - tol) return true;
+        return false;
+    };
+    const int hiddenReach = int(0.35 * (hi - lo + 1));
     // How well a piece goes on from the followed curve's end beside it, across a gap:
-    // the row off the end's straight course, or infinity when it does not.
-    // `step` is -1 to look left of the piece, +1 to look right.
-    const auto goesOn = [&](const Profile& p, int step) {
+    // the row off the end's straight course, or infinity when it does not. A gap
+    // wider than a few strokes is crossed only where other ink covers all of it but
+    // the open stretches a narrower gap could cross.
+    // `step` is -1 to look left of the piece, +1 to look right; `hidden` looks past
+    // the widest open gap for a hidden stretch.
+    const auto goesOn = [&](const Profile& p, int step, bool hidden) {
         const int end = step < 0 ? p.left : p.right;  // the piece's end facing the curve
-        const int maxGap = int(std::max(12.0f, 6 * p.thick));
-        for (int x = end + step, n = 0; n <= maxGap; x += step, ++n) {
+        const int maxGap = MaxGap(p), reach = hidden ? std::max(maxGap, hiddenReach) : maxGap;
+        for (int x = end + step, n = 0; n <= reach; x += step, ++n) {
             const float r = rowAt(x);
             if (std::isnan(r)) continue;
             const int k = int(std::max(4.0f, 2 * p.thick));
@@ -159,26 +185,54 @@ std::vector<bool> AlongCurve(const PatchList& patches, const std::vector<bool>& 
             const float slope = std::isnan(back) ? 0 : (back - r) / float(step * k);
             const float off = std::abs(p.At(end) - (r + slope * float(end - x)));
             const float t = Tolerance(p.thick, thick[size_t(x - lo)]);
-            return off <= t + 0.25f * float(n) ? off + 0.1f * float(n) : INFINITY;
+            if (off > t + 0.25f * float(n)) return INFINITY;
+            for (int g = 1, open = 0; n > maxGap && g <= n; ++g) {
+                const bool covered = inked(end + step * g, p.At(end) + (r - p.At(end)) * float(g) / float(n + 1), t / 2);
+                if ((open = covered ? 0 : open + 1) > maxGap) return INFINITY;
+            }
+            return off + 0.1f * float(n);
         }
         return INFINITY;
     };
-    for (;;) {
-        float best = INFINITY;
-        size_t next = 0;
+    const auto cost = [&](size_t i, bool hidden) {
+        const Profile& p = profiles[i];
+        // A piece lying mostly along the curve runs with it where it mostly agrees; one
+        // beside it, or overlapping it by a few columns, goes on from an end.
+        const Shared s = Compare(p, rowAt, 1);
+        if (2 * s.columns >= p.columns) return s.apart * 4 <= s.columns - s.apart ? 0.0f : INFINITY;
+        return std::min(goesOn(p, -1, hidden), goesOn(p, +1, hidden));
+    };
+    // Best piece first. A piece's cost changes only when the curve grows near it, so
+    // only those are weighed again; a cost that rose meanwhile is found when it comes
+    // up. Hidden stretches are looked for when nothing near is left.
+    using Entry = std::pair<float, size_t>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
+    const auto weighNear = [&](const Profile& grown) {
         for (size_t i : members) {
-            if (out[i]) continue;
             const Profile& p = profiles[i];
-            const Shared s = Compare(p, rowAt, 1);
-            float cost = INFINITY;
-            if (s.columns > 0)
-                cost = s.apart * 4 <= s.columns - s.apart ? 0 : INFINITY;  // runs with the curve
-            else
-                cost = std::min(goesOn(p, -1), goesOn(p, +1));
-            if (cost < best) best = cost, next = i;
+            const int reach = MaxGap(p) + 1;
+            if (out[i] || p.left - reach > grown.right || p.right + reach < grown.left) continue;
+            if (const float c = cost(i, false); std::isfinite(c)) queue.push({c, i});
         }
-        if (!std::isfinite(best)) break;
-        follow(next);
+    };
+    for (size_t i : members)
+        if (out[i]) weighNear(profiles[i]);
+    for (;;) {
+        while (!queue.empty()) {
+            const auto [was, i] = queue.top();
+            queue.pop();
+            if (out[i]) continue;
+            if (const float now = cost(i, true); now > was) {
+                if (std::isfinite(now)) queue.push({now, i});
+                continue;
+            }
+            follow(i);
+            weighNear(profiles[i]);
+        }
+        for (size_t i : members)
+            if (!out[i])
+                if (const float c = cost(i, true); std::isfinite(c)) queue.push({c, i});
+        if (queue.empty()) break;
     }
     return out;
 }

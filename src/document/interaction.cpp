@@ -144,7 +144,10 @@ PatchList InteractionController::ClassPick(IPoint p, bool remove) {
     if (!remove) {
         // Adding takes the curve's own patches inside the plot area: no legend, no annotation.
         const IRect area = doc.PlotRect().IsUnset() ? IRect{0, 0, doc.Width(), doc.Height()} : NormalizeRect(doc.PlotRect());
-        const std::vector<bool> curve = CurvePatches(doc.Picture(), patches, classes, {area.left, area.top, area.right, area.bottom});
+        AnnotationSettings roles;
+        roles.oneInkPerClass = doc.Ink().mode == ColourClassing::FromPicture;
+        const std::vector<bool> curve =
+            CurvePatches(doc.Picture(), patches, classes, {area.left, area.top, area.right, area.bottom}, roles);
         for (size_t i = 0; i < patches.size(); ++i) eligible[i] = i < curve.size() && curve[i] && BoxMeets(patches[i], area);
     }
     const std::vector<bool> chosen = CurveAt(patches, classes, eligible, p, kHitTolerance);

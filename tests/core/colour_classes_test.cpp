@@ -242,20 +242,25 @@ TEST(ColourClasses, AClickedCurveIsFollowedApartFromAnotherOfItsClass) {
     PatchList dashed;
     for (int x = 0; x < 180; x += 12) dashed.push_back(Piece(x, x + 7, 60, 0, 2));
     dashed.push_back(Piece(200, 210, 10, 0, 2));  // far off the dashes, but no second curve
-    const std::tuple<const char*, PatchList, size_t, std::vector<bool>> cases[] = {  // pieces, seed, taken
-        {"the lower of two, cut twice by crossings", twoLines, 1, {false, true, true, true}},
-        {"the upper of two", twoLines, 0, {true, false, false, false}},
+    // pieces (the last `ink` of them another class's), the seed, the pieces taken
+    const std::tuple<const char*, PatchList, size_t, size_t, std::vector<bool>> cases[] = {
+        {"the lower of two, cut twice by crossings", twoLines, 0, 1, {false, true, true, true}},
+        {"the upper of two", twoLines, 0, 0, {true, false, false, false}},
         {"two crossing, each cut there: the straight course goes on",
          {Piece(0, 96, 50, 0.5, 3), Piece(104, 200, 102, 0.5, 3), Piece(0, 96, 150, -0.5, 3), Piece(104, 200, 98, -0.5, 3)},
-         0, {true, true, false, false}},
-        {"a gap of many strokes ends the curve", {Piece(0, 299, 40, 0, 3), Piece(0, 99, 120, 0, 3), Piece(130, 299, 120, 0, 3)},
-         1, {false, true, false}},
-        {"one dashed curve keeps every member", dashed, 3, std::vector<bool>(dashed.size(), true)},
+         0, 0, {true, true, false, false}},
+        {"a gap of many strokes ends the curve", {Piece(0, 299, 40, 0, 3), Piece(0, 99, 120, 0, 3), Piece(140, 299, 120, 0, 3)},
+         0, 1, {false, true, false}},
+        {"unless other ink covers it", {Piece(0, 299, 40, 0, 3), Piece(0, 99, 120, 0, 3), Piece(140, 299, 120, 0, 3),
+                                        Piece(96, 143, 118, 0, 7)},
+         1, 1, {false, true, true, false}},
+        {"one dashed curve keeps every member", dashed, 0, 3, std::vector<bool>(dashed.size(), true)},
     };
-    for (const auto& [what, pieces, seed, taken] : cases) {
-        EXPECT_EQ(AlongCurve(pieces, std::vector<bool>(pieces.size(), true), {seed}), taken) << what;
-        // A seed outside the members leaves the members as they are.
+    for (const auto& [what, pieces, ink, seed, taken] : cases) {
         std::vector<bool> member(pieces.size(), true);
+        std::fill(member.end() - long(ink), member.end(), false);
+        EXPECT_EQ(AlongCurve(pieces, member, {seed}), taken) << what;
+        // A seed outside the members leaves the members as they are.
         member[seed] = false;
         EXPECT_EQ(AlongCurve(pieces, member, {seed}), member) << what;
     }

@@ -89,7 +89,9 @@ Digitized Digitize(const cv::Mat& img) {
     d.patches = std::move(pass.patches);
     std::vector<int> classes;
     for (const Patch& p : d.patches) classes.push_back(InkIndex(img.at<cv::Vec3b>(p.front().row1, p.front().col)));
-    d.roles = ClassifyPatches(d.patches, classes, FindLegends(img), pass.plotArea);
+    AnnotationSettings settings;
+    settings.oneInkPerClass = true;  // the classes are the drawn inks
+    d.roles = ClassifyPatches(d.patches, classes, FindLegends(img), pass.plotArea, settings);
     return d;
 }
 
@@ -175,6 +177,9 @@ TEST(Legend, WholeCurvePicksLeaveOutLegendsTextAndArrows) {
         {"every dash of a dashed curve",
          [](cv::Mat& m) { for (int x = 44; x < 376; x += 12) Curve(m, Wave, kBlack, 2, x, x + 8); },
          {{On(Wave, 46), PatchRole::Curve}, {On(Wave, 202), PatchRole::Curve}, {On(Wave, 370), PatchRole::Curve}}},
+        {"a short dashed stretch beside a solid curve of its colour",
+         [](cv::Mat& m) { Curve(m, Wave, kBlack, 2); for (int x = 200; x < 260; x += 12) Curve(m, Rise, kBlack, 2, x, x + 8); },
+         {{On(Wave, 100), PatchRole::Curve}, {On(Rise, 226), PatchRole::Curve}}},
         {"a curve cut by a thick crossing curve, its short end too",
          [](cv::Mat& m) { Curve(m, Wave, kRed, 2); cv::line(m, {60, 20}, {60, 258}, kBlue, 7); },
          {{On(Wave, 50), PatchRole::Curve}, {On(Wave, 200), PatchRole::Curve}}},
