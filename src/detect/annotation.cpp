@@ -161,8 +161,12 @@ bool Continues(const Piece& a, int ea, const Piece& b, int eb, int cls, const In
     // The stretch between must lie under other ink.
     const int radius = int(std::ceil(thick / 2)) + 1;
     int covered = 0, samples = 0;
-    for (double d = thick; d <= gap - thick; d += 1.0, ++samples)
+    // At least as many samples as the loop takes, so stopping early never refuses a join.
+    const int most = gap - thick >= thick ? int(std::floor(gap - 2 * thick)) + 2 : 0;
+    for (double d = thick; d <= gap - thick; d += 1.0, ++samples) {
         covered += owners.Hidden(a.end[ea] + v * (d / gap), cls, radius);
+        if (covered + (most - samples - 1) < s.hiddenCover * most) return false;  // can no longer reach it
+    }
     return samples == 0 || covered >= s.hiddenCover * samples;
 }
 
@@ -263,24 +267,46 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
             return (b & r) == b;
         });
         if (inLegend) roles[i] = PatchRole::Legend;
-        else if (!patches[i].empty()) byClass[classes[i]].push_back(int(i));
+        else if (!patches[i].empty() && classes[i] >= 0) byClass[classes[i]].push_back(int(i));  // unclassed ink is never a class's
     }
 
     const InkOwners owners(patches, classes, legends, frame);
     std::vector<int> parent(patches.size());
     std::iota(parent.begin(), parent.end(), 0);
     for (const auto& [cls, members] : byClass) {
-        for (size_t i = 0; i < members.size(); ++i)
-            for (size_t j = i + 1; j < members.size(); ++j) {
-                const int a = members[i], b = members[j];
-                if (Find(parent, a) == Find(parent, b)) continue;
-                const Piece &pa = pieces[a], &pb = pieces[b];
+        // Only pieces whose boxes lie within reach can continue one another: swept by
+        // column, so thousands of pieces are not paired each with each.
+        double nearReach = 6;
+        for (int m : members) nearReach = std::max(nearReach, 2 * pieces[m].thick + 3);
+        const double hiddenReach = std::max(nearReach, s.maxHiddenShare * plotWidth);
+        std::vector<size_t> byColumn(members.size());
+        std::iota(byColumn.begin(), byColumn.end(), size_t(0));
+        std::sort(byColumn.begin(), byColumn.end(), [&](size_t u, size_t w) { return pieces[members[u]].box.x < pieces[members[w]].box.x; });
+        std::vector<std::pair<size_t, size_t>> joins;  // positions in `members`, the earlier first
+        for (size_t u = 0; u < byColumn.size(); ++u) {
+            const cv::Rect& e = pieces[members[byColumn[u]]].box;
+            for (size_t w = u + 1; w < byColumn.size(); ++w) {
+                const Piece& pl = pieces[members[byColumn[w]]];
+                if (pl.box.x - (e.x + e.width) > hiddenReach) break;
+                const Piece& pe = pieces[members[byColumn[u]]];
+                const double reach = pe.directed && pl.directed ? hiddenReach : nearReach;
+                if (pl.box.x - (e.x + e.width) > reach || std::max(pl.box.y - (e.y + e.height), e.y - (pl.box.y + pl.box.height)) > reach)
+                    continue;
+                const size_t i = std::min(byColumn[u], byColumn[w]), j = std::max(byColumn[u], byColumn[w]);
+                const Piece &pa = pieces[members[i]], &pb = pieces[members[j]];
                 bool joined = false;
                 for (int ea = 0; ea < (pa.directed ? 2 : 1) && !joined; ++ea)
                     for (int eb = 0; eb < (pb.directed ? 2 : 1) && !joined; ++eb)
                         joined = Continues(pa, ea, pb, eb, cls, owners, plotWidth, s);
-                if (joined) parent[Find(parent, a)] = Find(parent, b);
+                if (joined) joins.emplace_back(i, j);
             }
+        }
+        // Joined in the order of the patch list, so each chain keeps the same root.
+        std::sort(joins.begin(), joins.end());
+        for (const auto& [i, j] : joins) {
+            const int a = members[i], b = members[j];
+            if (Find(parent, a) != Find(parent, b)) parent[Find(parent, a)] = Find(parent, b);
+        }
         std::map<int, cv::Rect> chains;
         for (int m : members) {
             cv::Rect& c = chains[Find(parent, m)];
@@ -319,9 +345,10 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
         for (auto& entry : shorts) {
             const ShortChain& c = entry.second;
             // Many alike folded shapes are a scatter's markers.
-            const int twins = int(std::count_if(shorts.begin(), shorts.end(), [&](const auto& o) {
-                return o.second.folded && alike(c.box, o.second.box);
-            }));
+            int twins = 0;
+            if (c.folded)
+                for (auto o = shorts.begin(); o != shorts.end() && twins < s.minMarkers; ++o)
+                    twins += o->second.folded && alike(c.box, o->second.box);
             judged[entry.first] = c.folded && twins >= s.minMarkers ? 1 : 0;
         }
         for (int pass = 0, grew = 1; grew && pass < 8; ++pass) {  // bounded on a noisy picture
