@@ -156,6 +156,8 @@ bool Continues(const Piece& a, int ea, const Piece& b, int eb, int cls, const In
         return std::max(a.length, b.length) <= 2 * std::min(a.length, b.length) + 1;
     }
     if (!a.directed || !b.directed || gap > s.maxHiddenShare * plotWidth || thick > 2.5 * thin + 1) return false;
+    // A short piece's way out points nowhere far: it crosses no more than a hundred of its lengths.
+    if (gap > s.hiddenLengths * std::min(a.length, b.length)) return false;
     const double cosHidden = std::cos(s.hiddenAngleDegrees * CV_PI / 180);
     if (!Facing(a.out[ea], v, cosHidden) || !Facing(b.out[eb], -v, cosHidden)) return false;
     // The stretch between must lie under other ink.
@@ -284,12 +286,13 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
         std::sort(byColumn.begin(), byColumn.end(), [&](size_t u, size_t w) { return pieces[members[u]].box.x < pieces[members[w]].box.x; });
         std::vector<std::pair<size_t, size_t>> joins;  // positions in `members`, the earlier first
         for (size_t u = 0; u < byColumn.size(); ++u) {
-            const cv::Rect& e = pieces[members[byColumn[u]]].box;
+            const Piece& pe = pieces[members[byColumn[u]]];
+            const cv::Rect& e = pe.box;
+            const double farthest = pe.directed ? std::max(nearReach, std::min(hiddenReach, s.hiddenLengths * pe.length)) : nearReach;
             for (size_t w = u + 1; w < byColumn.size(); ++w) {
                 const Piece& pl = pieces[members[byColumn[w]]];
-                if (pl.box.x - (e.x + e.width) > hiddenReach) break;
-                const Piece& pe = pieces[members[byColumn[u]]];
-                const double reach = pe.directed && pl.directed ? hiddenReach : nearReach;
+                if (pl.box.x - (e.x + e.width) > farthest) break;
+                const double reach = pe.directed && pl.directed ? farthest : nearReach;
                 if (pl.box.x - (e.x + e.width) > reach || std::max(pl.box.y - (e.y + e.height), e.y - (pl.box.y + pl.box.height)) > reach)
                     continue;
                 const size_t i = std::min(byColumn[u], byColumn[w]), j = std::max(byColumn[u], byColumn[w]);

@@ -22,6 +22,7 @@ struct AnnotationSettings {
     double joinAngleDegrees = 50;    // ends closer than a stroke or two
     double hiddenAngleDegrees = 25;  // ends joined across other ink
     double maxHiddenShare = 0.35;    // of the plot area's width
+    double hiddenLengths = 100;      // and a hundred lengths of the shorter piece
     double hiddenCover = 0.8;        // share of a hidden gap that other ink must cover
     int minMarkers = 8;              // this many alike folded shapes are a scatter's markers
     // Each class is one ink (classes learned from the picture): a chain of dashes
