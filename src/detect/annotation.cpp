@@ -281,9 +281,10 @@ std::vector<PatchRole> ClassifyPatches(const PatchList& patches, const std::vect
         double nearReach = 6;
         for (int m : members) nearReach = std::max(nearReach, 2 * pieces[m].thick + 3);
         const double hiddenReach = std::max(nearReach, s.maxHiddenShare * plotWidth);
-        std::vector<size_t> byColumn(members.size());
+        const std::vector<int>& ids = members;  // a lambda may not name a structured binding
+        std::vector<size_t> byColumn(ids.size());
         std::iota(byColumn.begin(), byColumn.end(), size_t(0));
-        std::sort(byColumn.begin(), byColumn.end(), [&](size_t u, size_t w) { return pieces[members[u]].box.x < pieces[members[w]].box.x; });
+        std::sort(byColumn.begin(), byColumn.end(), [&](size_t u, size_t w) { return pieces[ids[u]].box.x < pieces[ids[w]].box.x; });
         std::vector<std::pair<size_t, size_t>> joins;  // positions in `members`, the earlier first
         for (size_t u = 0; u < byColumn.size(); ++u) {
             const Piece& pe = pieces[members[byColumn[u]]];
