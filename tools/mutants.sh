@@ -44,7 +44,6 @@ src/document/document.cpp|IPoint{label.left + label.width / 2, label.top + label
 src/detect/axes.cpp|if (top && !right && thick(top) < thick(left)) top = nullptr;|if (top && !right && thick(top) < thick(left) - 1) top = nullptr;|a thin grid line at open axes' top taken for the frame
 src/detect/class_pick.cpp|std::isnan(back) ? 0 : (back - r) / float(step * k);|0.0f;|a followed curve's slope ignored across a gap
 src/detect/annotation.cpp|s.oneInkPerClass && c.pieces >= 3 &&|s.oneInkPerClass && c.pieces >= 30 &&|dashes beside a curve of their colour dropped as writing
-src/detect/annotation.cpp|if (pl.box.x - (e.x + e.width) > farthest) break;|if (pl.box.x - (e.x + e.width) > farthest / 4) break;|pieces paired only across a quarter of their reach
 src/output/file_writer.cpp|    else if (::fsync(fd) != 0)\n        err = errno;\n    if (::close(fd) != 0 && err == 0) err = errno;\n    if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;|    if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;\n    if (err == 0 && ::fsync(fd) != 0) err = errno;\n    if (::close(fd) != 0 && err == 0) err = errno;|an atomic write that renames before it syncs
 LIST
 )
