@@ -73,7 +73,7 @@ std::vector<std::string> ApplyPicks(Document& doc, const std::vector<int>& colou
                 });
                 break;
             case PickStep::Curve: {
-                const IRect area = doc.PlotRect().IsUnset() ? IRect{0, 0, doc.Width(), doc.Height()} : NormalizeRect(doc.PlotRect());
+                const IRect area = doc.PickArea();
                 std::vector<bool> eligible(patches.size());
                 for (size_t i = 0; i < patches.size(); ++i) eligible[i] = onCurve(patches[i]) && BoxMeets(patches[i], area);
                 const std::vector<bool> chosen = CurveAt(patches, colours, eligible, step.point, kHitTolerance);

@@ -259,6 +259,10 @@ void Document::SetLabelLayout(size_t index, const IRect& box, int fontSize) {
 
 // ---------------------------------------------------------------- plot rectangle
 
+IRect Document::PickArea() const {
+    return state.plotRect.IsUnset() ? IRect{0, 0, Width(), Height()} : NormalizeRect(state.plotRect);
+}
+
 void Document::SetPlotRect(const IRect& r) {
     history.Record(state);
     state.plotRect = r;

@@ -141,6 +141,8 @@ public:
 
     // Plot rectangle.
     const IRect& PlotRect() const { return state.plotRect; }
+    // Where a whole-curve pick looks: the plot rectangle, normalised, or the whole picture.
+    IRect PickArea() const;
     void SetPlotRect(const IRect& r);
     void BeginPlotRectEdit();
     void MovePlotRect(const IRect& r);

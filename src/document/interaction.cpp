@@ -143,7 +143,7 @@ PatchList InteractionController::ClassPick(IPoint p, bool remove) {
     std::vector<bool> eligible(patches.size(), true);
     if (!remove) {
         // Adding takes the curve's own patches inside the plot area: no legend, no annotation.
-        const IRect area = doc.PlotRect().IsUnset() ? IRect{0, 0, doc.Width(), doc.Height()} : NormalizeRect(doc.PlotRect());
+        const IRect area = doc.PickArea();
         AnnotationSettings roles;
         roles.oneInkPerClass = doc.Ink().mode == ColourClassing::FromPicture;
         const std::vector<bool> curve =
